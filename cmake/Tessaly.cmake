@@ -1,0 +1,34 @@
+# Helpers shared by the project's CMake files.
+
+# tessaly_library(name SOURCES ... [LIBS ...] [QT]) : a static library of one area.
+function(tessaly_library name)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  if(ARG_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  endif()
+endfunction()
+
+# tessaly_test(name SOURCES ... LIBS ... [QTTEST]) : one test executable of an area,
+# each GoogleTest case registered with CTest, always with the offscreen Qt platform.
+function(tessaly_test name)
+  cmake_parse_arguments(ARG "QTTEST" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    TESSALY_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TESSALY_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/../shared/fixtures"
+    TESSALY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  set(env "QT_QPA_PLATFORM=offscreen")
+  if(ARG_QTTEST)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
+  else()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ENVIRONMENT "${env}")
+  endif()
+endfunction()

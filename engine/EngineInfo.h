@@ -1,0 +1,5 @@
+#pragma once
+// Version text shown by the programs.
+namespace tessaly {
+const char* EngineVersion();
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tessaly needs to build, test and run; does nothing when all are present.
+set -euo pipefail
+
+PACKAGES=(qt6-base-dev qt6-svg-dev libjpeg-dev libsqlite3-dev libfontconfig-dev fonts-liberation2
+  fonts-liberation libgtest-dev libbenchmark-dev cmake g++ xvfb xauth imagemagick poppler-utils
+  ccache cups printer-driver-cups-pdf ninja-build pkg-config clang libclang-rt-14-dev)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
