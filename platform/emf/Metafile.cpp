@@ -1,0 +1,123 @@
+#include "platform/emf/Metafile.h"
+
+#include <cstring>
+#include <limits>
+
+namespace tessaly::emf {
+
+namespace {
+
+// The header fields that decide how much to read: type, size, signature and total size.
+struct ImageStart {
+    uint32_t headerSize = 0;
+    uint32_t totalSize = 0;
+};
+
+ImageStart CheckImageStart(const uint8_t* p) {
+    ImageStart s;
+    if (LoadU32(p) != EMR_HEADER) throw EInvalidMetafile();
+    s.headerSize = LoadU32(p + 4);
+    if (s.headerSize < kHeaderBaseSize || s.headerSize % 4 != 0) throw EInvalidMetafile();
+    if (LoadU32(p + 40) != kEmfSignature) throw EInvalidMetafile();
+    s.totalSize = LoadU32(p + 48);
+    if (s.totalSize < s.headerSize || s.totalSize % 4 != 0) throw EInvalidMetafile();
+    return s;
+}
+
+}  // namespace
+
+int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
+    if (c == 0) return 0;
+    __int128 n = static_cast<__int128>(a) * b;
+    bool negative = (n < 0) != (c < 0);
+    __int128 an = n < 0 ? -n : n;
+    __int128 ac = c < 0 ? -static_cast<__int128>(c) : c;
+    __int128 q = (an + ac / 2) / ac;
+    if (negative) q = -q;
+    if (q > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (q < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(q);
+}
+
+Metafile::Metafile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
+    const uint8_t* base = bytes_.data();
+    const size_t total = bytes_.size();
+    auto header = ParseHeader(RecordView({base, LoadU32(base + 4)}));
+    if (!header) throw EInvalidMetafile();
+    header_ = std::move(*header);
+    uint32_t count = 0;
+    size_t pos = 0;
+    while (pos < total) {
+        if (total - pos < 8) throw EInvalidMetafile();
+        uint32_t type = LoadU32(base + pos);
+        uint32_t size = LoadU32(base + pos + 4);
+        if (size < 8 || size % 4 != 0 || size > total - pos) throw EInvalidMetafile();
+        if (type == EMR_HEADER && pos != 0) throw EInvalidMetafile();
+        if (!CheckRecordLayout(RecordView({base + pos, size}))) throw EInvalidMetafile();
+        ++count;
+        pos += size;
+    }
+    // Some writers count one record less than they write (the header or EOF left out).
+    if (count != header_.records && count != uint64_t(header_.records) + 1) throw EInvalidMetafile();
+    recordCount_ = count;
+}
+
+Metafile Metafile::ReadFrom(Stream& stream) {
+    uint8_t start[kHeaderBaseSize];
+    stream.ReadBuffer(start, 8);
+    if (LoadU32(start) != EMR_HEADER || LoadU32(start + 4) < kHeaderBaseSize)
+        throw EInvalidMetafile();
+    stream.ReadBuffer(start + 8, kHeaderBaseSize - 8);
+    ImageStart s = CheckImageStart(start);
+    // The stream must hold the whole image before anything is allocated for it.
+    if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
+    std::vector<uint8_t> bytes(s.totalSize);
+    std::memcpy(bytes.data(), start, kHeaderBaseSize);
+    stream.ReadBuffer(bytes.data() + kHeaderBaseSize, s.totalSize - kHeaderBaseSize);
+    return Metafile(std::move(bytes));
+}
+
+Metafile Metafile::FromBytes(std::span<const uint8_t> bytes) {
+    if (bytes.size() < 8) throw EReadError();
+    if (LoadU32(bytes.data()) != EMR_HEADER || LoadU32(bytes.data() + 4) < kHeaderBaseSize)
+        throw EInvalidMetafile();
+    if (bytes.size() < kHeaderBaseSize) throw EReadError();
+    ImageStart s = CheckImageStart(bytes.data());
+    if (bytes.size() < s.totalSize) throw EReadError();
+    return Metafile(std::vector<uint8_t>(bytes.begin(), bytes.begin() + s.totalSize));
+}
+
+Metafile Metafile::LoadFromFile(const std::filesystem::path& path) {
+    FileStream file(path, FileStream::Mode::OpenRead);
+    return ReadFrom(file);
+}
+
+void Metafile::SaveToStream(Stream& stream) const {
+    if (!bytes_.empty()) stream.WriteBuffer(bytes_.data(), bytes_.size());
+}
+
+void Metafile::SaveToFile(const std::filesystem::path& path) const {
+    AtomicFileStream file(path);
+    SaveToStream(file);
+    file.Commit();
+}
+
+int32_t Metafile::Width() const {
+    if (Empty()) return 0;
+    return MulDiv(int64_t(header_.frame.right) - header_.frame.left, header_.device.cx,
+                  int64_t(header_.millimeters.cx) * 100);
+}
+
+int32_t Metafile::Height() const {
+    if (Empty()) return 0;
+    return MulDiv(int64_t(header_.frame.bottom) - header_.frame.top, header_.device.cy,
+                  int64_t(header_.millimeters.cy) * 100);
+}
+
+Metafile::RecordRange Metafile::Records() const {
+    const uint8_t* b = bytes_.data();
+    const uint8_t* e = b + bytes_.size();
+    return {RecordIterator(b), RecordIterator(e)};
+}
+
+}  // namespace tessaly::emf
