@@ -1,0 +1,22 @@
+// Program entry of the viewer: the engine's units, the application titled "Tessaly", the main
+// form, the message loop; then the units again in reverse order.
+#include <QApplication>
+#include <QTimer>
+
+#include "app/UnitMain.h"
+#include "engine/CV_Startup.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    tessaly::EngineUnits units(nullptr);
+    QApplication::setApplicationName("Tessaly");
+    // The application ends when its main form closes, which may never have been shown.
+    QApplication::setQuitOnLastWindowClosed(false);
+    int status = 0;
+    {
+        tessaly::TFormTessaly form(std::vector<std::string>(argv, argv + argc));
+        QTimer::singleShot(0, &form, &tessaly::TFormTessaly::FormShow);
+        status = app.exec();
+    }
+    return status;
+}

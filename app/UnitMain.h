@@ -1,0 +1,63 @@
+#pragma once
+// The viewer's main form: it opens the report named on the command line (or a copy of the blank
+// report) in the modal preview and ends the program when the preview closes. It shows itself only
+// when opening failed, offering a button that opens a report chosen in a file dialog.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+#include "engine/CV_Component.h"
+#include "engine/CV_Dialogs.h"
+#include "platform/core/Cp1252.h"
+
+class QPushButton;
+
+namespace tessaly {
+
+class TcvReport;
+
+class TFormTessaly : public QWidget, public TComponent {
+    Q_OBJECT
+public:
+    // `arguments`: the command line, program name first.
+    explicit TFormTessaly(std::vector<std::string> arguments);
+    ~TFormTessaly() override;
+
+    const char* ClassName() const override { return "TFormTessaly"; }
+
+    QPushButton* ButtonOpen = nullptr;
+    TFileDialog OpenDialogReport;
+    TcvReport* cvReportView = nullptr;
+
+    void FormShow();
+    void ButtonOpenClick();
+    // Opens and shows a prepared report; with an empty name, a temporary copy of the blank
+    // report. True when the preview was shown and closed (the main form then closes).
+    bool OpenReport(std::filesystem::path fileName);
+
+    // True once a successful open has closed the main form.
+    bool Finished() const { return finished_; }
+
+    // Shows a message in an information box captioned "Informazione" (cp1252 text); tests
+    // replace it to see the messages without boxes.
+    static std::function<void(const AnsiString&)> ShowMessage;
+    static void ShowInformation(const AnsiString& text);
+
+protected:
+    // Closing the main form ends the application.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::filesystem::path MakeTemporaryCopy();
+
+    std::vector<std::string> arguments_;
+    bool finished_ = false;
+};
+
+// The bytes of the built-in blank report.
+std::vector<uint8_t> BlankReport();
+
+}  // namespace tessaly

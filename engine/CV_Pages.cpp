@@ -1,0 +1,88 @@
+#include "engine/CV_Pages.h"
+
+#include "engine/CV_Prntr.h"
+#include "engine/CV_Report.h"
+#include "platform/core/Errors.h"
+#include "platform/core/StringList.h"
+
+namespace tessaly {
+
+namespace {
+
+// The fixed part of a page record before its drawing.
+constexpr int64_t kRecordHead = 16;
+// The smallest drawing: a metafile header record.
+constexpr int64_t kMinDrawing = 88;
+
+// TEMPORARY until the metafile reader is available.
+std::unique_ptr<PageDrawing> ReadDrawing(Stream& stream) {
+    int64_t start = stream.Position();
+    uint32_t type = stream.ReadU32();
+    uint32_t size = stream.ReadU32();
+    stream.SetPosition(start + 48);
+    uint32_t total = stream.ReadU32();
+    if (type != 1 || size < 88 || total < size) throw EReadError("Metafile is not valid");
+    stream.SetPosition(start);
+    auto drawing = std::make_unique<PageDrawing>();
+    drawing->image = stream.ReadByteVector(total);
+    return drawing;
+}
+
+}  // namespace
+
+PreparedPage& TcvEMFPages::Pages(int index) const {
+    if (index < 0 || index >= Count()) throw EListError(index);
+    return *pages_[index];
+}
+
+void TcvEMFPages::Clear() { pages_.clear(); }
+
+PreparedPage& TcvEMFPages::AddPage(const PageTemplate&) {
+    throw EngineError("AddPage non disponibile");
+}
+
+void TcvEMFPages::LoadFromStream(Stream& stream) {
+    Clear();
+    ReadCountedStrings(stream, ScratchList);
+    const int64_t size = stream.Size();
+    int32_t count = stream.ReadI32();
+    if (count < 0 || count > stream.Remaining() / (kRecordHead + kMinDrawing)) throw EReadError();
+    for (int32_t i = 0; i < count; ++i) {
+        int64_t next = stream.ReadU32();
+        auto page = std::make_unique<PreparedPage>();
+        page->PaperSize = stream.ReadU16();
+        page->Width = stream.ReadI32();
+        page->Height = stream.ReadI32();
+        page->Orientation = stream.ReadU8();
+        page->PageFlag = stream.ReadU8();
+        page->Drawing = ReadDrawing(stream);
+        // The next record starts behind the drawing (padding allowed), never inside it.
+        if (next < stream.Position() || next > size) throw EReadError();
+        PrinterSettings->SetPrinterInfo(page->PaperSize, page->Width, page->Orientation, page->Height);
+        PrinterSettings->FillPrnInfo(page->Info);
+        pages_.push_back(std::move(page));
+        stream.SetPosition(next);
+    }
+}
+
+void TcvEMFPages::SaveToStream(Stream& stream) const {
+    ScratchList.Clear();
+    WriteCountedStrings(stream, ScratchList);
+    stream.WriteI32(Count());
+    for (const auto& page : pages_) {
+        int64_t start = stream.Position();
+        stream.WriteU32(0);
+        stream.WriteU16(page->PaperSize);
+        stream.WriteI32(page->Width);
+        stream.WriteI32(page->Height);
+        stream.WriteU8(page->Orientation);
+        stream.WriteU8(page->PageFlag);
+        stream.WriteBuffer(page->Drawing->image.data(), page->Drawing->image.size());
+        int64_t end = stream.Position();
+        stream.SetPosition(start);
+        stream.WriteU32(static_cast<uint32_t>(end));
+        stream.Seek(0, SeekOrigin::End);
+    }
+}
+
+}  // namespace tessaly

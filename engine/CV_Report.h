@@ -1,0 +1,141 @@
+#pragma once
+// The report component: one report's prepared pages, settings and events, its file operations
+// (templates under the folder rules, prepared reports) and the preview; and the engine-wide state.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/CV_Component.h"
+#include "platform/core/Cp1252.h"
+#include "platform/core/StringList.h"
+
+namespace tessaly {
+
+class TcvEMFPages;
+class TcvPreview;
+class TcvReport;
+
+// A window class that ShowPreparedReport and printing create preview windows with.
+using TPreviewFormClass = TcvPreview* (*)(TComponent* owner);
+
+// --- Engine-wide state ----------------------------------------------------------------------
+extern TcvReport* CurReport;                 // the report currently working
+extern std::vector<TcvPreview*> PreviewList;  // open preview windows
+extern bool PrintingActive;                   // a print job runs
+extern StringList ScratchList;                // scratch buffer of stream readers and writers
+extern int PageCharset;                       // character set of new prepared pages' surfaces
+extern int ScreenPixelsPerInch;
+extern int StreamVersion;                     // version byte of the stream being read
+extern TPreviewFormClass PreviewFormClass;
+
+constexpr int CurrentStreamVersion = 29;
+
+void InitReportUnit();
+void DoneReportUnit();
+
+enum TDesignerOption : uint8_t { doSaveConfirm = 1 };
+using TDesignerOptions = uint8_t;
+
+class TcvReport : public TComponent {
+public:
+    explicit TcvReport(TComponent* owner);
+    ~TcvReport() override;
+
+    const char* ClassName() const override { return "TcvReport"; }
+
+    void Clear();
+    void ClearDatasets();
+    void CheckAutoLoad();
+
+    // Templates (".cvf"): the folder rules, then the template stream.
+    void LoadFromFile(const std::filesystem::path& fileName);
+    virtual void LoadFromStream(Stream& stream);
+    // Prepared reports (".cvp"); a name without any "." gets ".cvp" appended.
+    void LoadPreparedReport(const std::filesystem::path& fileName);
+    void SavePreparedReport(const std::filesystem::path& fileName);
+    void ShowPreparedReport();
+
+    TcvEMFPages& EMFPages() { return *emfPages_; }
+    StringList& DataLines() { return dataLines_; }
+    // Report datasets: name -> dataset; an entry whose dataset has no owner belongs to the report.
+    StringList& DataSets() { return dataSets_; }
+
+    // Published properties.
+    bool ShowProgress() const { return showProgress_; }
+    void SetShowProgress(bool v) { showProgress_ = v; }
+    const AnsiString& TemplateDir() const { return templateDir_; }
+    void SetTemplateDir(AnsiString v) { templateDir_ = std::move(v); }
+    const AnsiString& Title() const { return title_; }
+    void SetTitle(AnsiString v) { title_ = std::move(v); }
+    bool DisableDataSetControls() const { return disableDataSetControls_; }
+    void SetDisableDataSetControls(bool v) { disableDataSetControls_ = v; }
+    bool ModalPreview() const { return modalPreview_; }
+    void SetModalPreview(bool v) { modalPreview_ = v; }
+    const AnsiString& ReportDir() const { return reportDir_; }
+    void SetReportDir(AnsiString v) { reportDir_ = std::move(v); }
+    const AnsiString& AutoLoad() const { return autoLoad_; }
+    void SetAutoLoad(const AnsiString& value);
+    const AnsiString& PathFromExe() const { return pathFromExe_; }
+    void SetPathFromExe(AnsiString v) { pathFromExe_ = std::move(v); }
+    int PixelsPerInch() const { return pixelsPerInch_; }
+    void SetPixelsPerInch(int v) { pixelsPerInch_ = v; }
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool v) { scaled_ = v; }
+    TDesignerOptions DesignerOptions() const { return designerOptions_; }
+    void SetDesignerOptions(TDesignerOptions v) { designerOptions_ = v; }
+
+    // State.
+    bool Terminated = false;
+    bool Preparing = false;
+    bool FinalPass = false;
+    bool HasPictureFields = false;
+    int16_t TwoPass = 0;
+    int16_t Interleave = 0;
+    int16_t InterleavedNumbering = 0;
+    int32_t PrintFirstPage = 0;
+    int32_t PrintLastPage = 0;
+    int32_t PrintCopies = 0;
+    bool PrintCollate = false;
+    const AnsiString& TemplateFileName() const { return templateFileName_; }
+    const std::filesystem::path& AutoLoadedFileName() const { return autoLoadedName_; }
+
+    // Events.
+    std::function<void(bool& Continue)> OnBeforePrint;
+    std::function<void()> OnAfterPrint;
+    std::function<void()> OnBeginDoc;
+    std::function<void()> OnEndDoc;
+    std::function<void(int pg)> OnBeginPage;
+    std::function<void(int pg)> OnEndPage;
+    std::function<void(int n)> OnProgress;
+
+    void WriteProperties(TWriter& writer) override;
+    bool ReadProperty(const std::string& name, TReader& reader) override;
+    void DefineProperties(TFiler& filer) override;
+
+private:
+    void ReadData(Stream& stream);
+    void WriteData(Stream& stream);
+
+    TDesignerOptions designerOptions_ = doSaveConfirm;
+    AnsiString autoLoad_;
+    AnsiString pathFromExe_;
+    std::filesystem::path autoLoadedName_;
+    std::filesystem::file_time_type autoLoadedTime_{};
+    int pixelsPerInch_ = 96;
+    bool scaled_ = true;
+    bool disableDataSetControls_ = true;
+    bool modalPreview_ = true;
+    std::unique_ptr<TcvEMFPages> emfPages_;
+    StringList dataLines_;
+    AnsiString title_;
+    bool showProgress_ = true;
+    AnsiString reportDir_;
+    AnsiString templateDir_;
+    StringList dataSets_;
+    AnsiString templateFileName_;
+};
+
+}  // namespace tessaly
