@@ -52,6 +52,7 @@ void WriteAll(int fd, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 std::function<void(const AnsiString&)> TFormTessaly::ShowMessage = &TFormTessaly::ShowInformation;
+std::function<std::vector<uint8_t>()> TFormTessaly::BlankReportSource = &BlankReport;
 
 void TFormTessaly::ShowInformation(const AnsiString& text) {
     QString shown = QString::fromStdString(Cp1252ToUtf8(text));
@@ -108,7 +109,7 @@ void TFormTessaly::ButtonOpenClick() {
 // or link that appears in a shared temporary directory is never written through.
 fs::path TFormTessaly::MakeTemporaryCopy() {
     std::string dir = TemporaryDirectory();
-    std::vector<uint8_t> bytes = BlankReport();
+    std::vector<uint8_t> bytes = BlankReportSource();
     for (unsigned counter = 0;; ++counter) {
         std::string candidate = dir + std::to_string(counter) + ".cv";
         if (counter > 0 && candidate.size() >= kMaxPath) {

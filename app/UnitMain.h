@@ -45,6 +45,8 @@ public:
     // replace it to see the messages without boxes.
     static std::function<void(const AnsiString&)> ShowMessage;
     static void ShowInformation(const AnsiString& text);
+    // Where the blank report's bytes come from (the program's resource).
+    static std::function<std::vector<uint8_t>()> BlankReportSource;
 
 protected:
     // Closing the main form ends the application.

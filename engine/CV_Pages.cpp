@@ -12,21 +12,7 @@ namespace {
 // The fixed part of a page record before its drawing.
 constexpr int64_t kRecordHead = 16;
 // The smallest drawing: a metafile header record.
-constexpr int64_t kMinDrawing = 88;
-
-// TEMPORARY until the metafile reader is available.
-std::unique_ptr<PageDrawing> ReadDrawing(Stream& stream) {
-    int64_t start = stream.Position();
-    uint32_t type = stream.ReadU32();
-    uint32_t size = stream.ReadU32();
-    stream.SetPosition(start + 48);
-    uint32_t total = stream.ReadU32();
-    if (type != 1 || size < 88 || total < size) throw EReadError("Metafile is not valid");
-    stream.SetPosition(start);
-    auto drawing = std::make_unique<PageDrawing>();
-    drawing->image = stream.ReadByteVector(total);
-    return drawing;
-}
+constexpr int64_t kMinDrawing = emf::kHeaderBaseSize;
 
 }  // namespace
 
@@ -42,6 +28,7 @@ PreparedPage& TcvEMFPages::AddPage(const PageTemplate&) {
 }
 
 void TcvEMFPages::LoadFromStream(Stream& stream) {
+    if (!PrinterSettings) throw EngineError("Impostazioni di stampa non disponibili.");
     Clear();
     ReadCountedStrings(stream, ScratchList);
     const int64_t size = stream.Size();
@@ -55,7 +42,7 @@ void TcvEMFPages::LoadFromStream(Stream& stream) {
         page->Height = stream.ReadI32();
         page->Orientation = stream.ReadU8();
         page->PageFlag = stream.ReadU8();
-        page->Drawing = ReadDrawing(stream);
+        page->Drawing = emf::Metafile::ReadFrom(stream);
         // The next record starts behind the drawing (padding allowed), never inside it.
         if (next < stream.Position() || next > size) throw EReadError();
         PrinterSettings->SetPrinterInfo(page->PaperSize, page->Width, page->Orientation, page->Height);
@@ -77,8 +64,10 @@ void TcvEMFPages::SaveToStream(Stream& stream) const {
         stream.WriteI32(page->Height);
         stream.WriteU8(page->Orientation);
         stream.WriteU8(page->PageFlag);
-        stream.WriteBuffer(page->Drawing->image.data(), page->Drawing->image.size());
+        page->Drawing.SaveToStream(stream);
         int64_t end = stream.Position();
+        // The offset field has 32 bits: a file beyond them could not be read back.
+        if (end > UINT32_MAX) throw EWriteError();
         stream.SetPosition(start);
         stream.WriteU32(static_cast<uint32_t>(end));
         stream.Seek(0, SeekOrigin::End);

@@ -25,6 +25,7 @@ struct PageInfo {
 #include <vector>
 
 #include "platform/core/Stream.h"
+#include "platform/emf/Metafile.h"
 
 namespace tessaly {
 
@@ -41,11 +42,6 @@ struct PageTemplate {
     PageInfo Info;
 };
 
-// TEMPORARY: the page drawing's image bytes until the metafile object is available.
-struct PageDrawing {
-    std::vector<uint8_t> image;
-};
-
 struct PreparedPage {
     uint16_t PaperSize = 0;
     int32_t Width = 0;
@@ -53,7 +49,7 @@ struct PreparedPage {
     uint8_t Orientation = 0;
     uint8_t PageFlag = 0;
     PageInfo Info;
-    std::unique_ptr<PageDrawing> Drawing;
+    emf::Metafile Drawing;
 };
 
 class TcvEMFPages {

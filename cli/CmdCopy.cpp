@@ -1,0 +1,29 @@
+// tessaly-cli copy IN OUT: loads a prepared report and saves it again (".cvp" is added to a name
+// without any ".").
+#include "cli/Commands.h"
+#include "engine/CV_Report.h"
+#include "engine/CV_Startup.h"
+#include "platform/core/Errors.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+int Run(const std::vector<std::string>& args) {
+    if (args.size() != 2) return Fail("uso: tessaly-cli copy IN OUT");
+    EngineUnits units(nullptr);
+    try {
+        TcvReport report(nullptr);
+        report.LoadPreparedReport(args[0]);
+        report.SavePreparedReport(args[1]);
+    } catch (const EngineError& e) {
+        return Fail(e.Message());
+    }
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace tessaly::cli
+
+TESSALY_CLI_COMMAND("copy", "copy IN OUT", tessaly::cli::Run);
