@@ -1,0 +1,89 @@
+// tessaly-cli info FILE.emf, run as a program.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;  // stdout, then stderr
+};
+
+Result RunCli(const std::string& args, bool stderrOnly = false) {
+    std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args +
+                          (stderrOnly ? " 2>&1 >/dev/null" : " 2>/dev/null");
+    Result r;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+    int status = pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::filesystem::path Fixtures() {
+    for (auto dir : {std::filesystem::path(TESSALY_FIXTURES_DIR) / "emf",
+                     std::filesystem::path(TESSALY_SOURCE_DIR) / "../../shared/fixtures/emf"})
+        if (std::filesystem::is_directory(dir)) return dir;
+    return {};
+}
+
+}  // namespace
+
+TEST(CliInfoEmf, PrintsCountsFrameSizeAndRecordTypes) {
+    if (Fixtures().empty()) GTEST_SKIP() << "no metafile fixtures";
+    Result r = RunCli("info '" + (Fixtures() / "libemf2svg-test-104.emf").string() + "'");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out,
+              "records: 76\n"
+              "bytes: 2480\n"
+              "frame: 0 0 1438 1676\n"
+              "size: 55 x 63\n"
+              "1 EMR_HEADER 1\n"
+              "9 EMR_SETWINDOWEXTEX 1\n"
+              "10 EMR_SETWINDOWORGEX 1\n"
+              "11 EMR_SETVIEWPORTEXTEX 1\n"
+              "12 EMR_SETVIEWPORTORGEX 1\n"
+              "14 EMR_EOF 1\n"
+              "17 EMR_SETMAPMODE 1\n"
+              "19 EMR_SETPOLYFILLMODE 1\n"
+              "37 EMR_SELECTOBJECT 30\n"
+              "38 EMR_CREATEPEN 9\n"
+              "39 EMR_CREATEBRUSHINDIRECT 5\n"
+              "40 EMR_DELETEOBJECT 13\n"
+              "86 EMR_POLYGON16 7\n"
+              "87 EMR_POLYLINE16 2\n"
+              "91 EMR_POLYPOLYGON16 2\n");
+}
+
+TEST(CliInfoEmf, InvalidFilesPrintTheMessageOnStandardErrorAndExitWithOne) {
+    if (Fixtures().empty()) GTEST_SKIP() << "no metafile fixtures";
+    struct Case {
+        const char* file;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"libemf2svg-bad_corrupted_2014-12-13-132605.emf", "Metafile is not valid\n"},
+        {"libemf2svg-bad_corrupted_2016-02-02-225639.emf", "Stream read error\n"},
+        {"README.md", "Metafile is not valid\n"},
+    };
+    for (const auto& c : cases) {
+        // A README renamed .emf is still looked at as a metafile.
+        std::string file = (Fixtures() / c.file).string();
+        if (std::string(c.file) == "README.md") {
+            auto copy = std::filesystem::temp_directory_path() / "tessaly-cli-readme.emf";
+            std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+            file = copy.string();
+        }
+        Result err = RunCli("info '" + file + "'", true);
+        EXPECT_EQ(err.exitCode, 1) << c.file;
+        EXPECT_EQ(err.out, c.message) << c.file;
+        EXPECT_EQ(RunCli("info '" + file + "'").out, "") << c.file;  // nothing on stdout
+    }
+}
