@@ -27,11 +27,12 @@ bool IsCLocale(const std::string& name) {
     return name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0;
 }
 
-// Opens the locale of one category, or returns 0 when it is C/POSIX or not installed.
+// Opens the locale of one category, or returns 0 when it is C/POSIX or not installed. The
+// character type comes from the same locale, so that its texts are read in their own codeset.
 locale_t OpenCategory(int mask, const char* variable) {
     std::string name = EnvironmentLocale(variable);
     if (IsCLocale(name)) return locale_t(0);
-    return newlocale(mask, name.c_str(), locale_t(0));
+    return newlocale(mask | LC_CTYPE_MASK, name.c_str(), locale_t(0));
 }
 
 class LocaleText {
