@@ -348,7 +348,7 @@ bool TryTextToNumber(std::string_view text, double& out, const FormatSettings& f
     while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
     while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
     std::string_view t = text.substr(b, e - b);
-    if (t.empty() || t.size() > 400) return false;
+    if (t.empty()) return false;
     std::string buf;  // the same number in from_chars' syntax
     size_t i = 0;
     if (t[i] == '+' || t[i] == '-') {
