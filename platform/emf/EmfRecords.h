@@ -20,6 +20,11 @@ namespace tessaly::emf {
 // record. Record types without a layout here pass when they are at least 8 bytes long.
 bool CheckRecordLayout(RecordView r);
 
+// Walks the records of an image of `size` bytes and checks each: at least 8 bytes, a multiple of
+// 4, inside the image, no header after the first record, and CheckRecordLayout. Gives the number
+// of records, or std::nullopt at the first fault.
+std::optional<uint32_t> CheckRecordChain(const uint8_t* image, size_t size);
+
 // EMR_HEADER. The two extensions are present only when the record is long enough and the
 // description (and pixel format) do not start inside them.
 struct EmrHeader {

@@ -39,27 +39,17 @@ int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     return static_cast<int32_t>(q);
 }
 
-Metafile::Metafile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
+Metafile::Metafile(ByteBuffer bytes) : bytes_(std::move(bytes)) {
     const uint8_t* base = bytes_.data();
-    const size_t total = bytes_.size();
     auto header = ParseHeader(RecordView({base, LoadU32(base + 4)}));
     if (!header) throw EInvalidMetafile();
     header_ = std::move(*header);
-    uint32_t count = 0;
-    size_t pos = 0;
-    while (pos < total) {
-        if (total - pos < 8) throw EInvalidMetafile();
-        uint32_t type = LoadU32(base + pos);
-        uint32_t size = LoadU32(base + pos + 4);
-        if (size < 8 || size % 4 != 0 || size > total - pos) throw EInvalidMetafile();
-        if (type == EMR_HEADER && pos != 0) throw EInvalidMetafile();
-        if (!CheckRecordLayout(RecordView({base + pos, size}))) throw EInvalidMetafile();
-        ++count;
-        pos += size;
-    }
+    auto count = CheckRecordChain(base, bytes_.size());
+    if (!count) throw EInvalidMetafile();
     // Some writers count one record less than they write (the header or EOF left out).
-    if (count != header_.records && count != uint64_t(header_.records) + 1) throw EInvalidMetafile();
-    recordCount_ = count;
+    if (*count != header_.records && *count != uint64_t(header_.records) + 1)
+        throw EInvalidMetafile();
+    recordCount_ = *count;
 }
 
 Metafile Metafile::ReadFrom(Stream& stream) {
@@ -71,7 +61,7 @@ Metafile Metafile::ReadFrom(Stream& stream) {
     ImageStart s = CheckImageStart(start);
     // The stream must hold the whole image before anything is allocated for it.
     if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
-    std::vector<uint8_t> bytes(s.totalSize);
+    ByteBuffer bytes(s.totalSize);
     std::memcpy(bytes.data(), start, kHeaderBaseSize);
     stream.ReadBuffer(bytes.data() + kHeaderBaseSize, s.totalSize - kHeaderBaseSize);
     return Metafile(std::move(bytes));
@@ -84,7 +74,7 @@ Metafile Metafile::FromBytes(std::span<const uint8_t> bytes) {
     if (bytes.size() < kHeaderBaseSize) throw EReadError();
     ImageStart s = CheckImageStart(bytes.data());
     if (bytes.size() < s.totalSize) throw EReadError();
-    return Metafile(std::vector<uint8_t>(bytes.begin(), bytes.begin() + s.totalSize));
+    return Metafile(ByteBuffer(bytes.begin(), bytes.begin() + s.totalSize));
 }
 
 Metafile Metafile::LoadFromFile(const std::filesystem::path& path) {

@@ -15,6 +15,7 @@
 // allocated beyond what the stream really holds.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -33,6 +34,27 @@ public:
 // The reference device of recordings: the screen, 1024 x 768 pixels on 360 x 270 mm.
 constexpr SizeL kReferencePixels{1024, 768};
 constexpr SizeL kReferenceMillimeters{360, 270};
+
+// Bytes whose storage is not zeroed before they are read into.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <class U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) {}
+    template <class U>
+    void construct(U* p) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using ByteBuffer = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
 
 class Metafile {
 public:
@@ -88,8 +110,9 @@ public:
     RecordRange Records() const;
 
 private:
-    explicit Metafile(std::vector<uint8_t> bytes);  // validates
-    std::vector<uint8_t> bytes_;
+    friend class MetafileWriter;
+    explicit Metafile(ByteBuffer bytes);  // validates
+    ByteBuffer bytes_;
     EmrHeader header_;
     uint32_t recordCount_ = 0;
 };

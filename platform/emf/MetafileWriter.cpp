@@ -218,7 +218,7 @@ Metafile MetafileWriter::Finish() {
     U32(20);  // size of this record, repeated at its end
     End();
 
-    std::vector<uint8_t> image;
+    ByteBuffer image;
     image.reserve(kHeaderSize + out_.size());
     auto put = [&image](uint32_t v) {
         for (int i = 0; i < 4; ++i) image.push_back(uint8_t(v >> (8 * i)));
@@ -245,7 +245,7 @@ Metafile MetafileWriter::Finish() {
     put(kReferenceMillimeters.cx * 1000), put(kReferenceMillimeters.cy * 1000);
     image.insert(image.end(), out_.begin(), out_.end());
     out_.clear();
-    return Metafile::FromBytes(image);
+    return Metafile(std::move(image));
 }
 
 Dib MakeDib32(int32_t width, int32_t height, std::span<const uint32_t> topDownPixels) {

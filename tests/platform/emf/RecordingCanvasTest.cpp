@@ -28,6 +28,8 @@ std::vector<RecordView> DrawnRecords(const Metafile& m) {
     auto all = RecordsOf(m);
     return std::vector<RecordView>(all.begin() + 12, all.end() - 4);
 }
+// Records borrow the metafile's bytes: keep the metafile alive.
+std::vector<RecordView> DrawnRecords(const Metafile&&) = delete;
 
 std::vector<uint32_t> Types(const std::vector<RecordView>& records) {
     std::vector<uint32_t> t;
@@ -218,7 +220,8 @@ TEST(RecordingCanvas, HelloWorldAdvancesAddUpToTheMeasuredWidth) {
     EXPECT_EQ(std::accumulate(dx.begin(), dx.end(), 0), 64);
     EXPECT_EQ(c.TextWidth("Hello world"), 64);
     c.TextOut(3, 4, "Hello world");
-    auto text = ParseExtTextOut(DrawnRecords(c.Close()).back());
+    Metafile m = c.Close();
+    auto text = ParseExtTextOut(DrawnRecords(m).back());
     ASSERT_TRUE(text);
     EXPECT_EQ(text->text.dx, dx);
     EXPECT_EQ(text->bounds.left, 3);
@@ -273,7 +276,8 @@ TEST(RecordingCanvas, TurnedTextBoundsRunUpwards) {
     c.Font().name = "Arial";
     c.Font().escapement = c.Font().orientation = 900;
     c.TextOut(100, 200, "Verticale");
-    auto drawn = DrawnRecords(c.Close());
+    Metafile m = c.Close();
+    auto drawn = DrawnRecords(m);
     auto font = ParseCreateFont(drawn[0]);
     EXPECT_EQ(font->font.escapement, 900);
     auto text = ParseExtTextOut(drawn.back());
@@ -291,7 +295,8 @@ TEST(RecordingCanvas, PatternBrushIsWrittenAsDeviceIndependentBits) {
     pattern.setPixel(0, 0, 0xFF000000);
     c.Brush().pattern = pattern;
     c.FillRect({0, 0, 16, 16});
-    auto drawn = DrawnRecords(c.Close());
+    Metafile m = c.Close();
+    auto drawn = DrawnRecords(m);
     ASSERT_EQ(drawn[0].Type(), uint32_t(EMR_CREATEDIBPATTERNBRUSHPT));
     auto brush = ParseCreateDibBrush(drawn[0]);
     ASSERT_TRUE(brush);

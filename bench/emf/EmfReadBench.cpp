@@ -1,0 +1,106 @@
+// Reads and validates the largest metafile of ../shared/fixtures/emf repeatedly, and copies the
+// same bytes into a new buffer in the same run; prints both speeds and their ratio.
+// Goal: reading runs at least at a quarter of the copy's speed.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/core/Stream.h"
+#include "platform/emf/Metafile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FixtureDir() {
+    for (fs::path dir : {fs::path(TESSALY_SOURCE_DIR) / "../shared/fixtures/emf",
+                         fs::path(TESSALY_SOURCE_DIR) / "../../shared/fixtures/emf"})
+        if (fs::is_directory(dir)) return dir;
+    return {};
+}
+
+// The largest file that reads as a valid metafile.
+const std::vector<uint8_t>& Largest() {
+    static std::vector<uint8_t> bytes = [] {
+        std::vector<uint8_t> best;
+        fs::path dir = FixtureDir();
+        if (dir.empty()) return best;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.path().extension() != ".emf") continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::vector<uint8_t> b(std::istreambuf_iterator<char>(in), {});
+            try {
+                tessaly::emf::Metafile::FromBytes(b);
+            } catch (...) {
+                continue;
+            }
+            if (b.size() > best.size()) best = std::move(b);
+        }
+        return best;
+    }();
+    return bytes;
+}
+
+void ReadAndValidate(benchmark::State& state) {
+    const auto& bytes = Largest();
+    if (bytes.empty()) return state.SkipWithError("no metafile fixtures");
+    for (auto _ : state) {
+        tessaly::ByteViewStream stream(bytes.data(), bytes.size());
+        auto m = tessaly::emf::Metafile::ReadFrom(stream);
+        benchmark::DoNotOptimize(m.RecordCount());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+
+void PlainCopy(benchmark::State& state) {
+    const auto& bytes = Largest();
+    if (bytes.empty()) return state.SkipWithError("no metafile fixtures");
+    for (auto _ : state) {
+        std::vector<uint8_t> copy(bytes.begin(), bytes.end());
+        benchmark::DoNotOptimize(copy.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+
+BENCHMARK(ReadAndValidate);
+BENCHMARK(PlainCopy);
+
+// Remembers each benchmark's bytes per second to print the ratio at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& r : runs) {
+            auto it = r.counters.find("bytes_per_second");
+            if (it != r.counters.end()) speed_[r.benchmark_name()] = it->second.value;
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        double read = speed_["ReadAndValidate"], copy = speed_["PlainCopy"];
+        if (read > 0 && copy > 0)
+            std::printf("read+validate %.0f MB/s, copy %.0f MB/s, ratio %.2f (goal >= 0.25), "
+                        "file %zu bytes\n",
+                        read / 1e6, copy / 1e6, read / copy, Largest().size());
+    }
+
+private:
+    std::map<std::string, double> speed_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
