@@ -1,0 +1,107 @@
+// Loads a 2,000-page prepared report of about 100 MB, next to reading the same file into memory
+// in one piece; prints the ratio of the two times (goal: at most 1.5).
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "bench/load/ListingReport.h"
+#include "engine/CV_Pages.h"
+#include "engine/CV_Report.h"
+#include "engine/CV_Startup.h"
+
+namespace fs = std::filesystem;
+using namespace tessaly;
+
+namespace {
+
+fs::path ReportFile() {
+    static fs::path file = fs::temp_directory_path() / ("tessaly-bench-load-" + std::to_string(::getpid()) + ".cvp");
+    return file;
+}
+
+size_t ReadInto(uint8_t* buffer, size_t size) {
+    std::FILE* f = std::fopen(ReportFile().c_str(), "rb");
+    size_t got = std::fread(buffer, 1, size, f);
+    std::fclose(f);
+    return got;
+}
+
+// The reference: the whole file into one new buffer (not zero-filled), as a program that reads
+// a file into memory does.
+void PlainRead(benchmark::State& state) {
+    const size_t size = fs::file_size(ReportFile());
+    for (auto _ : state) {
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[size]);
+        if (ReadInto(bytes.get(), size) != size) state.SkipWithError("short read");
+        benchmark::DoNotOptimize(bytes.get());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+}
+
+// Only the copy from the system's file cache: the buffer is allocated and touched beforehand.
+void PlainReadIntoWarmBuffer(benchmark::State& state) {
+    const size_t size = fs::file_size(ReportFile());
+    std::vector<uint8_t> bytes(size);
+    for (auto _ : state) {
+        if (ReadInto(bytes.data(), size) != size) state.SkipWithError("short read");
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+}
+
+void LoadPreparedReport(benchmark::State& state) {
+    TcvReport report(nullptr);
+    for (auto _ : state) {
+        report.LoadPreparedReport(ReportFile());
+        benchmark::DoNotOptimize(report.EMFPages().Count());
+        state.PauseTiming();
+        if (report.EMFPages().Count() != 2000) state.SkipWithError("pages missing");
+        report.EMFPages().Clear();  // freeing is not part of loading
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fs::file_size(ReportFile())));
+}
+
+BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(PlainReadIntoWarmBuffer)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(LoadPreparedReport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Keeps the times so that the ratio can be printed after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        double read = times_["PlainRead/min_time:2.000"], load = times_["LoadPreparedReport/min_time:2.000"];
+        double warm = times_["PlainReadIntoWarmBuffer/min_time:2.000"];
+        if (read > 0 && load > 0)
+            std::printf("\nload / plain read = %.2f (goal: at most 1.5)\n", load / read);
+        if (warm > 0 && load > 0) std::printf("load / read into a warm buffer = %.2f\n", load / warm);
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    EngineUnits units(nullptr);
+    tessaly::bench::WriteListingReport(ReportFile(), 2000);
+    std::printf("report: %s, %.1f MB, 2000 pages\n", ReportFile().c_str(),
+                double(fs::file_size(ReportFile())) / 1e6);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    fs::remove(ReportFile());
+    return 0;
+}
