@@ -3,6 +3,7 @@
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
 #include "platform/core/Errors.h"
+#include "platform/core/Rounding.h"
 #include "platform/core/StringList.h"
 
 namespace tessaly {
@@ -21,10 +22,39 @@ PreparedPage& TcvEMFPages::Pages(int index) const {
     return *pages_[index];
 }
 
-void TcvEMFPages::Clear() { pages_.clear(); }
+void PreparedPage::CloseSurface() {
+    if (!Surface) return;
+    if (CurPageCanvas == Surface.get()) CurPageCanvas = nullptr;
+    Drawing = Surface->Close();
+    Surface.reset();
+}
 
-PreparedPage& TcvEMFPages::AddPage(const PageTemplate&) {
-    throw EngineError("AddPage non disponibile");
+void TcvEMFPages::Clear() {
+    for (const auto& page : pages_)
+        if (page->Surface && CurPageCanvas == page->Surface.get()) CurPageCanvas = nullptr;
+    pages_.clear();
+}
+
+PreparedPage& TcvEMFPages::AddPage(const PageTemplate& t) {
+    const double fx = 100.0 / t.ScaleX;
+    const double fy = 100.0 / t.ScaleY;
+    auto page = std::make_unique<PreparedPage>();
+    page->PaperSize = static_cast<uint16_t>(fx == 1 && fy == 1 ? t.PaperSize : PaperCustom);
+    page->Width = Round32(t.Width / fx);
+    page->Height = Round32(t.Height / fy);
+    page->Orientation = static_cast<uint8_t>(t.Orientation);
+    page->PageFlag = 1;
+    page->Info = t.Info;
+    page->Info.ScreenPageWidth = Round32(t.Info.ScreenPageWidth / fx);
+    page->Info.PrintableWidth = Round32(t.Info.PrintableWidth / fx);
+    page->Info.ScreenPageHeight = Round32(t.Info.ScreenPageHeight / fy);
+    page->Info.PrintableHeight = Round32(t.Info.PrintableHeight / fy);
+    page->Surface = std::make_unique<emf::RecordingCanvas>(Round32(page->Info.ScreenPageWidth * fx),
+                                                           Round32(page->Info.ScreenPageHeight * fy));
+    if (PageCharset != 1) page->Surface->Font().charSet = static_cast<uint8_t>(PageCharset);
+    CurPageCanvas = page->Surface.get();
+    pages_.push_back(std::move(page));
+    return *pages_.back();
 }
 
 void TcvEMFPages::LoadFromStream(Stream& stream) {
@@ -57,6 +87,8 @@ void TcvEMFPages::SaveToStream(Stream& stream) const {
     WriteCountedStrings(stream, ScratchList);
     stream.WriteI32(Count());
     for (const auto& page : pages_) {
+        // A page still being drawn has no drawing yet: saving it would write a broken file.
+        if (page->Drawing.Empty()) throw EWriteError();
         int64_t start = stream.Position();
         stream.WriteU32(0);
         stream.WriteU16(page->PaperSize);

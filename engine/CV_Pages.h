@@ -26,6 +26,7 @@ struct PageInfo {
 
 #include "platform/core/Stream.h"
 #include "platform/emf/Metafile.h"
+#include "platform/emf/RecordingCanvas.h"
 
 namespace tessaly {
 
@@ -50,6 +51,11 @@ struct PreparedPage {
     uint8_t PageFlag = 0;
     PageInfo Info;
     emf::Metafile Drawing;
+    // The surface being drawn on while the page is prepared; CloseSurface ends the recording
+    // and makes it the page's drawing.
+    std::unique_ptr<emf::RecordingCanvas> Surface;
+
+    void CloseSurface();
 };
 
 class TcvEMFPages {
@@ -63,6 +69,7 @@ public:
     // An index outside 0 .. Count() - 1 raises EListError.
     PreparedPage& Pages(int index) const;
     void Clear();
+    // Appends a page for a template page and opens its Surface, which becomes CurPageCanvas.
     PreparedPage& AddPage(const PageTemplate& templatePage);
     // Reads a prepared report; on a failure the pages read completely so far stay.
     void LoadFromStream(Stream& stream);

@@ -86,12 +86,17 @@ TStandardPreview::TStandardPreview(TComponent* owner) : TcvPreview(owner) {
     label_ = new QLabel(this);
     label_->setAlignment(Qt::AlignCenter);
     layout->addWidget(label_);
-    setStyleSheet("TStandardPreview { background: #808080; } QLabel { color: white; }");
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    grey.setColor(QPalette::WindowText, Qt::white);
+    setPalette(grey);
+    setAutoFillBackground(true);
 }
 
 void TStandardPreview::ReportChanged() {
     int pages = Report ? Report->EMFPages().Count() : 0;
-    label_->setText(pages == 1 ? QString("1 pagina") : QString("%1 pagine").arg(pages));
+    QString count = pages == 1 ? QString("1 pagina") : QString("%1 pagine").arg(pages);
+    label_->setText(windowTitle() + "\n" + count);
 }
 
 TcvPreview* CreateStandardPreview(TComponent* owner) { return new TStandardPreview(owner); }

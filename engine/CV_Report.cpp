@@ -23,6 +23,7 @@ int PageCharset = 1;
 int ScreenPixelsPerInch = 96;
 int StreamVersion = CurrentStreamVersion;
 TPreviewFormClass PreviewFormClass = nullptr;
+emf::RecordingCanvas* CurPageCanvas = nullptr;
 
 namespace {
 

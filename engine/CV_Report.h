@@ -14,6 +14,10 @@
 
 namespace tessaly {
 
+namespace emf {
+class RecordingCanvas;
+}
+
 class TcvEMFPages;
 class TcvPreview;
 class TcvReport;
@@ -30,6 +34,7 @@ extern int PageCharset;                       // character set of new prepared p
 extern int ScreenPixelsPerInch;
 extern int StreamVersion;                     // version byte of the stream being read
 extern TPreviewFormClass PreviewFormClass;
+extern emf::RecordingCanvas* CurPageCanvas;   // surface of the page being prepared
 
 constexpr int CurrentStreamVersion = 29;
 

@@ -1,8 +1,14 @@
 #include "engine/CV_Startup.h"
 
+#include <QtGlobal>
+
 #include "engine/CV_Prev.h"
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
+
+// The program's resources (the blank report, cursors, glyphs) live in a static archive: naming
+// their registration here keeps the linker from dropping them.
+static void InitEngineResources() { Q_INIT_RESOURCE(resources); }
 
 namespace tessaly {
 
@@ -12,6 +18,7 @@ int started = 0;
 
 EngineUnits::EngineUnits(print::Printer* printer) {
     if (started++ > 0) return;
+    InitEngineResources();
     InitPrinterUnit(printer);
     InitPreviewUnit();
     InitReportUnit();

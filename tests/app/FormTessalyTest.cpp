@@ -201,6 +201,18 @@ private slots:
         QVERIFY(form.Finished());
     }
 
+    void theBuiltInBlankReportIsShownFromItsCopy() {
+        TFormTessaly::BlankReportSource = &BlankReport;
+        QCOMPARE(BlankReport().size(), size_t(706));
+        TFormTessaly form({"tessaly"});
+        QVERIFY(form.OpenReport(""));
+        TFormTessaly::BlankReportSource = [] { return SmallReport(1); };
+        QCOMPARE(NotingPreview::pages, 1);
+        QCOMPARE(NotingPreview::caption, QString("Anteprima"));
+        QCOMPARE(NotingPreview::files, std::vector<std::string>{"0.cv"});
+        QVERIFY(Listing(dir_ / "tmp").empty());
+    }
+
     void theBlankCopyNeverWritesThroughALinkOrAFolder() {
         fs::path tmp = dir_ / "tmp";
         Write(dir_ / "vittima", {9, 9});
@@ -264,7 +276,7 @@ private slots:
         });
         QVERIFY(form.OpenReport(dir_ / "uno.cvp"));
         QCOMPARE(title, QString("Anteprima"));
-        QCOMPARE(label, QString("1 pagina"));
+        QCOMPARE(label, QString("Anteprima\n1 pagina"));
         QCOMPARE(listed, 1);
         QVERIFY(PreviewList.empty());
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

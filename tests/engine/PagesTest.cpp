@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "engine/CV_Pages.h"
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
@@ -211,4 +213,106 @@ TEST_F(PagesTest, PagesOutsideTheListAreAnIndexError) {
     pages.Clear();
     EXPECT_EQ(pages.Count(), 0);
     EXPECT_THROW(pages.Pages(0), EListError);
+}
+
+namespace {
+
+std::vector<uint8_t> BlankReportResource() {
+    QFile f(":/EMPTYREPORT");
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QByteArray b = f.readAll();
+    return std::vector<uint8_t>(b.begin(), b.end());
+}
+
+// The template of an A4 portrait page with its metrics, as preparation hands it over.
+PageTemplate A4Template(int scaleX = 100, int scaleY = 100) {
+    PageTemplate t;
+    t.PaperSize = 9;
+    t.Width = 2100;
+    t.Height = 2970;
+    t.ScaleX = scaleX;
+    t.ScaleY = scaleY;
+    TPrinterSettings s;
+    s.SetPrinterInfo(9, 2100, 0, 2970);
+    s.FillPrnInfo(t.Info);
+    t.Info.PrinterPageWidth = 4956;
+    t.Info.PrinterOffsetX = 75;
+    return t;
+}
+
+}  // namespace
+
+TEST_F(PagesTest, TheBlankReportIsOneEmptyA4PageAndWritesBackIdentical) {
+    std::vector<uint8_t> blank = BlankReportResource();
+    ASSERT_EQ(blank.size(), 706u);
+    Load(blank);
+    ASSERT_EQ(pages.Count(), 1);
+    const PreparedPage& p = pages.Pages(0);
+    EXPECT_EQ(p.PaperSize, 9);
+    EXPECT_EQ(p.Width, 2100);
+    EXPECT_EQ(p.Height, 2970);
+    EXPECT_EQ(p.Orientation, 0);
+    EXPECT_EQ(p.PageFlag, 1);
+    EXPECT_EQ(p.Info.ScreenPageWidth, 793);
+    EXPECT_EQ(p.Info.ScreenPageHeight, 1122);
+    EXPECT_EQ(p.Info.PrintableWidth, 757);
+    EXPECT_EQ(p.Info.PrintableHeight, 1086);
+    EXPECT_EQ(p.Drawing.RecordCount(), 16u);
+    EXPECT_EQ(Save(), blank);
+}
+
+TEST_F(PagesTest, AnA4PageClosedWithoutDrawingIsTheBlankReport) {
+    PreparedPage& page = pages.AddPage(A4Template());
+    EXPECT_EQ(CurPageCanvas, page.Surface.get());
+    EXPECT_THROW(Save(), EWriteError) << "an open page cannot be saved";
+    page.CloseSurface();
+    EXPECT_EQ(CurPageCanvas, nullptr);
+    EXPECT_EQ(page.Surface, nullptr);
+    EXPECT_EQ(Save(), BlankReportResource());
+}
+
+TEST_F(PagesTest, AddPageScalesThePageAndItsMetrics) {
+    struct Case {
+        int scaleX, scaleY;
+        uint16_t paper;
+        int32_t width, height, screenW, screenH, printableW, printableH, drawingW, drawingH;
+    } cases[] = {
+        {100, 100, 9, 2100, 2970, 793, 1122, 757, 1086, 793, 1122},
+        {50, 100, 256, 1050, 2970, 396, 1122, 378, 1086, 792, 1122},  // 396.5 and 378.5 round to even
+        {200, 200, 256, 4200, 5940, 1586, 2244, 1514, 2172, 793, 1122},
+        {100, 80, 256, 2100, 2376, 793, 898, 757, 869, 793, 1122},    // 897.6 and 868.8
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.scaleX << "/" << c.scaleY);
+        pages.Clear();
+        PreparedPage& p = pages.AddPage(A4Template(c.scaleX, c.scaleY));
+        EXPECT_EQ(p.PaperSize, c.paper);
+        EXPECT_EQ(p.Width, c.width);
+        EXPECT_EQ(p.Height, c.height);
+        EXPECT_EQ(p.PageFlag, 1);
+        EXPECT_EQ(p.Info.ScreenPageWidth, c.screenW);
+        EXPECT_EQ(p.Info.ScreenPageHeight, c.screenH);
+        EXPECT_EQ(p.Info.PrintableWidth, c.printableW);
+        EXPECT_EQ(p.Info.PrintableHeight, c.printableH);
+        EXPECT_EQ(p.Info.MarginX, 18);
+        EXPECT_EQ(p.Info.PrinterPageWidth, 4956) << "printer items are copied";
+        EXPECT_EQ(p.Info.PrinterOffsetX, 75);
+        p.Surface->MoveTo(10, 10);
+        p.Surface->LineTo(100, 100);
+        p.CloseSurface();
+        EXPECT_EQ(p.Drawing.Width(), c.drawingW);
+        EXPECT_EQ(p.Drawing.Height(), c.drawingH);
+    }
+}
+
+TEST_F(PagesTest, NewPagesTakeThePageCharacterSet) {
+    PageCharset = 238;
+    PreparedPage& p = pages.AddPage(A4Template());
+    PageCharset = 1;
+    EXPECT_EQ(p.Surface->Font().charSet, 238);
+    PreparedPage& q = pages.AddPage(A4Template());
+    EXPECT_EQ(q.Surface->Font().charSet, 1);
+    EXPECT_EQ(CurPageCanvas, q.Surface.get());
+    pages.Clear();
+    EXPECT_EQ(CurPageCanvas, nullptr) << "no surface of a freed page stays current";
 }

@@ -145,7 +145,7 @@ TEST_F(PrinterSettingsTest, PrinterModeWritesThePaperIntoTheDeviceSettings) {
         fresh.SetPrinterInfo(c.code, c.width, c.orientation, c.height);
         PrintingActive = false;
         const DeviceMode& m = printer.ModeOf(0);
-        SCOPED_TRACE(testing::Message() << c.startFields << "/" << c.code << "/" << c.orientation);
+        SCOPED_TRACE(::testing::Message() << c.startFields << "/" << c.code << "/" << c.orientation);
         EXPECT_EQ(m.fields, c.fields);
         EXPECT_EQ(m.orientation, c.orient);
         EXPECT_EQ(m.paperSize, c.paper);

@@ -1,0 +1,146 @@
+// tessaly-cli info FILE.cvp and copy IN OUT, run as a program.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Result Cli(const std::string& args) {
+    fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-err-" + std::to_string(::getpid()));
+    std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args + " 2>'" + errFile.string() + "'";
+    Result r;
+    FILE* p = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+    int status = pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream e(errFile);
+    r.err.assign(std::istreambuf_iterator<char>(e), {});
+    fs::remove(errFile);
+    return r;
+}
+
+std::vector<uint8_t> Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const fs::path& p, const std::vector<uint8_t>& b) {
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
+}
+
+void U16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+void U32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+
+// The blank report's drawing, reused for pages of other papers.
+std::vector<uint8_t> BlankDrawing() {
+    std::vector<uint8_t> blank = Read(fs::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp");
+    return std::vector<uint8_t>(blank.begin() + 22, blank.end());
+}
+
+struct Page {
+    uint16_t paper;
+    int32_t width, height;
+    uint8_t orientation, flag;
+};
+
+std::vector<uint8_t> Report(const std::vector<Page>& pages) {
+    std::vector<uint8_t> drawing = BlankDrawing(), b = {0, 0};
+    U32(b, uint32_t(pages.size()));
+    for (const Page& p : pages) {
+        U32(b, uint32_t(b.size() + 16 + drawing.size()));
+        U16(b, p.paper);
+        U32(b, uint32_t(p.width));
+        U32(b, uint32_t(p.height));
+        b.push_back(p.orientation);
+        b.push_back(p.flag);
+        b.insert(b.end(), drawing.begin(), drawing.end());
+    }
+    return b;
+}
+
+class CliPrepared : public ::testing::Test {
+protected:
+    CliPrepared() : dir(fs::temp_directory_path() / ("tessaly-cli-" + std::to_string(::getpid()))) {
+        fs::create_directories(dir);
+    }
+    ~CliPrepared() override { fs::remove_all(dir); }
+    std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
+    fs::path dir;
+};
+
+}  // namespace
+
+TEST_F(CliPrepared, TheBlankReportIsOneA4PageAndCopiesIdentical) {
+    fs::path blank = fs::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp";
+    Result r = Cli("info " + Q(blank));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "pages: 1\n"
+              "page 1: paper 9, 2100 x 2970, orientation 0, flag 1, screen 793 x 1122, "
+              "printable 757 x 1086, drawing 684 bytes\n");
+    EXPECT_EQ(Cli("copy " + Q(blank) + " " + Q(dir / "copia")).exitCode, 0);
+    EXPECT_EQ(Read(dir / "copia.cvp"), Read(blank)) << "a name without a dot gets .cvp";
+}
+
+TEST_F(CliPrepared, MixedPapersShowTheirMetricsAndCopyByteForByte) {
+    std::vector<uint8_t> file = Report({{9, 2100, 2970, 0, 1}, {8, 4200, 2970, 1, 0}, {256, 1000, 1500, 0, 3}});
+    Write(dir / "misto.cvp", file);
+    Result r = Cli("info " + Q(dir / "misto.cvp"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "pages: 3\n"
+              "page 1: paper 9, 2100 x 2970, orientation 0, flag 1, screen 793 x 1122, printable 757 x 1086, drawing 684 bytes\n"
+              "page 2: paper 8, 4200 x 2970, orientation 1, flag 0, screen 1587 x 1122, printable 1551 x 1086, drawing 684 bytes\n"
+              "page 3: paper 256, 1000 x 1500, orientation 0, flag 3, screen 377 x 566, printable 341 x 530, drawing 684 bytes\n");
+    EXPECT_EQ(Cli("copy " + Q(dir / "misto.cvp") + " " + Q(dir / "copia.cvp")).exitCode, 0);
+    EXPECT_EQ(Read(dir / "copia.cvp"), file);
+}
+
+TEST_F(CliPrepared, DamagedAndMissingFilesGiveTheMessageAndExitOne) {
+    std::vector<uint8_t> good = Report({{9, 2100, 2970, 0, 1}, {9, 2100, 2970, 0, 1}});
+    Write(dir / "old.cvp", {7, 7, 7});
+    struct Case {
+        size_t keep;
+        const char* message;
+    } cases[] = {{0, "Stream read error\n"}, {5, "Stream read error\n"}, {40, "Stream read error\n"},
+                 {good.size() - 1, "Stream read error\n"}};
+    for (const auto& c : cases) {
+        Write(dir / "rotto.cvp", std::vector<uint8_t>(good.begin(), good.begin() + long(c.keep)));
+        for (const std::string& command : {"info " + Q(dir / "rotto.cvp"), "copy " + Q(dir / "rotto.cvp") + " " + Q(dir / "old.cvp")}) {
+            Result r = Cli(command);
+            EXPECT_EQ(r.exitCode, 1) << command << " " << c.keep;
+            EXPECT_EQ(r.err, c.message) << command << " " << c.keep;
+        }
+    }
+    EXPECT_EQ(Read(dir / "old.cvp"), (std::vector<uint8_t>{7, 7, 7})) << "a failed copy leaves the target alone";
+
+    std::vector<uint8_t> bad = good;
+    bad[22 + 40] = 0;  // the first drawing's signature
+    Write(dir / "rotto.cvp", bad);
+    Result r = Cli("info " + Q(dir / "rotto.cvp"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Metafile is not valid\n");
+    EXPECT_EQ(r.out, "");
+
+    r = Cli("info " + Q(dir / "assente.cvp"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Cannot open file \"" + (dir / "assente.cvp").string() + "\". No such file or directory\n");
+}
