@@ -78,8 +78,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& r : runs) {
+            // With repetitions, the median stands for the benchmark.
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
             auto it = r.counters.find("bytes_per_second");
-            if (it != r.counters.end()) speed_[r.benchmark_name()] = it->second.value;
+            if (it != r.counters.end()) speed_[r.run_name.function_name] = it->second.value;
         }
     }
     void Finalize() override {
