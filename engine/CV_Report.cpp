@@ -123,6 +123,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     dataSets_.SetSorted(true);
     emfPages_ = std::make_unique<TcvEMFPages>(this);
     CurReport = this;
+    SetExpressionResolver(&TcvReport::ResolveNameOf, this);
     Clear();
 }
 
@@ -135,6 +136,24 @@ TcvReport::~TcvReport() {
     ClearDatasets();
     // Another report that was working stays the current one.
     CurReport = previous == this ? nullptr : previous;
+    // The evaluator must not call into a report that is gone: the current report answers instead.
+    if (ExpressionEvaluator().ResolveContext == this)
+        SetExpressionResolver(CurReport ? &TcvReport::ResolveNameOf : nullptr, CurReport);
+}
+
+void TcvReport::ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value) {
+    static_cast<TcvReport*>(report)->ResolveName(name, args, value);
+}
+
+void TcvReport::ResolveName(std::string_view, const TcvExprArgs*, Variant&) {}
+
+void TcvReport::InitAggregate(const AnsiString& name, Variant& value) {
+    if (name == "SUM" || name == "AVG")
+        value = Variant(0);
+    else if (name == "MIN")
+        value = Variant(1e200);
+    else
+        value = Variant(-1e200);
 }
 
 void TcvReport::Clear() {

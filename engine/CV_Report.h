@@ -11,6 +11,8 @@
 #include "engine/CV_Component.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/StringList.h"
+#include "platform/core/Variant.h"
+#include "engine/CV_Expr.h"
 
 namespace tessaly {
 
@@ -54,6 +56,8 @@ public:
     void Clear();
     void ClearDatasets();
     void CheckAutoLoad();
+    // The starting value of a running aggregate: 0 for SUM and AVG, 1e200 for MIN, -1e200 else.
+    static void InitAggregate(const AnsiString& name, Variant& value);
 
     // Templates (".cvf"): the folder rules, then the template stream.
     void LoadFromFile(const std::filesystem::path& fileName);
@@ -115,12 +119,22 @@ public:
     std::function<void(int pg)> OnBeginPage;
     std::function<void(int pg)> OnEndPage;
     std::function<void(int n)> OnProgress;
+    std::function<void(const AnsiString& ParName, Variant& ParValue)> OnGetValue;
+    std::function<void(const AnsiString& name, const Variant& p1, const Variant& p2, const Variant& p3,
+                       Variant& Val)>
+        OnUserFunction;
 
     void WriteProperties(TWriter& writer) override;
     bool ReadProperty(const std::string& name, TReader& reader) override;
     void DefineProperties(TFiler& filer) override;
 
+protected:
+    // The names of report texts: what this report knows (installed into the evaluator when the
+    // report is created). It leaves the value empty for a name it does not know.
+    virtual void ResolveName(std::string_view name, const TcvExprArgs* args, Variant& value);
+
 private:
+    static void ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value);
     void ReadData(Stream& stream);
     void WriteData(Stream& stream);
 

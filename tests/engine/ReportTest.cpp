@@ -324,3 +324,61 @@ TEST_F(ReportTest, ThePreviewIsCaptionedWithTheTitleAndListed) {
     EXPECT_TRUE(NotingPreview::shown[0].listed);
     EXPECT_EQ(PreviewList.size(), 2u) << "windows never shown stay listed until the end";
 }
+
+TEST(ReportValues, AggregatesStartFromTheirNeutralValues) {
+    struct Case {
+        const char* name;
+        VarType type;
+        double value;
+    } cases[] = {
+        {"SUM", VarType::Integer, 0}, {"AVG", VarType::Integer, 0}, {"MIN", VarType::Double, 1e200},
+        {"MAX", VarType::Double, -1e200}, {"COUNT", VarType::Double, -1e200}, {"sum", VarType::Double, -1e200},
+    };
+    for (const auto& c : cases) {
+        Variant v("x");
+        TcvReport::InitAggregate(c.name, v);
+        EXPECT_EQ(v.Type(), c.type) << c.name;
+        EXPECT_EQ(v.AsDouble(), c.value) << c.name;
+    }
+}
+
+namespace {
+
+// A report that answers one name, to see which report the evaluator asks.
+class NamingReport : public TcvReport {
+public:
+    NamingReport(int answer) : TcvReport(nullptr), answer(answer) {}
+    void ResolveName(std::string_view name, const TcvExprArgs*, Variant& value) override {
+        if (name == "Valore") value = Variant(answer);
+    }
+    int answer;
+};
+
+// The value of an expression, or -1 when its name is unknown.
+int Evaluated(const char* text) {
+    Variant v;
+    try {
+        EvaluateExpression(text, v);
+    } catch (const EngineError&) {
+        return -1;
+    }
+    return static_cast<int>(v.AsDouble());
+}
+
+}  // namespace
+
+TEST(ReportValues, TheNewestReportAnswersNamesAndAGoneReportIsNeverAsked) {
+    EngineUnits units(nullptr);
+    auto first = std::make_unique<NamingReport>(1);
+    EXPECT_EQ(Evaluated("[Valore]"), 1);
+    {
+        NamingReport second(2);
+        EXPECT_EQ(Evaluated("[Valore]"), 2) << "the most recently created report wins";
+        CurReport = first.get();
+    }
+    EXPECT_EQ(Evaluated("[Valore]"), 1) << "the current report answers once the newer one is gone";
+    first.reset();
+    EXPECT_EQ(Evaluated("[Valore]"), -1);
+    TcvReport plain(nullptr);
+    EXPECT_EQ(Evaluated("[Valore]"), -1) << "a report resolves no names of its own yet";
+}
