@@ -144,3 +144,26 @@ TEST_F(CliPrepared, DamagedAndMissingFilesGiveTheMessageAndExitOne) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Cannot open file \"" + (dir / "assente.cvp").string() + "\". No such file or directory\n");
 }
+
+TEST_F(CliPrepared, TheSampleReportsLoadWithTheirPages) {
+    struct Case {
+        const char* name;
+        const char* firstLines;
+    } cases[] = {
+        {"listing.cvp", "pages: 20\npage 1: paper 9, 2100 x 2970, orientation 0, flag 1, screen 793 x 1122"},
+        {"landscape.cvp", "pages: 1\npage 1: paper 9, 2970 x 2100, orientation 1, flag 1, screen 1122 x 793"},
+        {"mixed.cvp", "pages: 7\npage 1: paper 9, 2100 x 2970"},
+        {"picture.cvp", "pages: 1\npage 1: paper 9, 2100 x 2970"},
+    };
+    for (const auto& c : cases) {
+        fs::path file = fs::path(TESSALY_SOURCE_DIR) / "examples" / c.name;
+        Result r = Cli("info " + Q(file));
+        EXPECT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out.rfind(c.firstLines, 0), 0u) << c.name << ":\n" << r.out;
+        EXPECT_EQ(Cli("copy " + Q(file) + " " + Q(dir / c.name)).exitCode, 0);
+        EXPECT_EQ(Read(dir / c.name), Read(file)) << c.name;
+    }
+    Result mixed = Cli("info " + Q(fs::path(TESSALY_SOURCE_DIR) / "examples" / "mixed.cvp"));
+    EXPECT_NE(mixed.out.find("page 6: paper 256, 1200 x 1800"), std::string::npos);
+    EXPECT_NE(mixed.out.find("page 7: paper 256, 1050 x 1485"), std::string::npos);
+}
