@@ -1,5 +1,15 @@
 # Helpers shared by the project's CMake files.
 
+# AUTOMOC only rescans when a file it already knows changes; a source list that grows through a
+# glob changes nothing it knows. So the list itself becomes a (comment-only) header of the target,
+# rewritten only when the list changes: a new Q_OBJECT class is then always picked up.
+function(tessaly_autogen_follows_sources name sources)
+  string(REPLACE ";" "\n// " text "${sources}")
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_sources.h)
+  file(CONFIGURE OUTPUT ${list_file} CONTENT "// Sources of ${name}:\n// ${text}\n")
+  target_sources(${name} PRIVATE ${list_file})
+endfunction()
+
 # tessaly_library(name SOURCES ... [LIBS ...] [QT]) : a static library of one area.
 function(tessaly_library name)
   cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
@@ -8,6 +18,7 @@ function(tessaly_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   if(ARG_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    tessaly_autogen_follows_sources(${name} "${ARG_SOURCES}")
   endif()
 endfunction()
 
@@ -24,6 +35,7 @@ function(tessaly_test name)
   set(env "QT_QPA_PLATFORM=offscreen")
   if(ARG_QTTEST)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    tessaly_autogen_follows_sources(${name} "${ARG_SOURCES}")
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
