@@ -1,0 +1,70 @@
+// tessaly-cli eval EXPR: evaluates an expression and prints the kind and text of its value.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "engine/CV_Expr.h"
+#include "platform/core/Cp1252.h"
+#include "platform/core/Errors.h"
+#include "platform/text/DateFormat.h"
+#include "platform/text/NumberFormat.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+// Hook for the report's name resolver (built-in variables and functions). While the report
+// component has no resolver yet, nothing is installed and every name is unknown; once it has one,
+// creating a report here (its constructor installs the resolver) is all that eval needs.
+void InstallReportResolver() {}
+
+// Machine-readable numbers: "." as decimal point, ISO dates.
+FormatSettings PlainSettings() {
+    FormatSettings fs = FormatSettings::Italian();
+    fs.DecimalSeparator = '.';
+    fs.TimeSeparator = ':';
+    return fs;
+}
+
+std::string Describe(const Variant& v) {
+    const FormatSettings plain = PlainSettings();
+    switch (v.Type()) {
+        case VarType::Empty: return "empty";
+        case VarType::Null: return "null";
+        case VarType::Byte:
+        case VarType::Integer: return "integer " + std::to_string(v.IntegerValue());
+        case VarType::Double: return "double " + FormatGeneral(v.DoubleValue(), plain);
+        case VarType::Currency: return "currency " + FormatGeneral(v.CurrencyValue(), plain);
+        case VarType::Date:
+            try {
+                return "date-time " + FormatDateTime("yyyy\"-\"mm\"-\"dd hh:nn:ss", v.DoubleValue(), plain);
+            } catch (const EngineError&) {
+                return "date-time " + FormatGeneral(v.DoubleValue(), plain);  // outside the calendar
+            }
+        case VarType::String: return "string " + Cp1252ToUtf8(v.StringValue());
+        case VarType::Boolean: return v.BooleanValue() ? "boolean true" : "boolean false";
+    }
+    return "?";
+}
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty()) return Fail("uso: tessaly-cli eval EXPR");
+    std::string text;
+    for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
+    InstallReportResolver();
+    Variant value;
+    try {
+        EvaluateExpression(Utf8ToCp1252(text), value);
+    } catch (const EngineError& e) {
+        return Fail(e.Message());
+    }
+    std::printf("%s\n", Describe(value).c_str());
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace tessaly::cli
+
+TESSALY_CLI_COMMAND("eval", "eval EXPR", tessaly::cli::Run);
