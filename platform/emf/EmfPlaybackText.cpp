@@ -1,0 +1,368 @@
+// Text records: EXTTEXTOUTA/W, POLYTEXTOUTA/W and SMALLTEXTOUT, drawn glyph by glyph at the
+// recorded advances.
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QStringDecoder>
+#include <cmath>
+#include <numbers>
+
+#include "platform/core/Cp1252.h"
+#include "platform/emf/EmfPlayback.h"
+
+namespace tessaly::emf {
+
+
+
+namespace {
+
+// The symbol font's code points 0x20 to 0xFF as Unicode (0: the byte itself).
+const char16_t kSymbol[224] = {
+    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B, 0x002C,
+    0x2212, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037, 0x0038, 0x0039,
+    0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7, 0x0394, 0x0395, 0x03A6,
+    0x0393, 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F, 0x03A0, 0x0398, 0x03A1, 0x03A3,
+    0x03A4, 0x03A5, 0x03C2, 0x03A9, 0x039E, 0x03A8, 0x0396, 0x005B, 0x2234, 0x005D, 0x22A5, 0x005F, 0x203E,
+    0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3, 0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC,
+    0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3, 0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6,
+    0x007B, 0x007C, 0x007D, 0x223C, 0x0020,
+    // 0x80 to 0x9F: unused in the symbol font
+    0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020,
+    0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020,
+    0x0020, 0x0020, 0x0020, 0x0020, 0x0020, 0x0020,
+    // 0xA0
+    0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194, 0x2190,
+    0x2191, 0x2192, 0x2193, 0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022, 0x00F7, 0x2260,
+    0x2261, 0x2248, 0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205,
+    0x2229, 0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209, 0x2220, 0x2207, 0x00AE, 0x00A9,
+    0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3, 0x25CA,
+    0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C, 0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7, 0x23A8,
+    0x23A9, 0x23AA, 0x0020, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F, 0x23A0, 0x23A4, 0x23A5,
+    0x23A6, 0x23AB, 0x23AC, 0x23AD, 0x0020};
+
+bool IsSymbolFont(const Font& font) {
+    return font.charSet == SYMBOL_CHARSET || font.faceName.compare(u"Symbol", Qt::CaseInsensitive) == 0;
+}
+
+// Symbol fonts are addressed by byte, or by byte + 0xF000 in wide records.
+QString MapSymbol(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        char16_t u = c.unicode();
+        if (u >= 0xF020 && u <= 0xF0FF) u -= 0xF000;
+        if (u >= 0x20 && u <= 0xFF) c = QChar(kSymbol[u - 0x20]);
+    }
+    return out;
+}
+
+const char* CodePageOf(uint8_t charSet) {
+    switch (charSet) {
+    case 238: return "windows-1250";
+    case 204: return "windows-1251";
+    case 161: return "windows-1253";
+    case 162: return "windows-1254";
+    case 177: return "windows-1255";
+    case 178: return "windows-1256";
+    case 186: return "windows-1257";
+    case 163: return "windows-1258";
+    case 222: return "windows-874";
+    case 128: return "Shift_JIS";
+    case 129: return "windows-949";
+    case 134: return "GBK";
+    case 136: return "Big5";
+    default: return nullptr;
+    }
+}
+
+QString DecodeAnsi(std::span<const uint8_t> bytes, uint8_t charSet) {
+    if (const char* name = CodePageOf(charSet)) {
+        QStringDecoder decoder(name);
+        if (decoder.isValid())
+            return decoder.decode(QByteArrayView(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+    }
+    QString out;
+    out.reserve(qsizetype(bytes.size()));
+    for (uint8_t b : bytes) out.append(QChar(char16_t(Cp1252ToUnicode(b))));
+    return out;
+}
+
+QPointF Unit(const QPointF& v) {
+    const double len = std::hypot(v.x(), v.y());
+    return len > 0 ? v / len : QPointF(1, 0);
+}
+
+}  // namespace
+
+struct Playback::TextRun {
+    QPointF reference;  // logical
+    uint32_t options = 0;
+    QRectF rect;        // logical, for ETO_OPAQUE and ETO_CLIPPED
+    QString text;
+    QList<quint32> glyphs;  // ETO_GLYPH_INDEX
+    std::vector<double> dx, dy;  // logical advances, empty when the record has none
+    size_t Count() const { return (options & ETO_GLYPH_INDEX) ? size_t(glyphs.size()) : size_t(text.size()); }
+};
+
+QString SubstituteFace(const QString& face) {
+    static const struct {
+        const char16_t* face;
+        const char* substitute;
+    } table[] = {
+        {u"Arial", "Liberation Sans"},          {u"Helvetica", "Liberation Sans"},
+        {u"MS Sans Serif", "Liberation Sans"},  {u"Microsoft Sans Serif", "Liberation Sans"},
+        {u"MS Shell Dlg", "Liberation Sans"},   {u"MS Shell Dlg 2", "Liberation Sans"},
+        {u"Tahoma", "Liberation Sans"},         {u"Verdana", "Liberation Sans"},
+        {u"System", "Liberation Sans"},         {u"Segoe UI", "Liberation Sans"},
+        {u"Calibri", "Liberation Sans"},        {u"Times New Roman", "Liberation Serif"},
+        {u"Times", "Liberation Serif"},         {u"MS Serif", "Liberation Serif"},
+        {u"Garamond", "Liberation Serif"},      {u"Georgia", "Liberation Serif"},
+        {u"Cambria", "Liberation Serif"},       {u"Courier New", "Liberation Mono"},
+        {u"Courier", "Liberation Mono"},        {u"Consolas", "Liberation Mono"},
+        {u"Lucida Console", "Liberation Mono"},
+    };
+    for (const auto& entry : table)
+        if (face.compare(QStringView(entry.face), Qt::CaseInsensitive) == 0) return QString::fromLatin1(entry.substitute);
+    return face;
+}
+
+QFont Playback::QtFontFor(double pixelSize) const {
+    const Font& f = dc.font;
+    QString family = SubstituteFace(f.faceName);
+    if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
+        // Unknown faces go by their family bits: roman, modern (fixed) or swiss.
+        const uint8_t fam = f.pitchAndFamily & 0xF0;
+        if (fam == 0x10) family = QStringLiteral("Liberation Serif");
+        else if (fam == 0x30 || (f.pitchAndFamily & 0x03) == 1) family = QStringLiteral("Liberation Mono");
+        else family = QStringLiteral("Liberation Sans");
+    }
+    QFont font(family);
+    font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
+    font.setWeight(QFont::Weight(std::clamp(f.weight <= 0 ? 400 : f.weight, 1, 1000)));
+    font.setItalic(f.italic);
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::PreferOutline);
+    return font;
+}
+
+QRawFont Playback::RawFontFor(double pixelSize) {
+    const FontKey key{dc.font.serial, std::llround(pixelSize * 64)};
+    auto it = rawFonts_.find(key);
+    if (it != rawFonts_.end()) return it->second;
+    if (rawFonts_.size() > 512) rawFonts_.clear();
+    QRawFont raw = QRawFont::fromFont(QtFontFor(pixelSize));
+    if (raw.isValid()) raw.setPixelSize(pixelSize);
+    rawFonts_.emplace(key, raw);
+    return raw;
+}
+
+Playback::TextRun Playback::MakeRun(const EmrText& t, bool wide) const {
+    TextRun run;
+    run.reference = QPointF(t.reference.x, t.reference.y);
+    run.options = t.options;
+    run.rect = QRectF(QPointF(t.clip.left, t.clip.top), QPointF(t.clip.right, t.clip.bottom)).normalized();
+    if (!wide) {
+        run.options &= ~ETO_GLYPH_INDEX;
+        run.text = DecodeAnsi(std::span(reinterpret_cast<const uint8_t*>(t.ansi.data()), t.ansi.size()), dc.font.charSet);
+    } else if (t.options & ETO_GLYPH_INDEX) {
+        for (char16_t g : t.wide) run.glyphs.push_back(g);
+    } else {
+        run.text = QString::fromUtf16(t.wide.data(), qsizetype(t.wide.size()));
+    }
+    const bool pdy = t.options & ETO_PDY;
+    if (t.dx.size() == size_t(t.chars) * (pdy ? 2 : 1)) {
+        for (uint32_t i = 0; i < t.chars; ++i) {
+            run.dx.push_back(t.dx[pdy ? 2 * i : i]);
+            if (pdy) run.dy.push_back(t.dx[2 * i + 1]);
+        }
+    }
+    return run;
+}
+
+void Playback::PlayText(RecordView r) {
+    switch (r.Type()) {
+    case EMR_EXTTEXTOUTA:
+    case EMR_EXTTEXTOUTW:
+        if (auto t = ParseExtTextOut(r)) DrawTextRun(MakeRun(t->text, t->isWide));
+        return;
+    case EMR_POLYTEXTOUTA:
+    case EMR_POLYTEXTOUTW:
+        if (auto t = ParsePolyTextOut(r))
+            for (const EmrText& text : t->texts) DrawTextRun(MakeRun(text, t->isWide));
+        return;
+    default: {  // EMR_SMALLTEXTOUT
+        auto t = ParseSmallTextOut(r);
+        if (!t) return;
+        TextRun run;
+        run.reference = QPointF(t->reference.x, t->reference.y);
+        run.options = t->options;
+        if (!(t->options & ETO_NO_RECT))
+            run.rect = QRectF(QPointF(t->clip.left, t->clip.top), QPointF(t->clip.right, t->clip.bottom)).normalized();
+        if (t->options & ETO_GLYPH_INDEX) {
+            for (char16_t g : t->text) run.glyphs.push_back(g);
+        } else {
+            run.text = QString::fromUtf16(t->text.data(), qsizetype(t->text.size()));
+            if (t->options & ETO_SMALL_CHARS) {  // bytes in the font's code page
+                std::vector<uint8_t> bytes(t->text.begin(), t->text.end());
+                run.text = DecodeAnsi(bytes, dc.font.charSet);
+            }
+        }
+        DrawTextRun(run);
+        return;
+    }
+    }
+}
+
+void Playback::DrawTextRun(const TextRun& run) {
+    const Font& f = dc.font;
+    const QTransform m = LogicalToOutput();
+    const bool updateCp = dc.textAlign & TA_UPDATECP;
+    const QPointF ref = updateCp ? dc.currentPosition : run.reference;
+
+    // ETO_OPAQUE fills its rectangle even when there is no text.
+    if ((run.options & ETO_OPAQUE) && !dc.pathOpen && run.rect.isValid()) {
+        SyncTransform();
+        painter.fillRect(run.rect, dc.bkColour);
+    }
+    const size_t count = run.Count();
+    if (count == 0) return;
+
+    // The baseline turns counter-clockwise on the page by the escapement; a y-up mapping has its
+    // logical y axis the other way round.
+    const double esc = f.escapement / 10.0 * std::numbers::pi / 180.0;
+    const double ySign = PageTransform().m22() < 0 ? -1.0 : 1.0;
+    const QPointF baseL(std::cos(esc), -ySign * std::sin(esc));
+    const QPointF upL(-std::sin(esc), -ySign * std::cos(esc));
+    const QPointF origin0 = m.map(QPointF(0, 0));
+    const QPointF baseOut = m.map(baseL) - origin0, upOut = m.map(upL) - origin0;
+    const double sx = std::hypot(baseOut.x(), baseOut.y()), sy = std::hypot(upOut.x(), upOut.y());
+    if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+
+    double em = f.height < 0 ? -double(f.height) : f.height > 0 ? double(f.height) : 16.0;
+    if (f.height >= 0) {  // a positive height is the cell (ascent + descent), not the em
+        QRawFont probe = RawFontFor(100);
+        if (probe.isValid() && probe.ascent() + probe.descent() > 0) em *= 100.0 / (probe.ascent() + probe.descent());
+    }
+    const double emOut = em * sy;
+    if (!(emOut >= 0.05) || emOut > 20000) return;
+    QRawFont raw = RawFontFor(emOut);
+    if (!raw.isValid()) return;
+
+    const bool glyphMode = run.options & ETO_GLYPH_INDEX;
+    QList<quint32> glyphs = glyphMode ? run.glyphs : raw.glyphIndexesForString(run.text);
+    if (size_t(glyphs.size()) != count) return;  // surrogate pairs without matching advances
+    const QList<QPointF> natural = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+
+    double stretch = 1.0;
+    if (f.width != 0 && raw.averageCharWidth() > 0)
+        stretch = std::clamp(std::abs(f.width) * sx / raw.averageCharWidth(), 0.05, 20.0);
+
+    const bool haveDx = run.dx.size() == count;
+    std::vector<QPointF> pos(count);
+    double x = 0, y = 0;
+    for (size_t i = 0; i < count; ++i) {
+        pos[i] = QPointF(x, y);
+        x += haveDx ? run.dx[i] * sx : natural[qsizetype(i)].x() * stretch;
+        if (haveDx && run.dy.size() == count) y += run.dy[i] * ySign * sy;
+    }
+    const double width = x;
+    const double ascent = raw.ascent(), descent = raw.descent();
+
+    double xOffset = 0;
+    switch (dc.textAlign & TA_CENTER) {
+    case TA_RIGHT: xOffset = -width; break;
+    case TA_CENTER: xOffset = -width / 2; break;
+    default: break;
+    }
+    double yOffset = 0;  // downwards along the glyphs' vertical
+    switch (dc.textAlign & TA_BASELINE) {
+    case TA_TOP: yOffset = ascent; break;
+    case TA_BOTTOM: yOffset = -descent; break;
+    default: break;
+    }
+    const QPointF ub = Unit(baseOut), ud = -Unit(upOut);
+    const QPointF origin = m.map(ref) + ub * xOffset + ud * yOffset;
+    const QTransform textSpace(ub.x() * stretch, ub.y() * stretch, ud.x(), ud.y(), origin.x(), origin.y());
+    QList<QPointF> positions;
+    positions.reserve(qsizetype(count));
+    for (const QPointF& p : pos) positions.push_back(QPointF(p.x() / stretch, p.y()));
+
+    if (updateCp) {
+        const double advance = width / sx;
+        const uint32_t h = dc.textAlign & TA_CENTER;
+        if (h == TA_LEFT) dc.currentPosition = ref + baseL * advance;
+        else if (h == TA_RIGHT) dc.currentPosition = ref - baseL * advance;
+    }
+
+    if (dc.pathOpen) {  // text in a path bracket adds its outlines
+        const QTransform toDevice = textSpace * DeviceToOutput().inverted();
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            QPainterPath g = raw.pathForGlyph(glyphs[i]);
+            g.translate(positions[i]);
+            dc.path.addPath(toDevice.map(g));
+        }
+        return;
+    }
+
+    SyncClip();
+    bool clipped = false;
+    if (run.options & ETO_CLIPPED) {
+        // Clip only when the text's box does not already lie inside the rectangle.
+        const QRectF box = textSpace.mapRect(QRectF(0, -ascent, width / stretch, ascent + descent));
+        if (!m.mapRect(run.rect).contains(box)) {
+            painter.setWorldTransform(m);
+            painter.setClipRect(run.rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+            clipped = true;
+        }
+    }
+    painter.setWorldTransform(textSpace);
+    space_ = Space::Custom;
+    if (dc.bkMode == OPAQUE && !(run.options & ETO_OPAQUE))
+        painter.fillRect(QRectF(0, -ascent, width / stretch, ascent + descent), dc.bkColour);
+
+    QList<quint32> drawable;
+    QList<QPointF> drawablePositions;
+    QString missing;
+    std::vector<QPointF> missingAt;
+    if (glyphMode) {
+        drawable = glyphs;
+        drawablePositions = positions;
+    } else {
+        const QString text = IsSymbolFont(f) ? MapSymbol(run.text) : run.text;
+        if (IsSymbolFont(f)) glyphs = raw.glyphIndexesForString(text);
+        for (qsizetype i = 0; i < glyphs.size() && i < text.size(); ++i) {
+            if (text[i].unicode() < 0x20) continue;
+            if (glyphs[i] == 0) {
+                missing.append(text[i]);
+                missingAt.push_back(positions[i]);
+            } else {
+                drawable.push_back(glyphs[i]);
+                drawablePositions.push_back(positions[i]);
+            }
+        }
+    }
+    painter.setPen(dc.textColour);
+    penDirty_ = true;
+    if (BeginRop2()) {
+        if (!drawable.isEmpty()) {
+            QGlyphRun glyphRun;
+            glyphRun.setRawFont(raw);
+            glyphRun.setGlyphIndexes(drawable);
+            glyphRun.setPositions(drawablePositions);
+            painter.drawGlyphRun(QPointF(0, 0), glyphRun);
+        }
+        if (!missing.isEmpty()) {  // characters the face lacks come from any font that has them
+            painter.setFont(QtFontFor(emOut));
+            for (qsizetype i = 0; i < missing.size(); ++i) painter.drawText(missingAt[size_t(i)], QString(missing[i]));
+        }
+        if (f.underline || f.strikeOut) {
+            const double thickness = std::max(raw.lineThickness(), 1.0 / sy);
+            if (f.underline)
+                painter.fillRect(QRectF(0, raw.underlinePosition() - thickness / 2, width / stretch, thickness), dc.textColour);
+            if (f.strikeOut)
+                painter.fillRect(QRectF(0, -raw.xHeight() / 2 - thickness / 2, width / stretch, thickness), dc.textColour);
+        }
+        EndRop2();
+    }
+    if (clipped) MarkClipDirty();
+}
+
+}  // namespace tessaly::emf
