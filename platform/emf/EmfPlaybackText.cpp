@@ -251,9 +251,11 @@ void Playback::DrawTextRun(const TextRun& run) {
     if (size_t(glyphs.size()) != count) return;  // surrogate pairs without matching advances
     const QList<QPointF> natural = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
 
-    double stretch = 1.0;
-    if (f.width != 0 && raw.averageCharWidth() > 0)
-        stretch = std::clamp(std::abs(f.width) * sx / raw.averageCharWidth(), 0.05, 20.0);
+    // Glyphs keep their shape in logical units: a mapping that scales x and y differently
+    // stretches them, and a font width other than 0 sets their mean width.
+    double stretch = sx / sy;
+    if (f.width != 0 && raw.averageCharWidth() > 0) stretch = std::abs(f.width) * sx / raw.averageCharWidth();
+    stretch = std::clamp(stretch, 0.05, 20.0);
 
     const bool haveDx = run.dx.size() == count;
     std::vector<QPointF> pos(count);
