@@ -18,9 +18,12 @@ QTransform ToTransform(const XForm& x) {
     return QTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy);
 }
 
-bool Finite(const QTransform& t) {
-    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22()) &&
-           std::isfinite(t.dx()) && std::isfinite(t.dy());
+// Scales beyond a million and shifts beyond ten thousand million cannot come from a sensible
+// drawing (coordinates are 32-bit); such transforms are refused like degenerate ones.
+bool Sensible(const QTransform& t) {
+    auto within = [](double v, double limit) { return std::isfinite(v) && std::fabs(v) <= limit; };
+    return within(t.m11(), 1e6) && within(t.m12(), 1e6) && within(t.m21(), 1e6) && within(t.m22(), 1e6) &&
+           within(t.dx(), 1e10) && within(t.dy(), 1e10) && std::fabs(t.determinant()) > 1e-12;
 }
 
 Font StockFont(const char* face, int height, int weight, uint8_t charSet, uint8_t pitch, uint32_t serial) {
@@ -186,8 +189,7 @@ void Playback::PlayMapping(RecordView r) {
         case MWT_SET: next = t; break;
         default: return;
         }
-        // A degenerate or overflowing transform is refused, as the device context refuses it.
-        if (!Finite(next) || next.determinant() == 0 || !std::isfinite(next.determinant())) return;
+        if (!Sensible(next)) return;
         dc.world = next;
         break;
     }

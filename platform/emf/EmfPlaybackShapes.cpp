@@ -34,10 +34,37 @@ QPolygonF ToPolygon(const std::vector<PointL>& points, size_t from = 0, size_t c
 
 }  // namespace
 
+// Figures continue from the current point exactly: a near-zero segment left by rounding would get a
+// join in an arbitrary direction, which a large miter limit turns into a long spike.
 void Playback::AppendToPath(const QPainterPath& logical, bool connect) {
-    const QPainterPath device = LogicalToDevice().map(logical);
-    if (connect && dc.path.elementCount() > 0) dc.path.connectPath(device);
-    else dc.path.addPath(device);
+    const QTransform t = LogicalToDevice();
+    QPainterPath& path = dc.path;
+    for (int i = 0; i < logical.elementCount(); ++i) {
+        const QPainterPath::Element e = logical.elementAt(i);
+        const QPointF p = t.map(QPointF(e.x, e.y));
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            if (i == 0 && connect && path.elementCount() > 0) {
+                const QPointF at = path.currentPosition();
+                if (std::abs(at.x() - p.x()) > 1e-6 || std::abs(at.y() - p.y()) > 1e-6) path.lineTo(p);
+            } else {
+                path.moveTo(p);
+            }
+            break;
+        case QPainterPath::LineToElement:
+            path.lineTo(p);
+            break;
+        case QPainterPath::CurveToElement:
+            if (i + 2 < logical.elementCount()) {
+                const QPainterPath::Element c2 = logical.elementAt(i + 1), end = logical.elementAt(i + 2);
+                path.cubicTo(p, t.map(QPointF(c2.x, c2.y)), t.map(QPointF(end.x, end.y)));
+                i += 2;
+            }
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 // Pen and brush for one shape; a shape drawn without outline or filling gets none.
