@@ -143,7 +143,4 @@ private:
     std::map<FontKey, QRawFont> rawFonts_;
 };
 
-// Face names of fonts that the machine lacks, to their metric-compatible substitutes.
-QString SubstituteFace(const QString& face);
-
 }  // namespace tessaly::emf

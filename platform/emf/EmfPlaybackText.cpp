@@ -8,6 +8,7 @@
 
 #include "platform/core/Cp1252.h"
 #include "platform/emf/EmfPlayback.h"
+#include "platform/emf/FontSubstitution.h"
 
 namespace tessaly::emf {
 
@@ -102,31 +103,11 @@ struct Playback::TextRun {
     size_t Count() const { return (options & ETO_GLYPH_INDEX) ? size_t(glyphs.size()) : size_t(text.size()); }
 };
 
-QString SubstituteFace(const QString& face) {
-    static const struct {
-        const char16_t* face;
-        const char* substitute;
-    } table[] = {
-        {u"Arial", "Liberation Sans"},          {u"Helvetica", "Liberation Sans"},
-        {u"MS Sans Serif", "Liberation Sans"},  {u"Microsoft Sans Serif", "Liberation Sans"},
-        {u"MS Shell Dlg", "Liberation Sans"},   {u"MS Shell Dlg 2", "Liberation Sans"},
-        {u"Tahoma", "Liberation Sans"},         {u"Verdana", "Liberation Sans"},
-        {u"System", "Liberation Sans"},         {u"Segoe UI", "Liberation Sans"},
-        {u"Calibri", "Liberation Sans"},        {u"Times New Roman", "Liberation Serif"},
-        {u"Times", "Liberation Serif"},         {u"MS Serif", "Liberation Serif"},
-        {u"Garamond", "Liberation Serif"},      {u"Georgia", "Liberation Serif"},
-        {u"Cambria", "Liberation Serif"},       {u"Courier New", "Liberation Mono"},
-        {u"Courier", "Liberation Mono"},        {u"Consolas", "Liberation Mono"},
-        {u"Lucida Console", "Liberation Mono"},
-    };
-    for (const auto& entry : table)
-        if (face.compare(QStringView(entry.face), Qt::CaseInsensitive) == 0) return QString::fromLatin1(entry.substitute);
-    return face;
-}
-
 QFont Playback::QtFontFor(double pixelSize) const {
     const Font& f = dc.font;
-    QString family = SubstituteFace(f.faceName);
+    const QByteArray face = f.faceName.toUtf8();
+    const std::string_view substitute = SubstituteFace(std::string_view(face.constData(), size_t(face.size())));
+    QString family = QString::fromUtf8(substitute.data(), qsizetype(substitute.size()));
     if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
         // Unknown faces go by their family bits: roman, modern (fixed) or swiss.
         const uint8_t fam = f.pitchAndFamily & 0xF0;
