@@ -1,6 +1,6 @@
 // tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png
-// Renders a metafile at its own pixel size × Z/100 on white, with the player.
-// (Pages of a prepared report follow once the prepared-report reader is in the engine.)
+// Renders page N of a prepared report at the preview's size (width × 397/1050 × Z/100 pixels,
+// likewise the height), or a metafile at its own pixel size × Z/100, on white, with the player.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -10,6 +10,8 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "engine/CV_Pages.h"
+#include "engine/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -69,20 +71,36 @@ int WriteImage(const QImage& image, const std::string& out) {
     return 0;
 }
 
-int RenderMetafile(const RenderArgs& a) {
-    if (a.page != 1) return Fail("Il metafile ha una sola pagina");
-    const emf::Metafile metafile = emf::Metafile::LoadFromFile(a.file);
-    const double w = std::round(metafile.Width() * a.zoom / 100.0);
-    const double h = std::round(metafile.Height() * a.zoom / 100.0);
+// Plays `drawing` onto a white image of w x h pixels and writes it.
+int Draw(const emf::Metafile& drawing, double w, double h, const std::string& out) {
+    w = std::round(w);
+    h = std::round(h);
     if (w < 1 || h < 1 || w * h > kMaxPixels) return Fail("Dimensioni dell'immagine non valide");
     QImage image(int(w), int(h), QImage::Format_RGB32);
     if (image.isNull()) return Fail("Memoria insufficiente per l'immagine");
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        emf::PlayMetafile(painter, metafile, QRectF(0, 0, w, h));
+        emf::PlayMetafile(painter, drawing, QRectF(0, 0, w, h));
     }
-    return WriteImage(image, a.out);
+    return WriteImage(image, out);
+}
+
+int RenderMetafile(const RenderArgs& a) {
+    if (a.page != 1) return Fail("Il metafile ha una sola pagina");
+    const emf::Metafile metafile = emf::Metafile::LoadFromFile(a.file);
+    return Draw(metafile, metafile.Width() * a.zoom / 100.0, metafile.Height() * a.zoom / 100.0, a.out);
+}
+
+int RenderReport(const RenderArgs& a) {
+    EngineUnits units(nullptr);  // the prepared-report reader selects each page's paper
+    TcvEMFPages pages(nullptr);
+    FileStream stream(a.file, FileStream::Mode::OpenRead);
+    pages.LoadFromStream(stream);
+    if (a.page > pages.Count()) return Fail("Pagina inesistente");
+    const PreparedPage& page = pages.Pages(a.page - 1);
+    const double factor = 397.0 / 1050.0 * a.zoom / 100.0;
+    return Draw(page.Drawing, page.Width * factor, page.Height * factor, a.out);
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -100,8 +118,7 @@ int Run(const std::vector<std::string>& args) {
     char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
     try {
-        if (IsMetafile(a.file)) return RenderMetafile(a);
-        return Fail("Il rendering dei report preparati (.cvp) non \xE8 ancora disponibile: " + Utf8ToCp1252(a.file));
+        return IsMetafile(a.file) ? RenderMetafile(a) : RenderReport(a);
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }
@@ -109,6 +126,6 @@ int Run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-TESSALY_CLI_COMMAND("render", "render FILE [--page N] [--zoom Z] -o OUT.png  (metafile; .cvp in arrivo)", Run);
+TESSALY_CLI_COMMAND("render", "render FILE [--page N] [--zoom Z] -o OUT.png", Run);
 
 }  // namespace tessaly::cli
