@@ -54,6 +54,21 @@ void SetPen(RecordingCanvas& c, emf::ColorRef color, int width = 1) {
     c.Pen().style = emf::PenStyle::Solid;
 }
 
+// Fills with a colour, then leaves the brush clear: text is written on the brush, so a solid brush
+// would paint behind every later text.
+void Fill(RecordingCanvas& c, const RectL& r, emf::ColorRef color) {
+    c.Brush().color = color;
+    c.Brush().style = emf::BrushStyle::Solid;
+    c.FillRect(r);
+    c.Brush().style = emf::BrushStyle::Clear;
+}
+
+// A new page's surface, its brush clear for text.
+RecordingCanvas& Surface(PreparedPage& page) {
+    page.Surface->Brush().style = emf::BrushStyle::Clear;
+    return *page.Surface;
+}
+
 void Line(RecordingCanvas& c, int x1, int y1, int x2, int y2) {
     c.MoveTo(x1, y1);
     c.LineTo(x2, y2);
@@ -103,16 +118,14 @@ void MakeListing(const fs::path& file) {
     int code = 1000;
     for (int n = 1; n <= pages; ++n) {
         PreparedPage& page = report.EMFPages().AddPage(Paper(9, 0));
-        RecordingCanvas& c = *page.Surface;
+        RecordingCanvas& c = Surface(page);
         SetFont(c, "Arial", 16, emf::fsBold, kBlue);
         c.TextOut(38, 34, "Listino articoli");
         SetFont(c, "Arial", 9);
         c.TextOut(38, 64, "Ferramenta Tessaly - prezzi IVA esclusa");
         TextRight(c, 755, 64, "Pagina " + std::to_string(n) + " di " + std::to_string(pages));
 
-        c.Brush().color = kLightGrey;
-        c.Brush().style = emf::BrushStyle::Solid;
-        c.FillRect({38, 92, 756, 116});
+        Fill(c, {38, 92, 756, 116}, kLightGrey);
         SetFont(c, "Arial", 10, emf::fsBold);
         c.TextOut(44, 96, "Codice");
         c.TextOut(120, 96, "Descrizione");
@@ -158,15 +171,14 @@ void MakeLandscape(const fs::path& file) {
     } shifts[] = {{"Mattina", 0xCCF2FF}, {"Pomeriggio", 0xCCFFCC}, {"Notte", 0xFFD9CC}, {"Riposo", 0xF0F0F0}};
     TcvReport report(nullptr);
     PreparedPage& page = report.EMFPages().AddPage(Paper(9, 1));
-    RecordingCanvas& c = *page.Surface;
+    RecordingCanvas& c = Surface(page);
     SetFont(c, "Arial", 18, emf::fsBold, kBlue);
     c.TextOut(40, 30, "Turni del reparto - settimana 50");
     SetFont(c, "Arial", 9);
     c.TextOut(40, 64, "Dal 7 al 13 dicembre 2026");
 
     const int left = 40, top = 100, nameWidth = 180, cellWidth = 122, cellHeight = 56;
-    c.Brush().color = kLightGrey;
-    c.FillRect({left, top, left + nameWidth + 7 * cellWidth, top + 30});
+    Fill(c, {left, top, left + nameWidth + 7 * cellWidth, top + 30}, kLightGrey);
     SetFont(c, "Arial", 10, emf::fsBold);
     c.TextOut(left + 8, top + 8, "Dipendente");
     for (int d = 0; d < 7; ++d) TextCentred(c, left + nameWidth + d * cellWidth + cellWidth / 2, top + 8, days[d]);
@@ -178,15 +190,13 @@ void MakeLandscape(const fs::path& file) {
         for (int d = 0; d < 7; ++d) {
             const Shift& s = shifts[(d >= 5 && seq.Next(3) != 0) ? 3 : seq.Next(4)];
             int x = left + nameWidth + d * cellWidth;
-            c.Brush().color = s.fill;
-            c.FillRect({x + 3, y + 3, x + cellWidth - 2, y + cellHeight - 2});
+            Fill(c, {x + 3, y + 3, x + cellWidth - 2, y + cellHeight - 2}, s.fill);
             SetFont(c, "Arial", 9);
             TextCentred(c, x + cellWidth / 2, y + 20, s.name);
         }
     }
     SetPen(c, kBlack);
     int bottom = top + 30 + 10 * cellHeight;
-    c.Brush().style = emf::BrushStyle::Clear;
     c.Rectangle(left, top, left + nameWidth + 7 * cellWidth + 1, bottom + 1);
     for (int d = 0; d <= 7; ++d) Line(c, left + nameWidth + d * cellWidth, top, left + nameWidth + d * cellWidth, bottom);
     for (int p = 0; p <= 10; ++p) Line(c, left, top + 30 + p * cellHeight, left + nameWidth + 7 * cellWidth, top + 30 + p * cellHeight);
@@ -213,10 +223,9 @@ void MakeMixed(const fs::path& file) {
         PageTemplate t = Paper(s.code, s.orientation, s.width, s.height);
         t.ScaleX = t.ScaleY = s.scale;
         PreparedPage& page = report.EMFPages().AddPage(t);
-        RecordingCanvas& c = *page.Surface;
+        RecordingCanvas& c = Surface(page);
         const int w = t.Info.ScreenPageWidth, h = t.Info.ScreenPageHeight;
         SetPen(c, kBlue, 3);
-        c.Brush().style = emf::BrushStyle::Clear;
         c.Rectangle(18, 18, w - 18, h - 18);
         SetPen(c, kGrey);
         Line(c, 18, 18, w - 18, h - 18);
@@ -270,7 +279,7 @@ QImage Landscape() {
 void MakePicture(const fs::path& file) {
     TcvReport report(nullptr);
     PreparedPage& page = report.EMFPages().AddPage(Paper(9, 0));
-    RecordingCanvas& c = *page.Surface;
+    RecordingCanvas& c = Surface(page);
     QImage picture = Landscape();
     SetFont(c, "Times New Roman", 22, emf::fsBold, kBlue);
     c.TextOut(76, 60, "Colline al tramonto");
@@ -279,7 +288,6 @@ void MakePicture(const fs::path& file) {
     c.SetStretchMode(4);  // HALFTONE
     c.StretchDraw({76, 140, 716, 540}, picture);
     SetPen(c, kBlack);
-    c.Brush().style = emf::BrushStyle::Clear;
     c.Rectangle(75, 139, 717, 541);
     c.Draw(76, 600, picture.scaled(240, 150));
     SetFont(c, "Arial", 10);
