@@ -5,6 +5,8 @@
 
 #include "cli/Commands.h"
 #include "engine/CV_Expr.h"
+#include "engine/CV_Report.h"
+#include "engine/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/text/DateFormat.h"
@@ -13,11 +15,6 @@
 namespace tessaly::cli {
 
 namespace {
-
-// Hook for the report's name resolver (built-in variables and functions). While the report
-// component has no resolver yet, nothing is installed and every name is unknown; once it has one,
-// creating a report here (its constructor installs the resolver) is all that eval needs.
-void InstallReportResolver() {}
 
 // Machine-readable numbers: "." as decimal point, ISO dates.
 FormatSettings PlainSettings() {
@@ -52,9 +49,12 @@ int Run(const std::vector<std::string>& args) {
     if (args.empty()) return Fail("uso: tessaly-cli eval EXPR");
     std::string text;
     for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
-    InstallReportResolver();
+    EngineUnits units(nullptr);
     Variant value;
     try {
+        // A report's constructor installs its name resolver, through which names reach the
+        // built-in variables and functions.
+        TcvReport report(nullptr);
         EvaluateExpression(Utf8ToCp1252(text), value);
     } catch (const EngineError& e) {
         return Fail(e.Message());
