@@ -1,13 +1,21 @@
 // Program entry of the viewer: the engine's units, the application titled "Tessaly", the main
 // form, the message loop; then the units again in reverse order.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 #include "app/UnitMain.h"
 #include "engine/CV_Startup.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Every text the user sees is Italian, the platform's own dialogs (file, print) included.
+    QTranslator platformTexts;
+    if (platformTexts.load(QLocale(QLocale::Italian, QLocale::Italy), "qtbase", "_",
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&platformTexts);
     tessaly::EngineUnits units(nullptr);
     QApplication::setApplicationName("Tessaly");
     // The application ends when its main form closes, which may never have been shown.
