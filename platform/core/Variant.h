@@ -113,7 +113,8 @@ public:
         return *this;
     }
     Variant& operator=(Variant&& other) noexcept {
-        Swap(other);
+        Variant taken(std::move(other));  // leaves `other` Empty, like the move constructor
+        Swap(taken);
         return *this;
     }
     ~Variant() {

@@ -39,6 +39,10 @@ TEST_F(VariantTest, CopiesShareStringsAndMovesLeaveEmpty) {
     Variant moved = std::move(b);
     EXPECT_TRUE(b.IsEmpty());
     EXPECT_EQ(moved.StringValue(), "testo");
+    Variant target(7);
+    target = std::move(moved);
+    EXPECT_TRUE(moved.IsEmpty());
+    moved = target;
     moved = moved;  // self-assignment keeps the value
     EXPECT_EQ(moved.StringValue(), "testo");
     EXPECT_TRUE(Variant("").IsString());
