@@ -8,6 +8,7 @@
 
 #include "engine/CV_Pages.h"
 #include "engine/CV_Prev.h"
+#include "engine/CV_progr.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
@@ -134,6 +135,7 @@ TcvReport::~TcvReport() {
     dataLines_.Clear();
     DestroyComponents();
     ClearDatasets();
+    if (CurrentReport == this) CurrentReport = nullptr;
     // Another report that was working stays the current one.
     CurReport = previous == this ? nullptr : previous;
     // The evaluator must not call into a report that is gone: the current report answers instead.

@@ -22,6 +22,10 @@ class RecordingCanvas;
 
 class TcvEMFPages;
 class TcvPreview;
+class TcvExportFilter;
+class Stream;
+// Makes an export filter on a stream (see CV_PrFlt.h).
+using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
 class TcvReport;
 
 // A window class that ShowPreparedReport and printing create preview windows with.
@@ -67,6 +71,16 @@ public:
     void SavePreparedReport(const std::filesystem::path& fileName);
     void ShowPreparedReport();
 
+    // Printing and export (CV_Print.cpp, CV_Export.cpp). Pages are 1-based and inclusive here,
+    // 0-based in PrintPage and UpdatePrinterMetrics.
+    void PrintPreparedReport(int firstPage, int lastPage, int copies, bool collate);
+    void DoPrintReport(int firstPage, int lastPage, int copies, bool collate);
+    void PrintPage(int index);
+    void UpdatePrinterMetrics(int index);
+    // Progress of printing and preparation: OnProgress, or the progress dialog's label.
+    void Progress(int n);
+    void ExportTo(TcvExportFilterClass filterClass, const std::filesystem::path& fileName);
+
     TcvEMFPages& EMFPages() { return *emfPages_; }
     StringList& DataLines() { return dataLines_; }
     // Report datasets: name -> dataset; an entry whose dataset has no owner belongs to the report.
@@ -108,6 +122,9 @@ public:
     int32_t PrintLastPage = 0;
     int32_t PrintCopies = 0;
     bool PrintCollate = false;
+    bool PrintFirstPageFlag = false;      // no page of the print drawn yet
+    TcvPreview* PrintWindow = nullptr;    // the hidden window that draws the printed pages
+    TcvExportFilter* ExportFilter = nullptr;  // the current export filter, during an export
     const AnsiString& TemplateFileName() const { return templateFileName_; }
     const std::filesystem::path& AutoLoadedFileName() const { return autoLoadedName_; }
 

@@ -5,6 +5,7 @@
 #include "engine/CV_Prev.h"
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
+#include "engine/CV_progr.h"
 
 // The program's resources (the blank report, cursors, glyphs) live in a static archive: naming
 // their registration here keeps the linker from dropping them.
@@ -22,10 +23,12 @@ EngineUnits::EngineUnits(print::Printer* printer) {
     InitPrinterUnit(printer);
     InitPreviewUnit();
     InitReportUnit();
+    InitProgressUnit();
 }
 
 EngineUnits::~EngineUnits() {
     if (--started > 0) return;
+    DoneProgressUnit();
     DoneReportUnit();
     DonePreviewUnit();
     DonePrinterUnit();

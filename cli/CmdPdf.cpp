@@ -1,0 +1,55 @@
+// tessaly-cli pdf IN.cvp -o OUT.pdf: prints a prepared report into a PDF file, one PDF page per
+// report page, each on its own paper; the pages stay vectors and their text stays text.
+#include <QApplication>
+
+#include "cli/Commands.h"
+#include "cli/GuiApp.h"
+#include "engine/CV_Pages.h"
+#include "engine/CV_Print.h"
+#include "engine/CV_Report.h"
+#include "engine/CV_Startup.h"
+#include "platform/core/Errors.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+constexpr const char* kUsage = "uso: tessaly-cli pdf IN.cvp -o OUT.pdf";
+
+int Run(const std::vector<std::string>& args) {
+    std::string in, out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size() && out.empty())
+            out = args[++i];
+        else if (in.empty() && !args[i].empty() && args[i][0] != '-')
+            in = args[i];
+        else
+            return Fail(kUsage);
+    }
+    if (in.empty() || out.empty()) return Fail(kUsage);
+
+    GuiApp<QApplication> app;
+    auto printer = CreatePdfFilePrinter(out);
+    EngineUnits units(printer.get());
+    try {
+        TcvReport report(nullptr);
+        report.SetShowProgress(false);
+        report.LoadPreparedReport(in);
+        const int pages = report.EMFPages().Count();
+        if (pages == 0) return Fail("Il report non ha pagine.");
+        bool completed = false;
+        report.OnAfterPrint = [&completed] { completed = true; };
+        report.PrintPreparedReport(1, pages, 1, false);
+        if (!completed || !printer->Finish())
+            return Fail("Impossibile scrivere il file PDF " + Utf8ToCp1252(out) + ".");
+    } catch (const EngineError& e) {
+        return Fail(e.Message());
+    }
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace tessaly::cli
+
+TESSALY_CLI_COMMAND("pdf", "pdf IN.cvp -o OUT.pdf", tessaly::cli::Run);

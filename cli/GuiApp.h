@@ -1,0 +1,42 @@
+#pragma once
+// The application object that fonts, the PDF writer and the engine's hidden windows need. Without
+// a display (and without a platform chosen by the user) it runs offscreen.
+#include <string>
+
+#include <QtGlobal>
+
+namespace tessaly::cli {
+
+template <class App>
+class GuiApp {
+public:
+    GuiApp() : app_(PrepareArgc(), argv_) {}
+
+private:
+    int& PrepareArgc() {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return argc_;
+    }
+
+    int argc_ = 1;
+    char name_[12] = "tessaly-cli";
+    char* argv_[2] = {name_, nullptr};
+    App app_;
+};
+
+// Reads a whole positive number; false for anything else (signs, letters, overflow).
+inline bool ParsePositive(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < 1) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace tessaly::cli

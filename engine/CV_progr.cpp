@@ -1,0 +1,122 @@
+#include "engine/CV_progr.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include "engine/CV_Report.h"
+#include "platform/emf/RecordingCanvas.h"
+
+namespace tessaly {
+
+TProgressForm* ProgressForm = nullptr;
+TcvReport* CurrentReport = nullptr;
+int TotalPages = 0;
+
+namespace {
+
+QString ToQt(const AnsiString& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+
+}  // namespace
+
+bool CanShowDialogs() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
+void ProcessMessages() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+// --- The shared frame -------------------------------------------------------------------------
+
+TProgressDialog::TProgressDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint) {
+    emf::CanvasFont font;
+    font.name = "MS Sans Serif";
+    font.height = -11;
+    setFont(emf::QtFontFor(font));
+    setFixedSize(278, 106);
+    setModal(true);
+}
+
+void TProgressDialog::SetCaption(const AnsiString& caption) { setWindowTitle(ToQt(caption)); }
+
+int TProgressDialog::ShowModal() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    failure_ = nullptr;
+    setResult(mrNone);
+    QMetaObject::invokeMethod(this, &TProgressDialog::StartMessage, Qt::QueuedConnection);
+    int result = exec();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    return result;
+}
+
+// Exceptions must not cross the event loop: the dialog closes and ShowModal raises it again.
+void TProgressDialog::StartMessage() {
+    if (!StartAction) return;
+    try {
+        StartAction(this);
+    } catch (...) {
+        failure_ = std::current_exception();
+        done(mrCancel);
+    }
+}
+
+// --- TProgressForm ----------------------------------------------------------------------------
+
+TProgressForm::TProgressForm(QWidget* parent) : TProgressDialog(parent) {
+    setObjectName("ProgressForm");
+    SetCaption("ProgressForm");
+    Label1 = new QLabel("1", this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(20, 32, 237, 13);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Button1 = new QPushButton("&Cancel", this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(100, 68, 75, 25);
+    Button1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    Button1->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    FormCreate();
+}
+
+void TProgressForm::FormCreate() { Button1->setText("&Annulla"); }
+
+void TProgressForm::SetLabel(const AnsiString& text) { Label1->setText(ToQt(text)); }
+
+AnsiString TProgressForm::LabelText() const { return Utf8ToCp1252(Label1->text().toStdString()); }
+
+int TProgressForm::Show(TcvReport* report) {
+    Report = report;
+    return ShowModal();
+}
+
+void TProgressForm::Button1Click() {
+    if (Report) Report->Terminated = true;
+    SetModalResult(mrCancel);
+}
+
+TProgressForm* RequireProgressForm() {
+    if (!ProgressForm && CanShowDialogs()) ProgressForm = new TProgressForm();
+    return ProgressForm;
+}
+
+AnsiString ProgressLabel(const AnsiString& prefix, int n) {
+    AnsiString text = prefix + "  " + std::to_string(n);
+    if (CurrentReport && CurrentReport->TwoPass && CurrentReport->FinalPass)
+        text += " di " + std::to_string(TotalPages);
+    return text;
+}
+
+void InitProgressUnit() { RequireProgressForm(); }
+
+void DoneProgressUnit() {
+    delete ProgressForm;
+    ProgressForm = nullptr;
+}
+
+}  // namespace tessaly
