@@ -1,6 +1,8 @@
 // Text records: EXTTEXTOUTA/W, POLYTEXTOUTA/W and SMALLTEXTOUT, drawn glyph by glyph at the
 // recorded advances.
+#include <QCoreApplication>
 #include <QFontDatabase>
+#include <QThread>
 #include <QGlyphRun>
 #include <QStringDecoder>
 #include <cmath>
@@ -11,8 +13,6 @@
 #include "platform/emf/FontSubstitution.h"
 
 namespace tessaly::emf {
-
-
 
 namespace {
 
@@ -91,6 +91,106 @@ QPointF Unit(const QPointF& v) {
     return len > 0 ? v / len : QPointF(1, 0);
 }
 
+
+// The family that stands in for a recorded face: the substitution table, else the face itself when
+// the font system knows it, else a Liberation face by the font's family bits.
+QString FamilyFor(const Font& f) {
+    const QByteArray face = f.faceName.toUtf8();
+    const std::string_view substitute = SubstituteFace(std::string_view(face.constData(), size_t(face.size())));
+    QString family = QString::fromUtf8(substitute.data(), qsizetype(substitute.size()));
+    if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
+        // Unknown faces go by their family bits: roman, modern (fixed) or swiss.
+        const uint8_t fam = f.pitchAndFamily & 0xF0;
+        if (fam == 0x10) family = QStringLiteral("Liberation Serif");
+        else if (fam == 0x30 || (f.pitchAndFamily & 0x03) == 1) family = QStringLiteral("Liberation Mono");
+        else family = QStringLiteral("Liberation Sans");
+    }
+    return family;
+}
+
+int WeightOf(const Font& f) {
+    return std::clamp(f.weight <= 0 ? 400 : f.weight, 1, 1000);
+}
+
+// Fonts outlive one playing: a page played again (repainted, zoomed back) finds its faces resolved
+// and its font engines with their rasterised glyphs, as text drawn directly with QPainter finds
+// them in Qt's own font cache. Asking the font system whether a family exists, and rasterising
+// glyphs anew, cost far more than drawing them. Font engines are per thread, and so is this cache;
+// the main thread's is emptied when the application object goes, before Qt's font system does.
+class FontCache {
+public:
+    static FontCache& ForThread() {
+        thread_local FontCache cache;
+        if (!cache.hooked_ && QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            cache.hooked_ = true;
+            qAddPostRoutine([] { ForThread().Clear(); });
+        }
+        return cache;
+    }
+
+    const QString& Family(const Font& f) {
+        const QString key = f.faceName + QChar(char16_t(f.pitchAndFamily));
+        auto it = families_.find(key);
+        if (it == families_.end()) {
+            if (families_.size() > 256) families_.clear();
+            it = families_.emplace(key, FamilyFor(f)).first;
+        }
+        return it->second;
+    }
+
+    QRawFont Raw(const QFont& font, double pixelSize) {
+        const Key key{font.family(), font.weight(), font.italic(), std::llround(pixelSize * 64)};
+        auto it = raws_.find(key);
+        if (it == raws_.end()) {
+            if (raws_.size() >= kLimit) Evict();
+            QRawFont raw = QRawFont::fromFont(font);
+            if (raw.isValid()) raw.setPixelSize(pixelSize);
+            it = raws_.emplace(key, Entry{raw, 0}).first;
+        }
+        it->second.lastUse = ++clock_;
+        return it->second.raw;
+    }
+
+private:
+    static constexpr size_t kLimit = 128;  // each holds an engine with its glyph images
+    struct Key {
+        QString family;
+        int weight;
+        bool italic;
+        int64_t size64;  // pixel size in 1/64 pixels
+        bool operator<(const Key& o) const {
+            if (size64 != o.size64) return size64 < o.size64;
+            if (weight != o.weight) return weight < o.weight;
+            if (italic != o.italic) return italic < o.italic;
+            return family < o.family;
+        }
+    };
+    struct Entry {
+        QRawFont raw;
+        uint64_t lastUse;
+    };
+
+    // Keeps the more recently used half.
+    void Evict() {
+        std::vector<uint64_t> uses;
+        for (const auto& [key, entry] : raws_) uses.push_back(entry.lastUse);
+        std::nth_element(uses.begin(), uses.begin() + uses.size() / 2, uses.end());
+        const uint64_t median = uses[uses.size() / 2];
+        std::erase_if(raws_, [&](const auto& item) { return item.second.lastUse < median; });
+    }
+    void Clear() {
+        raws_.clear();
+        families_.clear();
+        hooked_ = false;
+    }
+
+    std::map<QString, QString> families_;
+    std::map<Key, Entry> raws_;
+    uint64_t clock_ = 0;
+    bool hooked_ = false;
+};
+
 }  // namespace
 
 struct Playback::TextRun {
@@ -105,19 +205,9 @@ struct Playback::TextRun {
 
 QFont Playback::QtFontFor(double pixelSize) const {
     const Font& f = dc.font;
-    const QByteArray face = f.faceName.toUtf8();
-    const std::string_view substitute = SubstituteFace(std::string_view(face.constData(), size_t(face.size())));
-    QString family = QString::fromUtf8(substitute.data(), qsizetype(substitute.size()));
-    if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
-        // Unknown faces go by their family bits: roman, modern (fixed) or swiss.
-        const uint8_t fam = f.pitchAndFamily & 0xF0;
-        if (fam == 0x10) family = QStringLiteral("Liberation Serif");
-        else if (fam == 0x30 || (f.pitchAndFamily & 0x03) == 1) family = QStringLiteral("Liberation Mono");
-        else family = QStringLiteral("Liberation Sans");
-    }
-    QFont font(family);
+    QFont font(FontCache::ForThread().Family(f));
     font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
-    font.setWeight(QFont::Weight(std::clamp(f.weight <= 0 ? 400 : f.weight, 1, 1000)));
+    font.setWeight(QFont::Weight(WeightOf(f)));
     font.setItalic(f.italic);
     font.setKerning(false);
     font.setStyleStrategy(QFont::PreferOutline);
@@ -129,10 +219,7 @@ QRawFont Playback::RawFontFor(double pixelSize) {
     auto it = rawFonts_.find(key);
     if (it != rawFonts_.end()) return it->second;
     if (rawFonts_.size() > 512) rawFonts_.clear();
-    QRawFont raw = QRawFont::fromFont(QtFontFor(pixelSize));
-    if (raw.isValid()) raw.setPixelSize(pixelSize);
-    rawFonts_.emplace(key, raw);
-    return raw;
+    return rawFonts_.emplace(key, FontCache::ForThread().Raw(QtFontFor(pixelSize), pixelSize)).first->second;
 }
 
 Playback::TextRun Playback::MakeRun(const EmrText& t, bool wide) const {
@@ -228,9 +315,9 @@ void Playback::DrawTextRun(const TextRun& run) {
     if (!raw.isValid()) return;
 
     const bool glyphMode = run.options & ETO_GLYPH_INDEX;
-    QList<quint32> glyphs = glyphMode ? run.glyphs : raw.glyphIndexesForString(run.text);
+    const QString text = glyphMode || !IsSymbolFont(f) ? run.text : MapSymbol(run.text);
+    const QList<quint32> glyphs = glyphMode ? run.glyphs : raw.glyphIndexesForString(text);
     if (size_t(glyphs.size()) != count) return;  // surrogate pairs without matching advances
-    const QList<QPointF> natural = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
 
     // Glyphs keep their shape in logical units: a mapping that scales x and y differently
     // stretches them, and a font width other than 0 sets their mean width.
@@ -238,13 +325,16 @@ void Playback::DrawTextRun(const TextRun& run) {
     if (f.width != 0 && raw.averageCharWidth() > 0) stretch = std::abs(f.width) * sx / raw.averageCharWidth();
     stretch = std::clamp(stretch, 0.05, 20.0);
 
-    const bool haveDx = run.dx.size() == count;
-    std::vector<QPointF> pos(count);
+    // Glyph positions in text space (x in unstretched units, y down the glyphs' vertical).
+    const bool haveDx = run.dx.size() == count, haveDy = haveDx && run.dy.size() == count;
+    QList<QPointF> natural;
+    if (!haveDx) natural = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    QList<QPointF> positions(static_cast<qsizetype>(count));
     double x = 0, y = 0;
     for (size_t i = 0; i < count; ++i) {
-        pos[i] = QPointF(x, y);
+        positions[qsizetype(i)] = QPointF(x / stretch, y);
         x += haveDx ? run.dx[i] * sx : natural[qsizetype(i)].x() * stretch;
-        if (haveDx && run.dy.size() == count) y += run.dy[i] * ySign * sy;
+        if (haveDy) y += run.dy[i] * ySign * sy;
     }
     const double width = x;
     const double ascent = raw.ascent(), descent = raw.descent();
@@ -264,9 +354,6 @@ void Playback::DrawTextRun(const TextRun& run) {
     const QPointF ub = Unit(baseOut), ud = -Unit(upOut);
     const QPointF origin = m.map(ref) + ub * xOffset + ud * yOffset;
     const QTransform textSpace(ub.x() * stretch, ub.y() * stretch, ud.x(), ud.y(), origin.x(), origin.y());
-    QList<QPointF> positions;
-    positions.reserve(qsizetype(count));
-    for (const QPointF& p : pos) positions.push_back(QPointF(p.x() / stretch, p.y()));
 
     if (updateCp) {
         const double advance = width / sx;
@@ -301,24 +388,24 @@ void Playback::DrawTextRun(const TextRun& run) {
     if (dc.bkMode == OPAQUE && !(run.options & ETO_OPAQUE))
         painter.fillRect(QRectF(0, -ascent, width / stretch, ascent + descent), dc.bkColour);
 
-    QList<quint32> drawable;
-    QList<QPointF> drawablePositions;
+    // Control characters draw nothing; characters the face lacks come from any font that has them.
+    QList<quint32> drawable = glyphs;
+    QList<QPointF> drawablePositions = positions;
     QString missing;
     std::vector<QPointF> missingAt;
-    if (glyphMode) {
-        drawable = glyphs;
-        drawablePositions = positions;
-    } else {
-        const QString text = IsSymbolFont(f) ? MapSymbol(run.text) : run.text;
-        if (IsSymbolFont(f)) glyphs = raw.glyphIndexesForString(text);
-        for (qsizetype i = 0; i < glyphs.size() && i < text.size(); ++i) {
-            if (text[i].unicode() < 0x20) continue;
-            if (glyphs[i] == 0) {
-                missing.append(text[i]);
-                missingAt.push_back(positions[i]);
-            } else {
+    const auto skipped = [&](qsizetype i) { return !glyphMode && (text[i].unicode() < 0x20 || glyphs[i] == 0); };
+    bool all = true;
+    for (qsizetype i = 0; i < glyphs.size() && all; ++i) all = !skipped(i);
+    if (!all) {
+        drawable.clear();
+        drawablePositions.clear();
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            if (!skipped(i)) {
                 drawable.push_back(glyphs[i]);
                 drawablePositions.push_back(positions[i]);
+            } else if (text[i].unicode() >= 0x20) {
+                missing.append(text[i]);
+                missingAt.push_back(positions[i]);
             }
         }
     }
