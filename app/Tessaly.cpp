@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include "app/UnitMain.h"
+#include "engine/CV_Print.h"
 #include "engine/CV_Startup.h"
 
 int main(int argc, char* argv[]) {
@@ -16,7 +17,9 @@ int main(int argc, char* argv[]) {
     if (platformTexts.load(QLocale(QLocale::Italian, QLocale::Italy), "qtbase", "_",
                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&platformTexts);
-    tessaly::EngineUnits units(nullptr);
+    // The spooler's printers, the default one current, are what the preview prints on.
+    std::unique_ptr<tessaly::print::Printer> printer = tessaly::CreateSpoolerPrinter();
+    tessaly::EngineUnits units(printer.get());
     QApplication::setApplicationName("Tessaly");
     // The application ends when its main form closes, which may never have been shown.
     QApplication::setQuitOnLastWindowClosed(false);

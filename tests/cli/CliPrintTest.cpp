@@ -1,0 +1,135 @@
+// tessaly-cli pdf, print and text, run as a program on the sample reports.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Result Cli(const std::string& args, const std::string& env = "") {
+    fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-print-err-" + std::to_string(::getpid()));
+    std::string command =
+        env + " " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args + " 2>'" + errFile.string() + "'";
+    Result r;
+    FILE* p = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+    int status = pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream e(errFile);
+    r.err.assign(std::istreambuf_iterator<char>(e), {});
+    fs::remove(errFile);
+    // Qt's notes about the environment are not the program's output.
+    r.err = std::regex_replace(r.err, std::regex("QStandardPaths:[^\n]*\n"), "");
+    return r;
+}
+
+std::string Example(const char* name) { return (fs::path(TESSALY_SOURCE_DIR) / "examples" / name).string(); }
+
+std::string ReadText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// The page sizes of a PDF that Qt wrote, in points, in page order.
+std::vector<std::pair<int, int>> MediaBoxes(const std::string& pdf) {
+    std::vector<std::pair<int, int>> boxes;
+    std::regex box(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])");
+    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box); it != std::sregex_iterator(); ++it)
+        boxes.emplace_back(int(std::stod((*it)[1]) + 0.5), int(std::stod((*it)[2]) + 0.5));
+    return boxes;
+}
+
+class CliPrint : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tessaly-cli-print-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(CliPrint, TextListsEachPagesItemsInPositionOrder) {
+    Result r = Cli("text " + Example("mixed.cvp"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 29u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              (std::vector<std::string>{"--- page 1", "521 287 A4 210 x 297 mm", "561 346 210 x 297 mm",
+                                        "1072 350 Pagina 1 di 7"}));
+    EXPECT_EQ(lines[20], "--- page 6");
+    EXPECT_EQ(lines[21], "300 137 Formato personalizzato");
+    EXPECT_EQ(lines.back(), "1072 350 Pagina 7 di 7");
+
+    // Into a file, the same text; the listing's euro signs come out in UTF-8.
+    ASSERT_EQ(Cli("text " + Example("mixed.cvp") + " -o " + (dir_ / "mixed.txt").string()).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "mixed.txt"), r.out);
+    Result listing = Cli("text " + Example("listing.cvp"));
+    EXPECT_NE(listing.out.find("122 607 \u20ac 39,63\n"), std::string::npos);
+}
+
+TEST_F(CliPrint, PdfHasAPagePerReportPageEachOnItsOwnPaper) {
+    const fs::path out = dir_ / "mixed.pdf";
+    Result r = Cli("pdf " + Example("mixed.cvp") + " -o " + out.string());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    // A4, A5, Letter, A3 landscape, DL landscape, 120 x 180 mm, A4 at half scale.
+    EXPECT_EQ(MediaBoxes(ReadText(out)), (std::vector<std::pair<int, int>>{
+                                             {595, 842}, {420, 595}, {612, 792}, {1191, 842}, {624, 312},
+                                             {340, 510}, {297, 420}}));
+}
+
+TEST_F(CliPrint, RefusesWhatItCannotDo) {
+    const fs::path out = dir_ / "x.pdf";
+    struct Case {
+        std::string args;
+        std::string env;
+        std::string error;
+    } cases[] = {
+        {"pdf " + Example("mixed.cvp"), "", "uso: tessaly-cli pdf IN.cvp -o OUT.pdf\n"},
+        {"pdf " + (dir_ / "none.cvp").string() + " -o " + out.string(), "", ""},
+        {"pdf " + Example("mixed.cvp") + " -o " + (dir_ / "no" / "x.pdf").string(), "", ""},
+        {"print " + Example("mixed.cvp") + " --copies 0", "",
+         "uso: tessaly-cli print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]\n"},
+        {"print " + Example("mixed.cvp") + " --from x", "",
+         "uso: tessaly-cli print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]\n"},
+        {"print " + Example("mixed.cvp"), "CUPS_SERVER=/nonexistent/cups.sock", "Nessuna stampante disponibile.\n"},
+        {"text", "", "uso: tessaly-cli text IN.cvp [-o OUT.txt]\n"},
+    };
+    for (const auto& c : cases) {
+        Result r = Cli(c.args, c.env);
+        EXPECT_EQ(r.exitCode, 1) << c.args;
+        if (!c.error.empty()) {
+            EXPECT_EQ(r.err, c.error) << c.args;
+        }
+        EXPECT_FALSE(r.err.empty()) << c.args;
+    }
+    EXPECT_FALSE(fs::exists(out));
+}
