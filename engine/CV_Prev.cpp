@@ -1,12 +1,14 @@
 #include "engine/CV_Prev.h"
 
 #include <algorithm>
+#include <map>
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QHideEvent>
-#include <QLabel>
+#include <QImage>
+#include <QPixmap>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include "engine/CV_Pages.h"
 #include "engine/CV_Report.h"
@@ -21,7 +23,43 @@ void RemoveFromPreviewList(TcvPreview* window) {
     if (it != PreviewList.end()) PreviewList.erase(it);
 }
 
+// The preview unit's cursors, loaded from the program's resources; the hot spot of each image is
+// noted beside it.
+struct CursorResource {
+    int number;
+    const char* name;
+    int hotX, hotY;
+};
+constexpr CursorResource kCursorResources[] = {
+    {crHandFlat, "HAND_FLAT", 15, 15}, {crHandGrab, "HAND_GRAB", 15, 15}, {crMoveAll, "MOVE_ALL", 15, 15},
+    {crMoveN, "MOVE_N", 15, 15},       {crMoveS, "MOVE_S", 15, 15},       {crMoveE, "MOVE_E", 15, 15},
+    {crMoveW, "MOVE_W", 15, 15},       {crMoveNE, "MOVE_NE", 15, 15},     {crMoveNW, "MOVE_NW", 15, 15},
+    {crMoveSE, "MOVE_SE", 15, 15},     {crMoveSW, "MOVE_SW", 15, 15},
+};
+
+std::map<int, QCursor>& Cursors() {
+    static std::map<int, QCursor> cursors;
+    return cursors;
+}
+
+// Pixmaps need a running GUI application: cursors are made on first use when the unit started
+// without one.
+void LoadCursors() {
+    if (!Cursors().empty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    for (const CursorResource& c : kCursorResources) {
+        QImage image(QString(":/cursors/") + c.name);
+        if (image.isNull()) continue;
+        Cursors().emplace(c.number, QCursor(QPixmap::fromImage(image), c.hotX, c.hotY));
+    }
+}
+
 }  // namespace
+
+QCursor PreviewCursor(int number) {
+    LoadCursors();
+    auto it = Cursors().find(number);
+    return it != Cursors().end() ? it->second : QCursor(Qt::ArrowCursor);
+}
 
 TcvPreview::TcvPreview(TComponent* owner) : QDialog(nullptr), TComponent(owner) {}
 
@@ -37,7 +75,7 @@ void TcvPreview::SetCaption(const AnsiString& caption) {
 void TcvPreview::ShowMaximizedOnScreen() {
     // Without a window manager a maximise request is not honoured: take the screen explicitly.
     if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
-    setWindowState(windowState() | Qt::WindowMaximized);
+    setWindowState((windowState() & ~Qt::WindowFullScreen) | Qt::WindowMaximized);
 }
 
 void TcvPreview::ShowReport(TcvReport* report) {
@@ -48,7 +86,7 @@ void TcvPreview::ShowReport(TcvReport* report) {
         ReportChanged();
         setWindowFlag(Qt::WindowStaysOnTopHint, false);
         ShowMaximizedOnScreen();
-        exec();
+        exec();  // the window may be gone when this returns
         return;
     }
     MemoryStream transfer;
@@ -80,29 +118,16 @@ void TcvPreview::DoHide() {
     deleteLater();
 }
 
-TStandardPreview::TStandardPreview(TComponent* owner) : TcvPreview(owner) {
-    setObjectName("StandardPreview");
-    auto* layout = new QVBoxLayout(this);
-    label_ = new QLabel(this);
-    label_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label_);
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    grey.setColor(QPalette::WindowText, Qt::white);
-    setPalette(grey);
-    setAutoFillBackground(true);
-}
-
-void TStandardPreview::ReportChanged() {
-    int pages = Report ? Report->EMFPages().Count() : 0;
-    QString count = pages == 1 ? QString("1 pagina") : QString("%1 pagine").arg(pages);
-    label_->setText(windowTitle() + "\n" + count);
-}
-
 TcvPreview* CreateStandardPreview(TComponent* owner) { return new TStandardPreview(owner); }
 
-void InitPreviewUnit() { PreviewFormClass = &CreateStandardPreview; }
+void InitPreviewUnit() {
+    LoadCursors();
+    PreviewFormClass = &CreateStandardPreview;
+}
 
-void DonePreviewUnit() { PreviewFormClass = nullptr; }
+void DonePreviewUnit() {
+    Cursors().clear();
+    PreviewFormClass = nullptr;
+}
 
 }  // namespace tessaly

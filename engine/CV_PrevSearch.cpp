@@ -1,0 +1,24 @@
+// The preview's find command and the blink of a search hit.
+#include <QTimer>
+
+#include "engine/CV_Prev.h"
+
+namespace tessaly {
+
+// The search itself (the find dialog and the pass over the pages' text records) arrives with
+// text search.
+void TStandardPreview::Find() { ApplyZoomText(); }
+
+void TStandardPreview::TimerTimer() {
+    ++BlinkCount;
+    const QPoint origin = PageOrigin(HitPage);
+    const QRect r = PageRect{HitRect.left, HitRect.top, HitRect.right, HitRect.bottom}.ToQRect().translated(origin);
+    PaintPanel->update(r);
+    if (BlinkCount >= 9) {
+        Timer->stop();
+        HitShown = false;
+        PaintPanel->update(r);
+    }
+}
+
+}  // namespace tessaly
