@@ -32,10 +32,15 @@ class QAction;
 
 namespace tessaly {
 
+namespace emf {
+class Player;
+class RecordView;
+enum class RecordAction;
+}  // namespace emf
+
 class TcvReport;
 class TStandardPreview;
 class TPaintPanel;
-struct TDrawPageContext;
 
 enum TZoomMode : uint8_t { zmPercent = 0, zmPageWidth = 1, zmOnePage = 2, zmTwoPages = 3 };
 
@@ -62,6 +67,16 @@ struct PageRect {
     QRect ToQRect() const { return QRect(left, top, right - left, bottom - top); }
     static PageRect From(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
     friend bool operator==(const PageRect&, const PageRect&) = default;
+};
+
+// What DrawPage hands to the record handler, one per page played.
+struct TDrawPageContext {
+    int PageIndex = 0;
+    int RecordNo = 0;  // PageIndex x 10000 at the header record, then one more per record
+    QRect DestRect;
+    double ScaleX = 0, ScaleY = 0;  // metafile pixels to screen pixels at the current zoom
+    TStandardPreview* Preview = nullptr;
+    bool OtherSurface = false;  // not the page area's own surface (printing)
 };
 
 class TcvPreview : public QDialog, public TComponent {
@@ -124,6 +139,8 @@ public:
     // Moves what is shown by (dx, dy) and repaints only the uncovered strip.
     void ScrollBy(int dx, int dy);
     bool Painting() const { return painting_; }
+    // The area being painted (valid while painting).
+    const PageRect& PaintClip() const { return paintClip_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -134,6 +151,7 @@ protected:
 private:
     TStandardPreview* preview_;
     bool painting_ = false;
+    PageRect paintClip_;
 };
 
 class TStandardPreview : public TcvPreview {
@@ -243,12 +261,21 @@ public:
     QPoint PageOrigin(int index) const;
     void ApplyZoomText();
     void UpdateZoomText();
+    // The zoom box (or its editor) is the window's focused control.
+    bool ZoomBtnFocused() const;
     void SetFullScreen(bool on);
     void SetToolbarVisible(bool on);
     void PaintPagePaint();
     void TimerTimer();
 
+    // On the page area only the records meeting the area being painted are played; on any other
+    // surface all of them. A null `dc` stands for the page area's surface without a picture.
     void DrawPage(QPainter* dc, int pageIndex, const QRect& rect) override;
+    void DrawPageOn(QPainter& dc, int pageIndex, const QRect& rect, bool otherSurface);
+    emf::RecordAction PageRecordHandler(emf::Player& dc, emf::RecordView record, TDrawPageContext& context);
+    bool RecordVisible(emf::RecordView record, const emf::Player& dc, const TDrawPageContext& context) const;
+    // The search's look at one record while Searching is set; nothing is drawn.
+    emf::RecordAction SearchStep(emf::Player& dc, emf::RecordView record, TDrawPageContext& context);
 
     int PageCount() const;
     // The page's size on screen at the current zoom, unrounded, and the scale from its metafile's
@@ -264,12 +291,16 @@ public:
     // True when the layout at zoom `z` stays within the coordinates the window can handle.
     bool ZoomFits(double z) const;
 
-    // Records handed to the player since the window was made (screen and other surfaces).
+    // Records handed to the player since the window was made (screen and other surfaces), and of
+    // them the drawing records.
     int64_t RecordsPlayed = 0;
+    int64_t DrawingRecordsPlayed = 0;
 
     // Replaceable for tests: the system beep, and running a file or print dialog (true when the
     // user confirmed).
     static std::function<void()> Beep;
+    // Reports a command's failure (the message box of an error that reaches the application).
+    static std::function<void(const QString&)> ShowError;
     static std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> ExecuteFileDialog;
     static std::function<bool(QPrinter&, QWidget*)> ExecutePrintDialog;
 
@@ -291,7 +322,6 @@ private:
     void FormResize();
     void FormClose();
     void Realign();
-    bool ZoomBtnFocused() const;
     bool ZoomBtnKeyPress(QKeyEvent* event);
     void ZoomMenuClick(QAction* item);
     void VScrollChange(int value);
@@ -300,6 +330,7 @@ private:
     void WheelNotches(int notches);
     void SaveCurrentPageAsEmf(const std::filesystem::path& fileName);
     QToolButton* MakeSpeedButton(QWidget* parent, const char* glyph);
+    void PlayHighlighted(emf::Player& dc, emf::RecordView record);
 
     int scrollSmallChange_ = 0;
     int scrollLargeChange_ = 0;

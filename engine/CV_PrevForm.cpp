@@ -39,6 +39,10 @@ namespace fs = std::filesystem;
 
 std::function<void()> TStandardPreview::Beep = [] { QApplication::beep(); };
 
+std::function<void(const QString&)> TStandardPreview::ShowError = [](const QString& message) {
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
+};
+
 std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> TStandardPreview::ExecuteFileDialog =
     [](TFileDialog& dialog, QWidget* parent, TFileDialog::Kind kind) { return dialog.Execute(parent, kind); };
 
@@ -115,15 +119,14 @@ QFrame* MakePanel(QWidget* parent, const char* name, bool lowered = false) {
 
 // Runs a command and reports its failure in a message box, the way the application reports an
 // error that reaches it: the message, the program's name as caption, and the preview goes on.
-static void RunCommand(QWidget* window, const std::function<void()>& command) {
+static void RunCommand(QWidget*, const std::function<void()>& command) {
     try {
         command();
     } catch (const EAbort&) {
     } catch (const EngineError& e) {
-        QMessageBox::critical(window, QApplication::applicationName(),
-                              QString::fromStdString(Cp1252ToUtf8(e.Message())));
+        TStandardPreview::ShowError(QString::fromStdString(Cp1252ToUtf8(e.Message())));
     } catch (const std::exception& e) {
-        QMessageBox::critical(window, QApplication::applicationName(), QString::fromUtf8(e.what()));
+        TStandardPreview::ShowError(QString::fromUtf8(e.what()));
     }
 }
 
@@ -182,6 +185,7 @@ void TStandardPreview::CreateToolbar() {
     ZoomBtn->setInsertPolicy(QComboBox::NoInsert);
     ZoomBtn->setFocusPolicy(Qt::ClickFocus);
     ZoomBtn->setMaxVisibleItems(9);
+    ZoomBtn->setCompleter(nullptr);  // a typed 15 stays 15, not the first item it begins
     for (const char* item : kZoomItems) ZoomBtn->addItem(Text(item));
     ZoomBtn->setEditText("100%");
     ZoomBtn->setGeometry(11, 1, 75, 22);

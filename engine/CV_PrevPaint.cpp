@@ -208,8 +208,9 @@ void TPaintPanel::paintEvent(QPaintEvent* event) {
         explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
         ~PaintingFlag() { flag = false; }
     } paintingFlag(painting_);
+    paintClip_ = PageRect::From(event->region().boundingRect());
     try {
-        Paint(&painter, PageRect::From(event->region().boundingRect()));
+        Paint(&painter, paintClip_);
     } catch (...) {
         // A page that cannot be shown leaves its sheet as far as it was drawn.
     }

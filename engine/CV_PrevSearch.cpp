@@ -2,12 +2,17 @@
 #include <QTimer>
 
 #include "engine/CV_Prev.h"
+#include "platform/emf/EmfPlayer.h"
 
 namespace tessaly {
 
 // The search itself (the find dialog and the pass over the pages' text records) arrives with
 // text search.
 void TStandardPreview::Find() { ApplyZoomText(); }
+
+emf::RecordAction TStandardPreview::SearchStep(emf::Player&, emf::RecordView, TDrawPageContext&) {
+    return emf::RecordAction::Skip;
+}
 
 void TStandardPreview::TimerTimer() {
     ++BlinkCount;
