@@ -25,6 +25,7 @@
 #include <system_error>
 
 #include "engine/CV_Pages.h"
+#include "engine/CV_PrFlt.h"
 #include "engine/CV_Prev.h"
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
@@ -762,16 +763,13 @@ private:
     std::error_code ec_;
 };
 
-// Printing of prepared reports arrives with the print job; until then the dialog's choice has
-// nowhere to go.
-template <class Report>
-bool CallPrintPreparedReport(Report* report, int from, int to, int copies, bool collate) {
-    if constexpr (requires { report->PrintPreparedReport(from, to, copies, collate); }) {
-        report->PrintPreparedReport(from, to, copies, collate);
-        return true;
-    } else {
-        return false;
-    }
+// The name with its extension (from the last "." of its last part) replaced by `extension`, or
+// with `extension` appended when it has none.
+fs::path ChangeFileExt(const fs::path& name, const std::string& extension) {
+    std::string file = name.filename().string();
+    const size_t dot = file.rfind('.');
+    if (dot != std::string::npos) file.erase(dot);
+    return name.parent_path() / (file + extension);
 }
 
 }  // namespace
@@ -792,7 +790,10 @@ void TStandardPreview::Save() {
     ApplyZoomText();
     CurrentDirectoryGuard directory;
     SaveDialog.Filter = "Report file (*.cvp)|*.cvp|Enhanced Meta File - File Grafico (*.emf)|*.emf";
-    // Registered export filters are appended here ("|" description "|" mask) once export exists.
+    for (int i = 0; i < ExportFilterCount(); ++i) {
+        const TExportFilterEntry& filter = ExportFilterEntry(i);
+        SaveDialog.Filter += "|" + filter.Description + "|" + filter.FileMask;
+    }
     SaveDialog.FilterIndex = 1;
     if (ExecuteFileDialog(SaveDialog, this, TFileDialog::Kind::Save)) {
         QCoreApplication::processEvents();
@@ -800,8 +801,10 @@ void TStandardPreview::Save() {
             Report->SavePreparedReport(SaveDialog.FileName);
         } else if (SaveDialog.FilterIndex == 2) {
             SaveCurrentPageAsEmf(SaveDialog.FileName);
+        } else if (SaveDialog.FilterIndex >= 3) {
+            const TExportFilterEntry& filter = ExportFilterEntry(SaveDialog.FilterIndex - 3);
+            Report->ExportTo(filter.FilterClass, ChangeFileExt(SaveDialog.FileName, filter.FileMask.empty() ? "" : filter.FileMask.substr(1)));
         }
-        // Index 3 and above: registry entry index - 3, exported with Report->ExportTo.
     }
     directory.Restore();
 }
@@ -835,7 +838,7 @@ void TStandardPreview::Print() {
         for (size_t i = 0; i < names.size(); ++i)
             if (QString::fromStdString(names[i]) == printer.printerName()) platform->SetPrinterIndex(int(i));
     }
-    CallPrintPreparedReport(Report, from, to, copies, printer.collateCopies());
+    Report->PrintPreparedReport(from, to, copies, printer.collateCopies());
 }
 
 int TStandardPreview::PageCount() const { return Report ? Report->EMFPages().Count() : 0; }

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/CV_PrFlt.h"
 #include "engine/CV_Startup.h"
 #include "platform/text/FormatSettings.h"
 #include "preview/PreviewSupport.h"
@@ -47,6 +48,13 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton bu
     QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
+
+// An export filter that writes one "P" per page.
+class PagesFilter : public TcvExportFilter {
+public:
+    using TcvExportFilter::TcvExportFilter;
+    void BeginPage(int, int) override { Output.WriteU8('P'); }
+};
 
 fs::path TempDir() {
     fs::path dir = fs::temp_directory_path() / ("tessaly-preview-" + std::to_string(QCoreApplication::applicationPid()));
@@ -633,15 +641,17 @@ private slots:
         } cases[] = {
             {2, "pagina", "pagina.emf"},      {2, "PAGINA.EMF", "PAGINA.EMF"},  {2, "p.emf.bak", "p.emf.bak.emf"},
             {2, "p.Emf", "p.Emf"},            {1, "tutto", "tutto.cvp"},        {1, "tutto.rep", "tutto.rep"},
+            {3, "uscita.dat", "uscita.pag"},  {3, "uscita2", "uscita2.pag"},
         };
         w->ShowPage(2);
+        QVERIFY(RegisterExportFilter(ExportFilterClass<PagesFilter>, "Pagine (*.pag)", "*.pag"));
         for (const Case& c : cases) {
             TStandardPreview::ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind kind) {
                 [&] {
                     QCOMPARE(kind, TFileDialog::Kind::Save);
                     QCOMPARE(d.Title, AnsiString("Salva il report."));
                     QCOMPARE(d.Filter, AnsiString("Report file (*.cvp)|*.cvp|Enhanced Meta File - File Grafico "
-                                                  "(*.emf)|*.emf"));
+                                                  "(*.emf)|*.emf|Pagine (*.pag)|*.pag"));
                     QCOMPARE(d.FilterIndex, 1);
                 }();
                 d.FileName = dir / c.chosen;
@@ -650,7 +660,9 @@ private slots:
             };
             w->Save();
             QVERIFY2(fs::exists(dir / c.written), c.written.c_str());
-            if (c.filter == 2) {
+            if (c.filter == 3) {
+                QCOMPARE(fs::file_size(dir / c.written), uintmax_t(3));
+            } else if (c.filter == 2) {
                 emf::Metafile saved = emf::Metafile::LoadFromFile(dir / c.written);
                 const auto expected = report->EMFPages().Pages(1).Drawing.Bytes();
                 QVERIFY(std::equal(saved.Bytes().begin(), saved.Bytes().end(), expected.begin(), expected.end()));
@@ -665,6 +677,7 @@ private slots:
         TStandardPreview::ExecuteFileDialog = [](TFileDialog&, QWidget*, TFileDialog::Kind) { return false; };
         w->Save();
         QCOMPARE(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), before);
+        UnregisterExportFilter(ExportFilterClass<PagesFilter>);
         ClosePreview(w);
     }
 
@@ -715,21 +728,38 @@ private slots:
     void PrintAsksForTheRangeAndCopies() {
         auto report = MakeReport(5);
         TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
-        int asked = 0;
-        TStandardPreview::ExecutePrintDialog = [&](QPrinter& printer, QWidget*) {
-            ++asked;
-            [&] {
-                QCOMPARE(printer.fromPage(), 1);
-                QCOMPARE(printer.toPage(), 5);
-                QCOMPARE(printer.copyCount(), 1);
-            }();
-            printer.setCopyCount(3);
-            return true;
-        };
-        w->setFocus();
-        QTest::keyClick(w, Qt::Key_F2);
-        QCOMPARE(asked, 1);
-        QCOMPARE(w->PrintDialog->copyCount(), 1) ;  // the driver never makes copies itself
+        const struct {
+            bool all;
+            int from, to, copies;
+            bool collate;
+            int printedFrom, printedTo;
+        } cases[] = {{true, 0, 0, 3, false, 1, 5}, {false, 2, 3, 2, true, 2, 3}};
+        for (const auto& c : cases) {
+            int asked = 0;
+            TStandardPreview::ExecutePrintDialog = [&](QPrinter& printer, QWidget*) {
+                ++asked;
+                [&] {
+                    QCOMPARE(printer.fromPage(), 1);
+                    QCOMPARE(printer.toPage(), 5);
+                    QCOMPARE(printer.copyCount(), 1);
+                }();
+                if (!c.all) {
+                    printer.setPrintRange(QPrinter::PageRange);
+                    printer.setFromTo(c.from, c.to);
+                }
+                printer.setCopyCount(c.copies);
+                printer.setCollateCopies(c.collate);
+                return true;
+            };
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_F2);
+            QCOMPARE(asked, 1);
+            QCOMPARE(report->PrintFirstPage, c.printedFrom);
+            QCOMPARE(report->PrintLastPage, c.printedTo);
+            QCOMPARE(report->PrintCopies, c.copies);
+            QCOMPARE(report->PrintCollate, c.collate);
+            QCOMPARE(w->PrintDialog->copyCount(), 1);  // the driver never makes copies itself
+        }
         ClosePreview(w);
     }
 
