@@ -181,7 +181,7 @@ public:
     QComboBox* ZoomBtn = nullptr;
     TFileDialog OpenDialog;
     TFileDialog SaveDialog;
-    QPrinter* PrintDialog = nullptr;  // the print dialog's settings (page range, copies)
+    QPrinter* PrintDialog = nullptr;  // the print dialog's settings (page range, copies); made by Print
     QTimer* Timer = nullptr;
     QMenu* PopupMenu = nullptr;
     QFrame* CenterPanel = nullptr;

@@ -159,7 +159,6 @@ TStandardPreview::TStandardPreview(TComponent* owner) : TcvPreview(owner) {
     Timer = new QTimer(this);
     Timer->setInterval(250);
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
-    PrintDialog = new QPrinter();
     FormCreate();
 }
 
@@ -819,6 +818,7 @@ void TStandardPreview::SaveCurrentPageAsEmf(const fs::path& fileName) {
 void TStandardPreview::Print() {
     ApplyZoomText();
     const int count = PageCount();
+    if (!PrintDialog) PrintDialog = new QPrinter();  // made when first needed: it asks the spooler
     QPrinter& printer = *PrintDialog;
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(1, std::max(1, count));
