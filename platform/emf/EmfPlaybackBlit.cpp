@@ -15,6 +15,9 @@ namespace {
 constexpr uint8_t I_BLACKNESS = 0x00, I_NOTSRCERASE = 0x11, I_NOTSRCCOPY = 0x33, I_SRCERASE = 0x44, I_DSTINVERT = 0x55,
                   I_PATINVERT = 0x5A, I_SRCINVERT = 0x66, I_SRCAND = 0x88, I_DSTCOPY = 0xAA, I_MERGEPAINT = 0xBB,
                   I_MERGECOPY = 0xC0, I_SRCCOPY = 0xCC, I_SRCPAINT = 0xEE, I_PATCOPY = 0xF0, I_WHITENESS = 0xFF;
+// The brush where the source is set and the destination elsewhere (DSPDxax), and the other way
+// round (PSDPxax): how text and symbols are drawn as monochrome masks in the brush colour.
+constexpr uint8_t I_BRUSHWHERESET = 0xE2, I_BRUSHWHERECLEAR = 0xB8;
 constexpr uint8_t AC_SRC_ALPHA = 0x01;
 
 uint8_t RopIndex(uint32_t rop) {
@@ -48,6 +51,25 @@ QImage Masked(const QImage& image, const QImage& mask, int dx, int dy) {
             const bool on = mx >= 0 && my >= 0 && mx < mask.width() && my < mask.height() && mask.pixelIndex(mx, my) != 0;
             if (!on) line[x] = 0;
         }
+    }
+    return out;
+}
+
+// The brush painted where the source's pixels are set (light: the 1 bits of a black-and-white mask),
+// or where they are clear, and transparent elsewhere.
+QImage BrushThroughSource(const QImage& source, const QBrush& brush, bool whereSet) {
+    QImage out(source.size(), QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&out);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(out.rect(), brush);
+    }
+    const QImage src = source.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((qGray(in[x]) >= 128) != whereSet) line[x] = 0;
     }
     return out;
 }
@@ -117,6 +139,14 @@ void Playback::DrawImage(const QRectF& destIn, const QImage& imageIn, const QRec
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < image.width(); ++x) line[x] &= colour;
         }
+        break;
+    }
+    case I_BRUSHWHERESET:
+    case I_BRUSHWHERECLEAR: {
+        if (dc.brush.IsNull()) return;
+        QBrush brush = dc.brush.style == BS_SOLID ? QBrush(dc.brush.colour) : MakeBrush(dc.brush);
+        brush.setTransform(QTransform());  // patterns in source pixels here
+        image = BrushThroughSource(image, brush, index == I_BRUSHWHERESET);
         break;
     }
     case I_SRCPAINT:

@@ -12,7 +12,10 @@
 //   composition modes, which only image painters have. On printers and PDF files pens and brushes
 //   draw as R2_COPYPEN (R2_NOP and R2_NOT are left out); a blit source that is ANDed is drawn with
 //   its white pixels transparent, one that is ORed or XORed with its black pixels transparent, so
-//   that the usual mask-and-image pairs still show the image.
+//   that the usual mask-and-image pairs still show the image. The two operations that paint the
+//   brush where a source is set or where it is clear (DSPDxax, PSDPxax: text drawn as monochrome
+//   masks) work on every device, taking a pixel as set when it is light; other operations that
+//   combine a source with the brush draw the source as a copy.
 // - Shapes are drawn without anti-aliasing, like the device context; text is smoothed.
 // - Hatch and pattern brushes keep their pattern in destination pixels whatever the mapping.
 // - GRADIENTFILL triangles are filled with the mean of their corner colours; rectangles get a

@@ -119,6 +119,20 @@ std::vector<uint8_t> StretchDibits(int x, int y, int cx, int cy, const std::vect
     return b.Raw();
 }
 
+// STRETCHBLT of a whole bitmap into (x, y, cx, cy) with a raster operation.
+std::vector<uint8_t> StretchBlt(int x, int y, int cx, int cy, uint32_t rop, const std::vector<uint8_t>& info,
+                                const std::vector<uint8_t>& bits, int32_t srcW, int32_t srcH) {
+    ImageBuilder b;
+    const uint32_t offBmi = 108, offBits = offBmi + uint32_t(info.size());
+    b.Zeros(16).U32(I(x)).U32(I(y)).U32(I(cx)).U32(I(cy)).U32(rop).U32(0).U32(0);
+    b.U32(F(1)).U32(0).U32(0).U32(F(1)).U32(0).U32(0).U32(0xFFFFFF).U32(DIB_RGB_COLORS);
+    b.U32(offBmi).U32(uint32_t(info.size())).U32(offBits).U32(uint32_t(bits.size())).U32(I(srcW)).U32(I(srcH));
+    b.Raw().insert(b.Raw().end(), info.begin(), info.end());
+    b.Raw().insert(b.Raw().end(), bits.begin(), bits.end());
+    while (b.Raw().size() % 4) b.Raw().push_back(0);
+    return b.Raw();
+}
+
 std::vector<uint8_t> Font(uint32_t handle, int32_t height, const char16_t* face, int32_t escapement = 0) {
     ImageBuilder b;
     b.U32(handle).U32(I(height)).U32(0).U32(I(escapement)).U32(I(escapement)).U32(400).U32(0).U32(0);
@@ -274,6 +288,29 @@ TEST(PlayerBitmaps, NegativeDestinationMirrors) {
     const QImage image = Render(d.Finish());
     EXPECT_EQ(At(image, 25, 50), 0x0000FFu);
     EXPECT_EQ(At(image, 75, 50), 0xFF0000u);
+}
+
+TEST(PlayerBitmaps, MonochromeMasksPaintTheBrushWhereTheyAreSetOrClear) {
+    // A 2 x 1 mask, white then black, stretched over a blue page with a red brush selected.
+    const std::vector<uint8_t> info = InfoHeader(2, 1, 1, BI_RGB, {0x000000, 0xFFFFFF});
+    const std::vector<uint8_t> bits = {0x80, 0, 0, 0};
+    struct Case {
+        const char* what;
+        uint32_t rop;
+        QRgb left, right;  // pixels: the red brush or the blue page
+    } cases[] = {
+        {"brush where set (DSPDxax)", 0xE20746, 0xFF0000, 0x0000FF},
+        {"brush where clear (PSDPxax)", 0xB8074A, 0x0000FF, 0xFF0000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Drawing d;
+        d.NoPen().Brush(1, kBlue).Rect(0, 0, 100, 100).Brush(2, kRed);
+        d.Raw(EMR_STRETCHBLT, StretchBlt(0, 0, 100, 100, c.rop, info, bits, 2, 1));
+        const QImage image = Render(d.Finish());
+        EXPECT_EQ(At(image, 25, 50), c.left);
+        EXPECT_EQ(At(image, 75, 50), c.right);
+    }
 }
 
 // ---- mapping ----
