@@ -410,7 +410,10 @@ void Playback::DrawTextRun(const TextRun& run) {
         }
     }
     painter.setPen(dc.textColour);
-    penDirty_ = true;
+    // The text's background cells are filled above; an opaque painter background left by a hatched
+    // brush would also misplace the glyphs of a run (Qt draws nothing where they belong).
+    painter.setBackgroundMode(Qt::TransparentMode);
+    penDirty_ = brushDirty_ = true;
     if (BeginRop2()) {
         if (!drawable.isEmpty()) {
             QGlyphRun glyphRun;

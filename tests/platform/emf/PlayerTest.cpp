@@ -176,6 +176,29 @@ TEST(PlayerFixtures, EveryValidFixturePlaysAndDrawsSomething) {
     }
 }
 
+TEST(PlayerFixtures, TextOfRealFilesIsDrawnWhereItBelongs) {
+    SKIP_WITHOUT_FIXTURES();
+    // Areas (at the file's own size) that hold nothing but text: a title above a chart drawn
+    // under MM_ANISOTROPIC, and labels inside the boxes of a diagram.
+    struct Case {
+        const char* file;
+        QRect area;
+    } cases[] = {
+        {"libemf2svg-test-142.emf", QRect(70, 5, 350, 45)},
+        {"libemf2svg-EA-test-file-101.emf", QRect(200, 280, 420, 110)},
+        {"libemf2svg-EA-test-file-101.emf", QRect(2000, 1830, 540, 150)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.area.x()));
+        const Metafile m = Metafile::LoadFromFile(emftest::FixtureDir() / c.file);
+        const QImage image = Render(m, m.Width(), m.Height());
+        int dark = 0;
+        for (int y = c.area.top(); y <= c.area.bottom(); ++y)
+            for (int x = c.area.left(); x <= c.area.right(); ++x) dark += qGray(image.pixel(x, y)) < 96;
+        EXPECT_GT(dark, 150);
+    }
+}
+
 TEST(PlayerFixtures, TheTwoMappingModesOfTheSameDrawingAgree) {
     SKIP_WITHOUT_FIXTURES();
     const QImage a = Render(Metafile::LoadFromFile(emftest::FixtureDir() / "libuemf-test_mm_anisotropic_ref.emf"), 700, 495);
@@ -548,6 +571,28 @@ TEST_F(PlayerText, UpdateCpMovesTheCurrentPositionByTheAdvances) {
     EXPECT_GE(ink.left(), 5);
     EXPECT_GE(ink.right(), 65);
     EXPECT_LE(ink.right(), 75);
+}
+
+TEST_F(PlayerText, ShapesFilledInOpaqueModeLeaveTextInPlace) {
+    // A filled shape under OPAQUE left the painter with an opaque background, which made Qt draw
+    // the glyphs of later runs nowhere near their place.
+    for (uint32_t textMode : {TRANSPARENT, OPAQUE}) {
+        SCOPED_TRACE(textMode);
+        Drawing d;
+        d.Rec(EMR_SETBKMODE, {OPAQUE}).Rec(EMR_SETBKCOLOR, {kGreen}).NoPen().Brush(1, kBlue).Rect(0, 0, 10, 10);
+        d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(2, -40, u"Arial")).Rec(EMR_SELECTOBJECT, {2});
+        d.Rec(EMR_SETBKMODE, {textMode}).Raw(EMR_EXTTEXTOUTW, TextOut(50, 50, u"H", {30}));
+        const QImage image = Render(d.Finish());
+        QRect black;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                if (qGray(image.pixel(x, y)) < 64 && (x >= 10 || y >= 10)) black |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(black.isEmpty());
+        EXPECT_GE(black.left(), 50);
+        EXPECT_GE(black.top(), 50);
+        EXPECT_LE(black.right(), 80);
+        EXPECT_EQ(At(image, 52, 52), textMode == OPAQUE ? 0x00FF00u : 0xFFFFFFu);  // the cell above the H
+    }
 }
 
 TEST_F(PlayerText, EscapementTurnsTheBaseline) {
