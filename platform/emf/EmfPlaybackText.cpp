@@ -4,9 +4,11 @@
 #include <QFontDatabase>
 #include <QThread>
 #include <QGlyphRun>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <cmath>
 #include <numbers>
+#include <span>
 
 #include "platform/core/Cp1252.h"
 #include "platform/emf/EmfPlayback.h"
@@ -92,20 +94,68 @@ QPointF Unit(const QPointF& v) {
 }
 
 
-// The family that stands in for a recorded face: the substitution table, else the face itself when
-// the font system knows it, else a Liberation face by the font's family bits.
-QString FamilyFor(const Font& f) {
-    const QByteArray face = f.faceName.toUtf8();
-    const std::string_view substitute = SubstituteFace(std::string_view(face.constData(), size_t(face.size())));
-    QString family = QString::fromUtf8(substitute.data(), qsizetype(substitute.size()));
-    if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
-        // Unknown faces go by their family bits: roman, modern (fixed) or swiss.
-        const uint8_t fam = f.pitchAndFamily & 0xF0;
-        if (fam == 0x10) family = QStringLiteral("Liberation Serif");
-        else if (fam == 0x30 || (f.pitchAndFamily & 0x03) == 1) family = QStringLiteral("Liberation Mono");
-        else family = QStringLiteral("Liberation Sans");
+// What stands in for a recorded face: a family, and the styles that the face's name carries.
+struct Face {
+    QString family;
+    bool italic = false;
+    bool bold = false;
+};
+
+QString Substitute(const QString& face) {
+    const QByteArray utf8 = face.toUtf8();
+    const std::string_view family = SubstituteFace(std::string_view(utf8.constData(), size_t(utf8.size())));
+    return QString::fromUtf8(family.data(), qsizetype(family.size()));
+}
+
+// Faces that are often recorded but seldom installed, by their design: their family bits are not
+// always right (a serif face recorded as swiss would otherwise be drawn sans).
+constexpr const char16_t* kSerifFaces[] = {
+    u"Garamond", u"Georgia", u"Cambria", u"Book Antiqua", u"Palatino Linotype", u"Palatino", u"Bookman Old Style",
+    u"Century Schoolbook", u"Century", u"Constantia", u"Baskerville Old Face", u"Bodoni MT", u"Goudy Old Style",
+    u"Perpetua", u"Times", u"MS Serif", u"Sylfaen", u"Cambria Math", u"David", u"Frank Ruehl"};
+constexpr const char16_t* kFixedFaces[] = {u"Consolas", u"Lucida Console", u"Courier", u"Fixedsys", u"Terminal",
+                                           u"Lucida Sans Typewriter", u"OCR A Extended"};
+constexpr const char16_t* kSansFaces[] = {u"Calibri", u"Segoe UI", u"Candara", u"Corbel", u"Trebuchet MS",
+                                          u"Century Gothic", u"Franklin Gothic Medium", u"Lucida Sans Unicode",
+                                          u"Microsoft Sans Serif", u"Helvetica", u"MS Shell Dlg", u"MS Shell Dlg 2",
+                                          u"System", u"Gill Sans MT"};
+
+bool Listed(const QString& face, std::span<const char16_t* const> list) {
+    for (const char16_t* name : list)
+        if (face.compare(QStringView(name), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// The substitution table, else the face itself when the font system knows it, else a Liberation
+// face by the face's design or, for faces not known here, by its family bits. Style words at the
+// end of a face name ("Garamond Italic") are taken off and kept as styles.
+Face FaceFor(const Font& f) {
+    Face face;
+    QString name = f.faceName.trimmed();
+    for (;;) {
+        static const QRegularExpression style(QStringLiteral("\\s+(Italic|Oblique|Bold|Regular)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = style.match(name);
+        if (!m.hasMatch() || m.capturedStart() == 0) break;
+        const QString word = m.captured(1).toLower();
+        face.italic |= word == u"italic" || word == u"oblique";
+        face.bold |= word == u"bold";
+        name.truncate(m.capturedStart());
     }
-    return family;
+    if (const QString whole = Substitute(f.faceName); !whole.isEmpty() && QFontDatabase::hasFamily(whole))
+        return Face{whole};  // installed (or substituted) under its whole name, styles and all
+    if (const QString plain = Substitute(name); !plain.isEmpty() && QFontDatabase::hasFamily(plain)) {
+        face.family = plain;
+        return face;
+    }
+    const uint8_t bits = f.pitchAndFamily & 0xF0;
+    if (Listed(name, kSerifFaces)) face.family = QStringLiteral("Liberation Serif");
+    else if (Listed(name, kFixedFaces)) face.family = QStringLiteral("Liberation Mono");
+    else if (Listed(name, kSansFaces)) face.family = QStringLiteral("Liberation Sans");
+    else if (bits == 0x10) face.family = QStringLiteral("Liberation Serif");
+    else if (bits == 0x30 || (f.pitchAndFamily & 0x03) == 1) face.family = QStringLiteral("Liberation Mono");
+    else face.family = QStringLiteral("Liberation Sans");
+    return face;
 }
 
 int WeightOf(const Font& f) {
@@ -129,12 +179,12 @@ public:
         return cache;
     }
 
-    const QString& Family(const Font& f) {
+    const Face& FaceOf(const Font& f) {
         const QString key = f.faceName + QChar(char16_t(f.pitchAndFamily));
-        auto it = families_.find(key);
-        if (it == families_.end()) {
-            if (families_.size() > 256) families_.clear();
-            it = families_.emplace(key, FamilyFor(f)).first;
+        auto it = faces_.find(key);
+        if (it == faces_.end()) {
+            if (faces_.size() > 256) faces_.clear();
+            it = faces_.emplace(key, FaceFor(f)).first;
         }
         return it->second;
     }
@@ -181,11 +231,11 @@ private:
     }
     void Clear() {
         raws_.clear();
-        families_.clear();
+        faces_.clear();
         hooked_ = false;
     }
 
-    std::map<QString, QString> families_;
+    std::map<QString, Face> faces_;
     std::map<Key, Entry> raws_;
     uint64_t clock_ = 0;
     bool hooked_ = false;
@@ -205,10 +255,11 @@ struct Playback::TextRun {
 
 QFont Playback::QtFontFor(double pixelSize) const {
     const Font& f = dc.font;
-    QFont font(FontCache::ForThread().Family(f));
+    const Face& face = FontCache::ForThread().FaceOf(f);
+    QFont font(face.family);
     font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
-    font.setWeight(QFont::Weight(WeightOf(f)));
-    font.setItalic(f.italic);
+    font.setWeight(QFont::Weight(face.bold ? std::max(WeightOf(f), 700) : WeightOf(f)));
+    font.setItalic(f.italic || face.italic);
     font.setKerning(false);
     font.setStyleStrategy(QFont::PreferOutline);
     return font;

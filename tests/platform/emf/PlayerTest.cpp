@@ -133,9 +133,11 @@ std::vector<uint8_t> StretchBlt(int x, int y, int cx, int cy, uint32_t rop, cons
     return b.Raw();
 }
 
-std::vector<uint8_t> Font(uint32_t handle, int32_t height, const char16_t* face, int32_t escapement = 0) {
+std::vector<uint8_t> Font(uint32_t handle, int32_t height, const char16_t* face, int32_t escapement = 0,
+                          bool italic = false, uint8_t charSet = 0, uint8_t pitchAndFamily = 0) {
     ImageBuilder b;
-    b.U32(handle).U32(I(height)).U32(0).U32(I(escapement)).U32(I(escapement)).U32(400).U32(0).U32(0);
+    b.U32(handle).U32(I(height)).U32(0).U32(I(escapement)).U32(I(escapement)).U32(400);
+    b.U32(uint32_t(italic ? 1 : 0) | uint32_t(charSet) << 24).U32(uint32_t(pitchAndFamily) << 24);
     std::vector<uint8_t> name(64, 0);
     for (size_t i = 0; face[i] && i < 31; ++i) {
         name[2 * i] = uint8_t(face[i]);
@@ -593,6 +595,32 @@ TEST_F(PlayerText, ShapesFilledInOpaqueModeLeaveTextInPlace) {
         EXPECT_LE(black.right(), 80);
         EXPECT_EQ(At(image, 52, 52), textMode == OPAQUE ? 0x00FF00u : 0xFFFFFFu);  // the cell above the H
     }
+}
+
+TEST_F(PlayerText, FacesThatAreNotInstalledAreDrawnInAFaceOfTheirDesign) {
+    // Unknown faces go by their design when it is known here, else by their family bits; style
+    // words at the end of a face name are styles.
+    auto draw = [](const char16_t* face, bool italic, uint8_t pitchAndFamily) {
+        Drawing d;
+        d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(1, -40, face, 0, italic, 0, pitchAndFamily)).Rec(EMR_SELECTOBJECT, {1});
+        d.Rec(EMR_SETBKMODE, {TRANSPARENT}).Raw(EMR_EXTTEXTOUTW, TextOut(10, 20, u"Ag", {40, 40}));
+        return Render(d.Finish());
+    };
+    const QImage serif = draw(u"Times New Roman", false, 0), serifItalic = draw(u"Times New Roman", true, 0);
+    const QImage sans = draw(u"Arial", false, 0), mono = draw(u"Courier New", false, 0);
+    struct Case {
+        const char* what;
+        QImage image;
+        const QImage& expected;
+    } cases[] = {
+        {"a serif face recorded as swiss", draw(u"Garamond", false, 0x22), serif},
+        {"its italic face by name", draw(u"Garamond Italic", false, 0x22), serifItalic},
+        {"a fixed face without family bits", draw(u"Consolas", false, 0), mono},
+        {"an unknown face by its roman bits", draw(u"Quux Antiqua", false, 0x12), serif},
+        {"an unknown face without bits", draw(u"Quux Antiqua", false, 0), sans},
+    };
+    ASSERT_NE(serif, sans);
+    for (const Case& c : cases) EXPECT_EQ(c.image, c.expected) << c.what;
 }
 
 TEST_F(PlayerText, EscapementTurnsTheBaseline) {
