@@ -146,6 +146,7 @@ TStandardPreview::TStandardPreview(TComponent* owner) : TcvPreview(owner) {
     CreateScrollBars();
     PagePanel = MakePanel(this, "PagePanel", true);
     PagePanel->resize(105, 16);
+    PagePanel->setAutoFillBackground(true);
     PagePanel->hide();
     PaintPage = new TPaintBox(PagePanel, [this](QPainter& painter) {
         if (!FullScreen) return;
