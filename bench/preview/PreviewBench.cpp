@@ -24,16 +24,6 @@ using namespace tessaly;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_preview";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    static EngineUnits units(nullptr);
-    return app;
-}
-
 bool IsDrawingRecord(uint32_t t) {
     return (t >= 2 && t <= 8) || t == 15 || (t >= 41 && t <= 47) || t == 53 || t == 55 || t == 56 ||
            (t >= 71 && t <= 74) || (t >= 76 && t <= 79) || t == 81 || t == 83 || t == 84 || (t >= 85 && t <= 92) ||
@@ -46,9 +36,10 @@ struct Sample {
     int drawingRecords = 0;
 };
 
+std::unique_ptr<Sample> dense;  // made on first use, freed by main while the application lives
+
 Sample& Dense() {
-    static Sample sample = [] {
-        App();
+    if (!dense) dense = std::make_unique<Sample>([] {
         Sample s;
         s.report = std::make_unique<TcvReport>(nullptr);
         s.report->LoadPreparedReport(std::string(TESSALY_SOURCE_DIR) + "/examples/listing.cvp");
@@ -58,8 +49,8 @@ Sample& Dense() {
             if (n > s.drawingRecords) s.drawingRecords = n, s.page = i;
         }
         return s;
-    }();
-    return sample;
+    }());
+    return *dense;
 }
 
 // A preview showing the dense page at the top of a page area of the given size.
@@ -106,7 +97,6 @@ void BM_FullRepaint(benchmark::State& state) {
 }
 
 void BM_PlayPageIntoImage(benchmark::State& state) {
-    App();
     const emf::Metafile& drawing = Dense().report->EMFPages().Pages(Dense().page).Drawing;
     QImage image(794, 1123, QImage::Format_RGB32);
     for (auto _ : state) {
@@ -147,8 +137,13 @@ private:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    EngineUnits units(nullptr);
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    dense.reset();
     return 0;
 }

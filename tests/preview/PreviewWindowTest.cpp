@@ -16,6 +16,7 @@
 
 #include "engine/CV_PrFlt.h"
 #include "engine/CV_Startup.h"
+#include "platform/core/Rounding.h"
 #include "platform/text/FormatSettings.h"
 #include "preview/PreviewSupport.h"
 
@@ -797,6 +798,56 @@ private slots:
         QVERIFY(PreviewList.empty());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
+    }
+
+    // Any zoom whose pages fit the window's coordinates is drawn; a larger one is refused.
+    void HugeZoomsStayWithinTheWindowsCoordinates() {
+        auto report = MakeReport(2, [](emf::RecordingCanvas& c, int) {
+            c.Pen().style = emf::PenStyle::Dot;
+            c.MoveTo(30, 58);
+            c.LineTo(700, 58);
+            c.TextOut(40, 40, "Riga di prova");
+        });
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        TypeIntoZoomBox(w, "99999999");
+        QTest::keyClick(w->ZoomBtn->lineEdit(), Qt::Key_Return);
+        QCOMPARE(beeps_, 1);
+        QCOMPARE(w->Zoom, 100.0);
+        for (double z : {1e4, 1e6, 9e7}) {
+            w->SetZoom(z);
+            QCOMPARE(w->Zoom, z);
+            QVERIFY(w->VScroll->maximum() > 0 && w->VScroll->maximum() <= (1 << 30));
+            const int at = int(50 * 794.0 / 793 * z / 100) - 300;  // around the text and the dotted line
+            w->VScroll->setValue(at);
+            w->HScroll->setValue(at);
+            AreaPixels(w);
+        }
+        w->SetZoom(1e9);
+        QCOMPARE(w->Zoom, 9e7);
+        ClosePreview(w);
+    }
+
+    // Sizes a damaged file may carry: a negative width counts as none, a huge height stays in range.
+    void OddPageSizesKeepTheLayoutWhole() {
+        auto report = MakeReport(4);
+        report->EMFPages().Pages(0).Width = -2100;
+        report->EMFPages().Pages(1).Height = INT32_MAX;
+        report->EMFPages().Pages(2).Width = 0;
+        report->EMFPages().Pages(2).Height = 0;
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        QCOMPARE(w->MaxPageWidth, 794);
+        QCOMPARE(w->MaxPageHeight, Round32(INT32_MAX * 0.37809523809523809524));
+        for (auto command : {&TStandardPreview::TwoPages, &TStandardPreview::OnePage, &TStandardPreview::PageWidth,
+                             &TStandardPreview::LastPage, &TStandardPreview::FirstPage}) {
+            (w->*command)();
+            AreaPixels(w);
+            QVERIFY(w->VScroll->maximum() <= (1 << 30));
+            QVERIFY(w->Zoom > 0);
+        }
+        w->ShowPage(3);
+        AreaPixels(w);
+        QVERIFY(w->CurPage >= 1 && w->CurPage <= 4);
+        ClosePreview(w);
     }
 
     void TheElevenCursors() {
