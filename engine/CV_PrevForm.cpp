@@ -1,5 +1,6 @@
-// The standard preview window: its controls, commands, keyboard map, zoom box and full screen.
-// Page layout, zoom computation, painting and the mouse are in CV_PrevPaint.cpp.
+// The standard preview window: its controls, keyboard map, page commands, zoom box and full screen.
+// Page layout, zoom computation, painting and the mouse are in CV_PrevPaint.cpp, the file commands in
+// CV_PrevFile.cpp.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -9,7 +10,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
@@ -22,12 +22,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 #include "engine/CV_Pages.h"
-#include "engine/CV_PrFlt.h"
 #include "engine/CV_Prev.h"
-#include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Rounding.h"
@@ -42,17 +39,6 @@ std::function<void()> TStandardPreview::Beep = [] { QApplication::beep(); };
 
 std::function<void(const QString&)> TStandardPreview::ShowError = [](const QString& message) {
     QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
-};
-
-std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> TStandardPreview::ExecuteFileDialog =
-    [](TFileDialog& dialog, QWidget* parent, TFileDialog::Kind kind) { return dialog.Execute(parent, kind); };
-
-std::function<bool(QPrinter&, QWidget*)> TStandardPreview::ExecutePrintDialog = [](QPrinter& printer,
-                                                                                   QWidget* parent) {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setMinMax(printer.fromPage(), printer.toPage());
-    return dialog.exec() == QDialog::Accepted;
 };
 
 namespace {
@@ -743,103 +729,6 @@ void TStandardPreview::PaintPagePaint() {
         PaintPage->update();
     else
         LabelPage->setText(QString("%1 di %2").arg(CurPage).arg(PageCount()));
-}
-
-// --- Open, save, print ----------------------------------------------------------------------
-
-namespace {
-
-// The process's current directory, given back when the command ends (dialogs may change it).
-class CurrentDirectoryGuard {
-public:
-    CurrentDirectoryGuard() { saved_ = fs::current_path(ec_); }
-    void Restore() {
-        std::error_code ec;
-        if (!ec_) fs::current_path(saved_, ec);
-    }
-
-private:
-    fs::path saved_;
-    std::error_code ec_;
-};
-
-// The name with its extension (from the last "." of its last part) replaced by `extension`, or
-// with `extension` appended when it has none.
-fs::path ChangeFileExt(const fs::path& name, const std::string& extension) {
-    std::string file = name.filename().string();
-    const size_t dot = file.rfind('.');
-    if (dot != std::string::npos) file.erase(dot);
-    return name.parent_path() / (file + extension);
-}
-
-}  // namespace
-
-void TStandardPreview::Open() {
-    ApplyZoomText();
-    CurrentDirectoryGuard directory;
-    if (ExecuteFileDialog(OpenDialog, this, TFileDialog::Kind::Open)) {
-        QCoreApplication::processEvents();
-        Report->LoadPreparedReport(OpenDialog.FileName);
-        PaintedZoom = 0;
-        FormShow();
-    }
-    directory.Restore();
-}
-
-void TStandardPreview::Save() {
-    ApplyZoomText();
-    CurrentDirectoryGuard directory;
-    SaveDialog.Filter = "Report file (*.cvp)|*.cvp|Enhanced Meta File - File Grafico (*.emf)|*.emf";
-    for (int i = 0; i < ExportFilterCount(); ++i) {
-        const TExportFilterEntry& filter = ExportFilterEntry(i);
-        SaveDialog.Filter += "|" + filter.Description + "|" + filter.FileMask;
-    }
-    SaveDialog.FilterIndex = 1;
-    if (ExecuteFileDialog(SaveDialog, this, TFileDialog::Kind::Save)) {
-        QCoreApplication::processEvents();
-        if (SaveDialog.FilterIndex == 1) {
-            Report->SavePreparedReport(SaveDialog.FileName);
-        } else if (SaveDialog.FilterIndex == 2) {
-            SaveCurrentPageAsEmf(SaveDialog.FileName);
-        } else if (SaveDialog.FilterIndex >= 3) {
-            const TExportFilterEntry& filter = ExportFilterEntry(SaveDialog.FilterIndex - 3);
-            Report->ExportTo(filter.FilterClass, ChangeFileExt(SaveDialog.FileName, filter.FileMask.empty() ? "" : filter.FileMask.substr(1)));
-        }
-    }
-    directory.Restore();
-}
-
-void TStandardPreview::SaveCurrentPageAsEmf(const fs::path& fileName) {
-    std::string name = fileName.string();
-    const size_t at = UpperCase(name).find(".EMF");
-    if (at == std::string::npos || at + 4 != name.size()) name += ".emf";
-    Report->EMFPages().Pages(CurPage - 1).Drawing.SaveToFile(fs::path(name));
-}
-
-void TStandardPreview::Print() {
-    ApplyZoomText();
-    const int count = PageCount();
-    if (!PrintDialog) PrintDialog = new QPrinter();  // made when first needed: it asks the spooler
-    QPrinter& printer = *PrintDialog;
-    printer.setPrintRange(QPrinter::AllPages);
-    printer.setFromTo(1, std::max(1, count));
-    printer.setCopyCount(1);
-    if (!ExecutePrintDialog(printer, this)) return;
-    QCoreApplication::processEvents();
-    const int copies = std::max(1, printer.copyCount());
-    printer.setCopyCount(1);
-    int from = 1, to = count;
-    if (printer.printRange() == QPrinter::PageRange) {
-        from = printer.fromPage();
-        to = printer.toPage();
-    }
-    // The printer chosen in the dialog becomes the current one.
-    if (print::Printer* platform = PrinterSettings ? PrinterSettings->Printer() : nullptr) {
-        const std::vector<std::string> names = platform->Printers();
-        for (size_t i = 0; i < names.size(); ++i)
-            if (QString::fromStdString(names[i]) == printer.printerName()) platform->SetPrinterIndex(int(i));
-    }
-    Report->PrintPreparedReport(from, to, copies, printer.collateCopies());
 }
 
 int TStandardPreview::PageCount() const { return Report ? Report->EMFPages().Count() : 0; }
