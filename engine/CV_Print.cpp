@@ -78,7 +78,16 @@ void TcvReport::PrintPreparedReport(int firstPage, int lastPage, int copies, boo
         DoPrintReport(PrintFirstPage, PrintLastPage, PrintCopies, PrintCollate);
         if (ProgressForm) ProgressForm->SetModalResult(mrOk);
     };
-    TProgressForm* form = OnProgress || !ShowProgress() ? nullptr : RequireProgressForm();
+    // However the print ends, the cancel request is over and the dialog holds no action.
+    struct Done {
+        TcvReport& report;
+        TProgressForm* form;
+        ~Done() {
+            report.Terminated = false;
+            if (form) form->StartAction = nullptr;
+        }
+    } done{*this, OnProgress || !ShowProgress() ? nullptr : RequireProgressForm()};
+    TProgressForm* form = done.form;
     if (!form) {
         ProcessMessages();
         printStep();
@@ -89,9 +98,7 @@ void TcvReport::PrintPreparedReport(int firstPage, int lastPage, int copies, boo
         form->StartAction = [printStep](QObject*) { printStep(); };
         ProcessMessages();
         form->Show(this);
-        form->StartAction = nullptr;
     }
-    Terminated = false;
 }
 
 void TcvReport::DoPrintReport(int firstPage, int lastPage, int copies, bool collate) {

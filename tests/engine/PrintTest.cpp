@@ -271,6 +271,14 @@ TEST_F(PrintTest, AnErrorBeforeTheFirstPageReachesTheCaller) {
     EXPECT_FALSE(PrintingActive);
     EXPECT_EQ(NotingDrawWindow::alive, 0);
 
+    // Through the progress dialog as well: it closes, and the error reaches the caller.
+    report.SetShowProgress(true);
+    printer.FailAfter(1);
+    EXPECT_THROW(report.PrintPreparedReport(1, 1, 1, false), print::EPrinter);
+    ASSERT_NE(ProgressForm, nullptr);
+    EXPECT_FALSE(ProgressForm->isVisible());
+    EXPECT_FALSE(ProgressForm->StartAction) << "the dialog keeps no action of a print that is over";
+
     PrinterSettings->FillPrinters(nullptr);
     EXPECT_THROW(report.PrintPreparedReport(1, 1, 1, false), print::EPrinter) << "no printer";
 }
