@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -20,12 +21,11 @@ struct Result {
     std::string err;
 };
 
-Result Cli(const std::string& args, const std::string& env = "") {
+// Runs a shell command; its standard error is kept without Qt's notes about the environment.
+Result Shell(const std::string& command) {
     fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-print-err-" + std::to_string(::getpid()));
-    std::string command =
-        env + " " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args + " 2>'" + errFile.string() + "'";
     Result r;
-    FILE* p = popen(command.c_str(), "r");
+    FILE* p = popen((command + " 2>'" + errFile.string() + "'").c_str(), "r");
     char buffer[4096];
     size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
@@ -34,9 +34,13 @@ Result Cli(const std::string& args, const std::string& env = "") {
     std::ifstream e(errFile);
     r.err.assign(std::istreambuf_iterator<char>(e), {});
     fs::remove(errFile);
-    // Qt's notes about the environment are not the program's output.
     r.err = std::regex_replace(r.err, std::regex("QStandardPaths:[^\n]*\n"), "");
     return r;
+}
+
+// tessaly-cli with the arguments, `env` (variable settings) before it.
+Result Cli(const std::string& args, const std::string& env = "") {
+    return Shell(env + " " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args);
 }
 
 std::string Example(const char* name) { return (fs::path(TESSALY_SOURCE_DIR) / "examples" / name).string(); }
@@ -104,6 +108,14 @@ TEST_F(CliPrint, PdfHasAPagePerReportPageEachOnItsOwnPaper) {
     EXPECT_EQ(MediaBoxes(ReadText(out)), (std::vector<std::pair<int, int>>{
                                              {595, 842}, {420, 595}, {612, 792}, {1191, 842}, {624, 312},
                                              {340, 510}, {297, 420}}));
+
+    // The pages are vectors: their text can be taken out again, page by page.
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
+    for (int page : {1, 4, 7}) {
+        std::string p = std::to_string(page);
+        Result text = Shell("pdftotext -f " + p + " -l " + p + " '" + out.string() + "' -");
+        EXPECT_NE(text.out.find("Pagina " + p + " di 7"), std::string::npos) << text.out;
+    }
 }
 
 TEST_F(CliPrint, RefusesWhatItCannotDo) {

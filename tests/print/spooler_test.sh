@@ -24,7 +24,7 @@ PPD_MODEL=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
 PPD_FILE=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [ -x "$CUPSD" ] || skip "no cupsd"
 [ -f "$PPD_FILE" ] || skip "no cups-pdf"
-for tool in lpadmin cupsaccept ipptool pdfinfo; do
+for tool in lpadmin cupsaccept ipptool pdfinfo pdftotext; do
   command -v "$tool" >/dev/null || skip "no $tool"
 done
 [ -x "$CLI" ] || { echo "FAIL: no $CLI"; exit 1; }
@@ -162,12 +162,18 @@ expect_equal "a job per paper, all titled" "$(printf 'Corvane- Nessun nome\n%.0s
 expect_equal "each job on its page's paper" \
   "$(printf '%s\n' '595 x 842' '420 x 595' '612 x 792' '1191 x 842' '624 x 312' '340 x 510' '297 x 420')" \
   "$(sizes_of_queue PDF)"
+# The spooled pages are vectors: their text is there to be read.
+first_job="$(job_ids PDF | head -1)"
+expect_equal "the text of the first sheet" "Pagina 1 di 7" \
+  "$(pdftotext "$(printf '%s/spool/d%05d-001' "$DIR" "$first_job")" - | grep -o 'Pagina 1 di 7')"
 
 # 2. Pages 2 to 3 of a report on one paper, twice, on the printer chosen by name: one job of
 # four A4 sheets (the program makes the copies).
 run_cli print "$EXAMPLES/listing.cvp" --printer Ufficio --from 2 --to 3 --copies 2 --collate
 expect_equal "one job on the chosen printer" "Corvane- Nessun nome" "$(job_names Ufficio)"
 expect_equal "copies as sheets of one job" "$(printf '595 x 842\n%.0s' 1 2 3 4)" "$(sizes_of_queue Ufficio)"
+expect_equal "collated: pages 2, 3, 2, 3" "$(printf 'Pagina %s di 20\n' 2 3 2 3)" \
+  "$(pdftotext "$(printf '%s/spool/d%05d-001' "$DIR" "$(job_ids Ufficio)")" - | grep -o 'Pagina [0-9]* di 20')"
 
 # 3. Bad requests are refused with a message, and nothing reaches the spooler.
 if "$CLI" print "$EXAMPLES/mixed.cvp" --printer Nessuna >/dev/null 2>"$DIR/cli.err"; then
