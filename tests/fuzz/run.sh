@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs one fuzz target, or all of them in turn, for a while:
+#   tests/fuzz/run.sh TARGET|all [SECONDS] [libFuzzer options...]
+# TARGET is pages, metafile, expr or stringlist; SECONDS defaults to 60 (per target).
+# Builds the clang fuzz build in build/fuzz (FUZZ_BUILD overrides), gathers the target's seeds in
+# build/fuzz/seeds/TARGET, keeps what the fuzzer learns in build/fuzz/corpus/TARGET (it grows from
+# run to run) and writes findings to build/fuzz/findings/TARGET/. Exits non-zero on a finding.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+TARGET="${1:?usage: tests/fuzz/run.sh pages|metafile|expr|stringlist|all [SECONDS] [options...]}"
+SECONDS_PER_TARGET="${2:-60}"
+shift $(( $# >= 2 ? 2 : 1 ))
+BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
+FIXTURES="${TESSALY_FIXTURES:-$ROOT/../shared/fixtures}/emf"
+ALL=(pages metafile expr stringlist)
+
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+export QT_QPA_PLATFORM=offscreen
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR="$(mktemp -d)"; chmod 700 "$XDG_RUNTIME_DIR"; export XDG_RUNTIME_DIR
+fi
+# Fontconfig's caches outlive the fuzzer by design; nothing of ours is suppressed.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+make_seeds() {
+  local target="$1" dir="$BUILD/seeds/$1" f
+  rm -rf "$dir"; mkdir -p "$dir"
+  local cvps=("$ROOT"/resources/EMPTYREPORT.cvp "$ROOT"/examples/*.cvp)
+  local emfs=()
+  [ -d "$FIXTURES" ] && emfs+=("$FIXTURES"/*.emf) || echo "No metafile fixtures in $FIXTURES: seeding without them" >&2
+  shopt -s nullglob
+  case "$target" in
+    pages | metafile)
+      "$BUILD/bin/fuzz_seeds" "$target" "$dir" "${cvps[@]}" "${emfs[@]}" "$ROOT"/tests/data/*.emf
+      for f in "$ROOT"/tests/data/*.cvp "$ROOT"/tests/data/*.emf; do cp "$f" "$dir/"; done ;;
+    expr | stringlist)
+      cp "$ROOT/tests/fuzz/corpus/$target"/* "$dir/" ;;
+  esac
+  shopt -u nullglob
+}
+
+run_target() {
+  local target="$1" extra=()
+  shift
+  [ "$target" = expr ] && extra+=(-dict="$ROOT/tests/fuzz/expr.dict")
+  # libpng and FreeType complain on stderr about every broken picture and glyph.
+  [ "$target" = metafile ] && extra+=(-close_fd_mask=2)
+  make_seeds "$target"
+  mkdir -p "$BUILD/corpus/$target" "$BUILD/findings/$target"
+  echo "== fuzz_$target: $SECONDS_PER_TARGET s"
+  set +e
+  "$BUILD/bin/fuzz_$target" "$BUILD/corpus/$target" "$BUILD/seeds/$target" \
+    -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+    -print_final_stats=1 -artifact_prefix="$BUILD/findings/$target/" "${extra[@]}" "$@" 2>&1 |
+    grep --line-buffered -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE) '
+  local rc=${PIPESTATUS[0]}
+  set -e
+  return "$rc"
+}
+
+targets=("$TARGET")
+[ "$TARGET" = all ] && targets=("${ALL[@]}")
+build_targets=()
+for t in "${targets[@]}"; do build_targets+=("fuzz_$t"); done
+build_targets+=(fuzz_seeds)
+CC=clang CXX=clang++ "$ROOT/scripts/build.sh" "$BUILD" RelWithDebInfo "${build_targets[@]}" \
+  -- -DTESSALY_FUZZ=ON -DTESSALY_BENCH=OFF
+status=0
+for t in "${targets[@]}"; do run_target "$t" "$@" || status=1; done
+exit $status
