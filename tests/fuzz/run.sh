@@ -67,6 +67,9 @@ for t in "${targets[@]}"; do build_targets+=("fuzz_$t"); done
 build_targets+=(fuzz_seeds)
 CC=clang CXX=clang++ "$ROOT/scripts/build.sh" "$BUILD" RelWithDebInfo "${build_targets[@]}" \
   -- -DTESSALY_FUZZ=ON -DTESSALY_BENCH=OFF
-status=0
-for t in "${targets[@]}"; do run_target "$t" "$@" || status=1; done
-exit $status
+passed=0 failed=0
+for t in "${targets[@]}"; do
+  if run_target "$t" "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "fuzz_$t: FINDING, see $BUILD/findings/$t/"; fi
+done
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
