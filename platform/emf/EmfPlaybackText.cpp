@@ -42,17 +42,59 @@ const char16_t kSymbol[224] = {
     0x23A9, 0x23AA, 0x0020, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F, 0x23A0, 0x23A4, 0x23A5,
     0x23A6, 0x23AB, 0x23AC, 0x23AD, 0x0020};
 
-bool IsSymbolFont(const Font& font) {
-    return font.charSet == SYMBOL_CHARSET || font.faceName.compare(u"Symbol", Qt::CaseInsensitive) == 0;
-}
+// Wingdings' code points 0x20 to 0xFF as Unicode, where the Basic Multilingual Plane has the sign or
+// a close one; 0: not drawn.
+const char16_t kWingdings[224] = {
+    // 0x20
+    0x0020, 0x270F, 0x2702, 0x2701, 0, 0, 0, 0, 0x260E, 0x2706, 0x2709, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0x231B, 0x2328, 0, 0, 0, 0, 0, 0, 0x2707, 0x270D,
+    // 0x40
+    0, 0x270C, 0, 0, 0, 0x261C, 0x261E, 0x261D, 0x261F, 0x270B, 0x263A, 0, 0x2639, 0, 0x2620, 0x2690,
+    0, 0x2708, 0x263C, 0, 0x2744, 0x271D, 0x271E, 0, 0x2720, 0x2721, 0x262A, 0x262F, 0x0950, 0x2638, 0x2648, 0x2649,
+    // 0x60
+    0x264A, 0x264B, 0x264C, 0x264D, 0x264E, 0x264F, 0x2650, 0x2651, 0x2652, 0x2653, 0, 0, 0x25CF, 0x274D, 0x25A0, 0x25A1,
+    0x25A1, 0x2751, 0x2752, 0x2B27, 0x29EB, 0x25C6, 0x2756, 0x2B25, 0x2327, 0x2BB9, 0x2318, 0x2740, 0x273F, 0x275D,
+    0x275E, 0,
+    // 0x80
+    0x24EA, 0x2460, 0x2461, 0x2462, 0x2463, 0x2464, 0x2465, 0x2466, 0x2467, 0x2468, 0x2469, 0x24FF, 0x2776, 0x2777,
+    0x2778, 0x2779, 0x277A, 0x277B, 0x277C, 0x277D, 0x277E, 0x277F, 0, 0, 0, 0, 0, 0, 0, 0, 0x00B7, 0x2022,
+    // 0xA0
+    0x25AA, 0x25CB, 0, 0, 0x25C9, 0x25CE, 0, 0x25AA, 0x25FB, 0, 0x2726, 0x2605, 0x2736, 0x2734, 0x2739, 0x2735,
+    0x2BD0, 0x2316, 0x27E1, 0x2311, 0x2BD1, 0x272A, 0x2730, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    // 0xC0
+    0, 0, 0, 0x2BB0, 0x2BB1, 0x2BB2, 0x2BB3, 0x2BB4, 0x2BB5, 0x2BB6, 0x2BB7, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0x232B, 0x2326, 0x2B98, 0x27A2, 0x2B99, 0x2B9B, 0x2B88, 0x2B8A, 0x2B89, 0x2B8B, 0x2190,
+    // 0xE0
+    0x2192, 0x2191, 0x2193, 0x2196, 0x2197, 0x2199, 0x2198, 0x2B05, 0x27A1, 0x2B06, 0x2B07, 0x2B09, 0x2B08, 0x2B0B,
+    0x2B0A, 0x21E6, 0x21E8, 0x21E7, 0x21E9, 0x2B04, 0x21F3, 0x2B00, 0x2B01, 0x2B03, 0x2B02, 0x25AD, 0x25AB, 0x2717,
+    0x2714, 0x2612, 0x2611, 0};
+
+// How the code points of a symbol font become characters to draw.
+enum class SymbolCodes {
+    None,       // not a symbol font
+    Own,        // the face is installed: its own symbol character map
+    Symbol,     // the symbol font's table
+    Wingdings,  // the Wingdings table
+    Unknown,    // a picture font without a table: nothing is drawn rather than wrong letters
+};
+
+// Picture fonts whose signs have no table here.
+constexpr const char16_t* kPictureFaces[] = {u"Wingdings 2", u"Wingdings 3", u"Webdings", u"Marlett",
+                                             u"ZapfDingbats", u"Zapf Dingbats", u"Monotype Sorts", u"MS Outlook"};
 
 // Symbol fonts are addressed by byte, or by byte + 0xF000 in wide records.
-QString MapSymbol(const QString& text) {
+QString MapSymbols(const QString& text, SymbolCodes codes) {
     QString out = text;
     for (QChar& c : out) {
         char16_t u = c.unicode();
         if (u >= 0xF020 && u <= 0xF0FF) u -= 0xF000;
-        if (u >= 0x20 && u <= 0xFF) c = QChar(kSymbol[u - 0x20]);
+        if (u < 0x20 || u > 0xFF) continue;
+        switch (codes) {
+        case SymbolCodes::Symbol: c = QChar(kSymbol[u - 0x20]); break;
+        case SymbolCodes::Wingdings: c = QChar(kWingdings[u - 0x20]); break;
+        case SymbolCodes::Unknown: c = QChar(u == 0x20 ? u' ' : u'\0'); break;
+        default: break;
+        }
     }
     return out;
 }
@@ -77,6 +119,12 @@ const char* CodePageOf(uint8_t charSet) {
 }
 
 QString DecodeAnsi(std::span<const uint8_t> bytes, uint8_t charSet) {
+    if (charSet == SYMBOL_CHARSET) {  // code points of the font, not of a code page
+        QString out;
+        out.reserve(qsizetype(bytes.size()));
+        for (uint8_t b : bytes) out.append(QChar(char16_t(b)));
+        return out;
+    }
     if (const char* name = CodePageOf(charSet)) {
         QStringDecoder decoder(name);
         if (decoder.isValid())
@@ -99,6 +147,7 @@ struct Face {
     QString family;
     bool italic = false;
     bool bold = false;
+    SymbolCodes symbols = SymbolCodes::None;
 };
 
 QString Substitute(const QString& face) {
@@ -129,7 +178,7 @@ bool Listed(const QString& face, std::span<const char16_t* const> list) {
 // The substitution table, else the face itself when the font system knows it, else a Liberation
 // face by the face's design or, for faces not known here, by its family bits. Style words at the
 // end of a face name ("Garamond Italic") are taken off and kept as styles.
-Face FaceFor(const Font& f) {
+Face StandIn(const Font& f) {
     Face face;
     QString name = f.faceName.trimmed();
     for (;;) {
@@ -158,6 +207,24 @@ Face FaceFor(const Font& f) {
     return face;
 }
 
+SymbolCodes SymbolCodesFor(const Font& f, const QString& name, bool installed) {
+    const bool symbolFace = name.compare(u"Symbol", Qt::CaseInsensitive) == 0;
+    const bool wingdings = name.compare(u"Wingdings", Qt::CaseInsensitive) == 0;
+    const bool picture = Listed(name, kPictureFaces);
+    if (f.charSet != SYMBOL_CHARSET && !symbolFace && !wingdings && !picture) return SymbolCodes::None;
+    if (installed) return SymbolCodes::Own;
+    if (wingdings) return SymbolCodes::Wingdings;
+    if (picture) return SymbolCodes::Unknown;
+    return SymbolCodes::Symbol;  // the symbol font and the many faces made after it
+}
+
+// The face, and for symbol fonts how their code points are drawn.
+Face FaceFor(const Font& f) {
+    Face face = StandIn(f);
+    face.symbols = SymbolCodesFor(f, f.faceName.trimmed(), face.family == f.faceName);
+    return face;
+}
+
 int WeightOf(const Font& f) {
     return std::clamp(f.weight <= 0 ? 400 : f.weight, 1, 1000);
 }
@@ -180,7 +247,7 @@ public:
     }
 
     const Face& FaceOf(const Font& f) {
-        const QString key = f.faceName + QChar(char16_t(f.pitchAndFamily));
+        const QString key = f.faceName + QChar(char16_t(f.pitchAndFamily)) + QChar(char16_t(f.charSet));
         auto it = faces_.find(key);
         if (it == faces_.end()) {
             if (faces_.size() > 256) faces_.clear();
@@ -366,7 +433,10 @@ void Playback::DrawTextRun(const TextRun& run) {
     if (!raw.isValid()) return;
 
     const bool glyphMode = run.options & ETO_GLYPH_INDEX;
-    const QString text = glyphMode || !IsSymbolFont(f) ? run.text : MapSymbol(run.text);
+    const SymbolCodes symbols = FontCache::ForThread().FaceOf(f).symbols;
+    const QString text = glyphMode || symbols == SymbolCodes::None || symbols == SymbolCodes::Own
+                             ? run.text
+                             : MapSymbols(run.text, symbols);
     const QList<quint32> glyphs = glyphMode ? run.glyphs : raw.glyphIndexesForString(text);
     if (size_t(glyphs.size()) != count) return;  // surrogate pairs without matching advances
 
@@ -461,8 +531,8 @@ void Playback::DrawTextRun(const TextRun& run) {
         }
     }
     painter.setPen(dc.textColour);
-    // The text's background cells are filled above; an opaque painter background left by a hatched
-    // brush would also misplace the glyphs of a run (Qt draws nothing where they belong).
+    // The text's background cells are filled above; an opaque painter background left by a filled
+    // shape would also misplace the glyphs of a run (Qt draws nothing where they belong).
     painter.setBackgroundMode(Qt::TransparentMode);
     penDirty_ = brushDirty_ = true;
     if (BeginRop2()) {

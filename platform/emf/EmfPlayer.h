@@ -23,6 +23,9 @@
 // - EXTFLOODFILL, colour adjustment, colour management, OpenGL and escape records are not played.
 // - Glyph-index text (ETO_GLYPH_INDEX) is drawn with the glyph numbers in the substituted font,
 //   which shows the right glyphs only when the substitute has the same glyph order.
+// - Symbol fonts that are not installed: the symbol font and Wingdings are drawn through tables of
+//   their signs in Unicode (Wingdings' signs outside the Basic Multilingual Plane are left out);
+//   other picture fonts (Wingdings 2 and 3, Webdings, ...) draw nothing rather than letters.
 // - EMF+ comments are skipped: dual files show their EMF drawing.
 #include <QPainter>
 #include <QRectF>

@@ -623,6 +623,33 @@ TEST_F(PlayerText, FacesThatAreNotInstalledAreDrawnInAFaceOfTheirDesign) {
     for (const Case& c : cases) EXPECT_EQ(c.image, c.expected) << c.what;
 }
 
+TEST_F(PlayerText, SymbolFontsDrawTheirSignsNotLetters) {
+    // Symbol fonts that are not installed: their code points (bytes, or bytes + 0xF000) become the
+    // signs they stand for, drawn in the stand-in face; a picture font without a table draws
+    // nothing rather than letters.
+    auto draw = [](const char16_t* face, uint8_t charSet, uint8_t pitchAndFamily, const std::u16string& text) {
+        Drawing d;
+        d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(1, -40, face, 0, false, charSet, pitchAndFamily));
+        d.Rec(EMR_SELECTOBJECT, {1}).Rec(EMR_SETBKMODE, {TRANSPARENT});
+        d.Raw(EMR_EXTTEXTOUTW, TextOut(10, 20, text, std::vector<int32_t>(text.size(), 30)));
+        return Render(d.Finish());
+    };
+    const QImage alphaBeta = draw(u"Times New Roman", 0, 0, u"\u03B1\u03B2");
+    const QImage bulletCheck = draw(u"Arial", 0, 0, u"\u25CF\u2714");
+    struct Case {
+        const char* what;
+        QImage image;
+        QImage expected;
+    } cases[] = {
+        {"the symbol font by byte", draw(u"Symbol", SYMBOL_CHARSET, 0x12, u"ab"), alphaBeta},
+        {"the symbol font by private code point", draw(u"Symbol", SYMBOL_CHARSET, 0x12, u"\uF061\uF062"), alphaBeta},
+        {"Wingdings bullet and check mark", draw(u"Wingdings", SYMBOL_CHARSET, 0x02, u"l\u00FC"), bulletCheck},
+        {"a picture font without a table", draw(u"Webdings", SYMBOL_CHARSET, 0x02, u"ab"), draw(u"Arial", 0, 0, u"")},
+    };
+    ASSERT_NE(alphaBeta, draw(u"Times New Roman", 0, 0, u"ab"));
+    for (const Case& c : cases) EXPECT_EQ(c.image, c.expected) << c.what;
+}
+
 TEST_F(PlayerText, EscapementTurnsTheBaseline) {
     Drawing d;
     d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(1, -10, u"Arial", 900)).Rec(EMR_SELECTOBJECT, {1});
