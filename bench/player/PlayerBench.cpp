@@ -5,17 +5,29 @@
 // colours and widths, and the same rectangle fills. The ratio (player / direct) is printed at the
 // end with a count of what the direct drawing draws; the goal is at most 1.5. Both are measured
 // painting the page again and again, so both find their fonts and glyphs cached.
+// Also next to pdftoppm rendering the same page from the report's PDF (printed here through the
+// engine's PDF printer) at the same size: one process per page, as a program would start it, its
+// picture written to /dev/null as PPM; the goal is to be faster.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 
 #include "engine/CV_Pages.h"
+#include "engine/CV_Print.h"
+#include "engine/CV_Prntr.h"
+#include "engine/CV_Report.h"
 #include "engine/CV_Startup.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
@@ -50,6 +62,7 @@ struct Direct {
 };
 
 struct Page {
+    int number = 0;  // 1-based
     emf::Metafile drawing;
     QSizeF size;      // at 100 %
     Direct direct[2];  // at 100 % and 200 %
@@ -104,13 +117,16 @@ void Collect(emf::Player& pl, emf::RecordView r, Direct& out) {
     }
 }
 
+std::string ListingPath() {
+    return std::string(TESSALY_SOURCE_DIR) + "/examples/listing.cvp";
+}
+
 // The page of examples/listing.cvp with the most text records.
 const Page& DensestPage() {
     static std::unique_ptr<Page> page = [] {
         auto p = std::make_unique<Page>();
-        EngineUnits units(nullptr);
         TcvEMFPages pages(nullptr);
-        FileStream stream(std::string(TESSALY_SOURCE_DIR) + "/examples/listing.cvp", FileStream::Mode::OpenRead);
+        FileStream stream(ListingPath(), FileStream::Mode::OpenRead);
         pages.LoadFromStream(stream);
         int best = -1, bestCount = -1;
         for (int i = 0; i < pages.Count(); ++i) {
@@ -119,6 +135,7 @@ const Page& DensestPage() {
             if (n > bestCount) best = i, bestCount = n;
         }
         const PreparedPage& chosen = pages.Pages(best);
+        p->number = best + 1;
         p->drawing = chosen.Drawing;
         p->size = QSizeF(chosen.Width * 397.0 / 1050.0, chosen.Height * 397.0 / 1050.0);
         for (int z = 0; z < 2; ++z) {
@@ -136,18 +153,44 @@ const Page& DensestPage() {
     return *page;
 }
 
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_player";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
+std::filesystem::path PagePdf() {
+    return std::filesystem::temp_directory_path() / ("tessaly-bench-player-" + std::to_string(::getpid()) + ".pdf");
 }
 
-std::map<std::string, double> medians;
+// The densest page alone, printed into a PDF file as the report prints it.
+bool WritePagePdf() {
+    TcvReport report(nullptr);
+    report.SetShowProgress(false);
+    report.LoadPreparedReport(ListingPath());
+    auto printer = CreatePdfFilePrinter(PagePdf());
+    PrinterSettings->FillPrinters(printer.get());
+    bool completed = false;
+    report.OnAfterPrint = [&] { completed = true; };
+    const int number = DensestPage().number;
+    report.PrintPreparedReport(number, number, 1, false);
+    const bool ok = completed && printer->Finish();
+    PrinterSettings->FillPrinters(nullptr);
+    return ok;
+}
+
+// Runs a program with its output and errors thrown away; its exit status, or -1.
+int RunQuietly(std::vector<std::string> args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
 
 void BM_Player(benchmark::State& state) {
-    App();
     const Page& page = DensestPage();
     const double scale = double(state.range(0)) / 100.0;
     QImage image(int(page.size.width() * scale + 0.5), int(page.size.height() * scale + 0.5), QImage::Format_RGB32);
@@ -160,7 +203,6 @@ void BM_Player(benchmark::State& state) {
 }
 
 void BM_DirectQPainter(benchmark::State& state) {
-    App();
     const Page& page = DensestPage();
     const Direct& direct = page.direct[state.range(0) == 200 ? 1 : 0];
     const double scale = double(state.range(0)) / 100.0;
@@ -182,8 +224,24 @@ void BM_DirectQPainter(benchmark::State& state) {
     }
 }
 
+// pdftoppm at 96 dots per inch draws the page at the player's 100 % size.
+void BM_Pdftoppm(benchmark::State& state) {
+    static const bool written = WritePagePdf();
+    if (!written) {
+        state.SkipWithError("the page's PDF could not be printed");
+        return;
+    }
+    const std::string dpi = std::to_string(96 * state.range(0) / 100);
+    for (auto _ : state)
+        if (RunQuietly({"pdftoppm", "-r", dpi, PagePdf().string()}) != 0) {
+            state.SkipWithError("pdftoppm did not run");
+            break;
+        }
+}
+
 BENCHMARK(BM_Player)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectQPainter)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pdftoppm)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Prints player / direct for each zoom after the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -202,9 +260,13 @@ public:
         for (const char* zoom : {"100", "200"}) {
             const double player = times_["BM_Player/" + std::string(zoom)];
             const double direct = times_["BM_DirectQPainter/" + std::string(zoom)];
+            const double pdftoppm = times_["BM_Pdftoppm/" + std::string(zoom)];
             if (player > 0 && direct > 0)
                 std::printf("zoom %s %%: player %.2f ms, direct QPainter %.2f ms, ratio %.2f (goal <= 1.5)\n", zoom,
                             player, direct, player / direct);
+            if (player > 0 && pdftoppm > 0)
+                std::printf("zoom %s %%: pdftoppm %.2f ms per page, player / pdftoppm %.3f (goal < 1)\n", zoom,
+                            pdftoppm, player / pdftoppm);
         }
     }
 
@@ -215,9 +277,16 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char name[] = "bench_player";
+    char* qtArgv[] = {name, nullptr};
+    QApplication app(qtArgc, qtArgv);
+    EngineUnits units(nullptr);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    std::filesystem::remove(PagePdf());
     return 0;
 }
