@@ -141,6 +141,10 @@ private:
         auto operator<=>(const FontKey&) const = default;
     };
     std::map<FontKey, QRawFont> rawFonts_;
+    // How the code points of the last font that drew text are drawn (EmfPlaybackText.cpp).
+    bool symbolsKnown_ = false;
+    uint32_t symbolsSerial_ = 0;
+    int symbols_ = 0;
 };
 
 }  // namespace tessaly::emf

@@ -433,7 +433,12 @@ void Playback::DrawTextRun(const TextRun& run) {
     if (!raw.isValid()) return;
 
     const bool glyphMode = run.options & ETO_GLYPH_INDEX;
-    const SymbolCodes symbols = FontCache::ForThread().FaceOf(f).symbols;
+    if (!symbolsKnown_ || symbolsSerial_ != f.serial) {
+        symbols_ = int(FontCache::ForThread().FaceOf(f).symbols);
+        symbolsSerial_ = f.serial;
+        symbolsKnown_ = true;
+    }
+    const auto symbols = SymbolCodes(symbols_);
     const QString text = glyphMode || symbols == SymbolCodes::None || symbols == SymbolCodes::Own
                              ? run.text
                              : MapSymbols(run.text, symbols);
