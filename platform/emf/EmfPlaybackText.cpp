@@ -345,8 +345,9 @@ Playback::TextRun Playback::MakeRun(const EmrText& t, bool wide) const {
     run.reference = QPointF(t.reference.x, t.reference.y);
     run.options = t.options;
     run.rect = QRectF(QPointF(t.clip.left, t.clip.top), QPointF(t.clip.right, t.clip.bottom)).normalized();
-    if (!wide) {
-        run.options &= ~ETO_GLYPH_INDEX;
+    if (!wide && (t.options & ETO_GLYPH_INDEX)) {  // one byte per glyph number
+        for (char c : t.ansi) run.glyphs.push_back(uint8_t(c));
+    } else if (!wide) {
         run.text = DecodeAnsi(std::span(reinterpret_cast<const uint8_t*>(t.ansi.data()), t.ansi.size()), dc.font.charSet);
     } else if (t.options & ETO_GLYPH_INDEX) {
         for (char16_t g : t.wide) run.glyphs.push_back(g);

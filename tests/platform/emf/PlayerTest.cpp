@@ -163,6 +163,19 @@ std::vector<uint8_t> TextOut(int x, int y, const std::u16string& text, std::vect
     return b.Raw();
 }
 
+// EXTTEXTOUTA at (x, y): bytes, advances and options.
+std::vector<uint8_t> TextOutA(int x, int y, const std::string& text, std::vector<int32_t> dx, uint32_t options = 0) {
+    ImageBuilder b;
+    const uint32_t n = uint32_t(text.size());
+    const uint32_t offString = 76, offDx = offString + ((n + 3) & ~3u);
+    b.Zeros(16).U32(1).U32(F(1)).U32(F(1)).U32(I(x)).U32(I(y)).U32(n).U32(offString).U32(options).Zeros(16);
+    b.U32(offDx);
+    for (char c : text) b.Raw().push_back(uint8_t(c));
+    while (b.Raw().size() % 4) b.Raw().push_back(0);
+    for (int32_t d : dx) b.U32(I(d));
+    return b.Raw();
+}
+
 // ---- real files ----
 
 TEST(PlayerFixtures, EveryValidFixturePlaysAndDrawsSomething) {
@@ -648,6 +661,23 @@ TEST_F(PlayerText, SymbolFontsDrawTheirSignsNotLetters) {
     };
     ASSERT_NE(alphaBeta, draw(u"Times New Roman", 0, 0, u"ab"));
     for (const Case& c : cases) EXPECT_EQ(c.image, c.expected) << c.what;
+}
+
+TEST_F(PlayerText, GlyphIndexRecordsAreDrawnAsGlyphNumbers) {
+    // Liberation Sans, like the faces it stands for, numbers "A" 36 and "B" 37: records with
+    // ETO_GLYPH_INDEX draw those glyphs, never the characters 36 ("$") and 37 ("%").
+    auto draw = [](const std::vector<uint8_t>& text, uint32_t type) {
+        Drawing d;
+        d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(1, -40, u"Arial")).Rec(EMR_SELECTOBJECT, {1});
+        d.Rec(EMR_SETBKMODE, {TRANSPARENT}).Raw(type, text);
+        return Render(d.Finish());
+    };
+    const QImage letters = draw(TextOut(10, 20, u"AB", {30, 30}), EMR_EXTTEXTOUTW);
+    const QImage signs = draw(TextOut(10, 20, u"$%", {30, 30}), EMR_EXTTEXTOUTW);
+    ASSERT_NE(letters, signs);
+    EXPECT_EQ(draw(TextOut(10, 20, u"\u0024\u0025", {30, 30}, ETO_GLYPH_INDEX), EMR_EXTTEXTOUTW), letters) << "wide";
+    EXPECT_EQ(draw(TextOutA(10, 20, "$%", {30, 30}, ETO_GLYPH_INDEX), EMR_EXTTEXTOUTA), letters) << "bytes";
+    EXPECT_EQ(draw(TextOutA(10, 20, "AB", {30, 30}), EMR_EXTTEXTOUTA), letters) << "characters";
 }
 
 TEST_F(PlayerText, EscapementTurnsTheBaseline) {
