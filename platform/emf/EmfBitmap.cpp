@@ -140,8 +140,7 @@ QImage DecodeRle(std::span<const uint8_t> info, std::span<const uint8_t> bits, c
         Fail(why, "compressed bitmap cannot be top-down");
         return {};
     }
-    // Every two bytes can place or skip at most 255 pixels in each direction.
-    if (int64_t(h.width) * h.height > int64_t(bits.size()) * 255 * 255 / 2 + 255 * 255) {
+    if (!CompressedSizeJustified(h.width, h.height, bits.size())) {
         Fail(why, "compressed bitmap larger than its bits can describe");
         return {};
     }
@@ -190,7 +189,8 @@ QImage DecodeEmbedded(std::span<const uint8_t> bits, const DibHeader& h, std::st
     QBuffer buffer(&data);
     QImageReader reader(&buffer, h.compression == BI_PNG ? "png" : "jpeg");
     QSize sz = reader.size();
-    if (!sz.isValid() || int64_t(sz.width()) * sz.height() > kMaxDibPixels) {
+    if (!sz.isValid() || int64_t(sz.width()) * sz.height() > kMaxDibPixels ||
+        !CompressedSizeJustified(sz.width(), sz.height(), size)) {
         Fail(why, "embedded picture unreadable or too large");
         return {};
     }
@@ -200,6 +200,11 @@ QImage DecodeEmbedded(std::span<const uint8_t> bits, const DibHeader& h, std::st
 }
 
 }  // namespace
+
+bool CompressedSizeJustified(int64_t width, int64_t height, size_t bitsSize) {
+    const int64_t pixels = width * height;
+    return pixels <= kCompressedPixelsAlways || pixels / kCompressedPixelsPerByte <= int64_t(bitsSize);
+}
 
 int64_t DibStride(int64_t width, int bitCount) {
     if (width <= 0 || bitCount <= 0 || width > (int64_t(1) << 32)) return 0;

@@ -41,6 +41,12 @@ struct DibHeader {
 
 // The bound on the pixels of one decoded bitmap, whatever the bits say (256 MB as 32-bit pixels).
 constexpr int64_t kMaxDibPixels = int64_t(64) * 1024 * 1024;
+// Compressed bits (run lengths, PNG, JPEG) can claim far more pixels than they hold: such a bitmap
+// is decoded only when its size is at most 256 pixels per byte of its bits (a run-length code
+// places at most 255 pixels with two bytes), or a million pixels whatever its bits.
+constexpr int64_t kCompressedPixelsPerByte = 256;
+constexpr int64_t kCompressedPixelsAlways = int64_t(1) << 20;
+bool CompressedSizeJustified(int64_t width, int64_t height, size_t bitsSize);
 
 // Reads and checks the header; false (with the reason) when it is too short or makes no sense.
 bool ReadDibHeader(std::span<const uint8_t> info, DibHeader& header, std::string* why = nullptr);

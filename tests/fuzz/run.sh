@@ -52,7 +52,7 @@ run_target() {
   echo "== fuzz_$target: $SECONDS_PER_TARGET s"
   set +e
   "$BUILD/bin/fuzz_$target" "$BUILD/corpus/$target" "$BUILD/seeds/$target" \
-    -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+    -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=64 \
     -print_final_stats=1 -artifact_prefix="$BUILD/findings/$target/" "${extra[@]}" "$@" 2>&1 |
     grep --line-buffered -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE) '
   local rc=${PIPESTATUS[0]}

@@ -1,5 +1,6 @@
 // The metafile player: real files play, hostile bitmaps are refused, and small hand-made images
 // land on the pixels the device context would give them.
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -252,6 +253,44 @@ TEST(PlayerBitmaps, HostileHeadersAreRefused) {
         std::string why;
         EXPECT_TRUE(DecodeDib(c.info, c.bits, {}, &why).isNull()) << c.what;
         EXPECT_FALSE(why.empty()) << c.what;
+    }
+}
+
+// Run lengths and PNG or JPEG pictures can claim far more pixels than their bytes hold; such a
+// claim is refused instead of allocated. Found by fuzz_metafile: 2 KB of skips made 256 MB.
+TEST(PlayerBitmaps, CompressedBitmapsAreAsLargeAsTheirBytesJustify) {
+    App();
+    auto repeat = [](std::vector<uint8_t> code, size_t times) {
+        std::vector<uint8_t> out;
+        for (size_t i = 0; i < times; ++i) out.insert(out.end(), code.begin(), code.end());
+        return out;
+    };
+    auto png = [](int w, int h) {
+        QImage image(w, h, QImage::Format_Mono);
+        image.fill(0);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    };
+    std::vector<uint8_t> skips = repeat({0, 2, 255, 255}, 520);  // 520 skips of 255 x 255, then a run
+    skips.insert(skips.end(), {10, 5, 0, 1});
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> info;
+        std::vector<uint8_t> bits;
+        bool decodes;
+    } cases[] = {
+        {"8192 x 8192 RLE8 from 2 KB of skips", InfoHeader(8192, 8192, 8, BI_RLE8), skips, false},
+        {"4096 x 4096 PNG of a few KB", InfoHeader(4096, 4096, 0, BI_PNG), png(4096, 4096), false},
+        {"1024 x 1024 RLE8 that ends at once", InfoHeader(1024, 1024, 8, BI_RLE8), {0, 1}, true},
+        {"1500 x 1000 RLE8 of 6000 bytes", InfoHeader(1500, 1000, 8, BI_RLE8), repeat({255, 3}, 3000), true},
+        {"64 x 64 PNG", InfoHeader(64, 64, 0, BI_PNG), png(64, 64), true},
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(DecodeDib(c.info, c.bits, {}, &why).isNull(), !c.decodes) << c.what << ": " << why;
     }
 }
 
