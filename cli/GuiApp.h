@@ -3,6 +3,7 @@
 // a display (and without a platform chosen by the user) it runs offscreen.
 #include <string>
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace tessaly::cli {

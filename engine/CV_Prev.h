@@ -17,6 +17,7 @@
 
 #include "engine/CV_Component.h"
 #include "engine/CV_Dialogs.h"
+#include "engine/CV_FindText.h"
 #include "platform/core/Cp1252.h"
 
 class QComboBox;
@@ -39,6 +40,7 @@ enum class RecordAction;
 }  // namespace emf
 
 class TcvReport;
+class TFindForm;
 class TStandardPreview;
 class TPaintPanel;
 
@@ -267,6 +269,8 @@ public:
     void SetToolbarVisible(bool on);
     void PaintPagePaint();
     void TimerTimer();
+    // Ends a blinking search hit at once (nothing happens when none blinks).
+    void StopBlink();
 
     // On the page area only the records meeting the area being painted are played; on any other
     // surface all of them. A null `dc` stands for the page area's surface without a picture.
@@ -301,6 +305,8 @@ public:
     static std::function<void()> Beep;
     // Reports a command's failure (the message box of an error that reaches the application).
     static std::function<void(const QString&)> ShowError;
+    // Shows the find command's message box (exclamation icon, OK button).
+    static std::function<void(const QString& text, const QString& caption)> ShowMessage;
     static std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> ExecuteFileDialog;
     static std::function<bool(QPrinter&, QWidget*)> ExecutePrintDialog;
 
@@ -331,6 +337,10 @@ private:
     void SaveCurrentPageAsEmf(const std::filesystem::path& fileName);
     QToolButton* MakeSpeedButton(QWidget* parent, const char* glyph);
     void PlayHighlighted(emf::Player& dc, emf::RecordView record);
+    void ShowHit(TFindForm& form);
+
+    // The running search's matcher, made again whenever SearchText, MatchCase or PartOfWord change.
+    TTextMatcher searchMatcher_{TTextQuery{}};
 
     int scrollSmallChange_ = 0;
     int scrollLargeChange_ = 0;

@@ -60,6 +60,8 @@ void TStandardPreview::Open() {
     CurrentDirectoryGuard directory;
     if (ExecuteFileDialog(OpenDialog, this, TFileDialog::Kind::Open)) {
         QCoreApplication::processEvents();
+        // A hit of the pages being replaced must not blink on the new ones.
+        StopBlink();
         Report->LoadPreparedReport(OpenDialog.FileName);
         PaintedZoom = 0;
         FormShow();

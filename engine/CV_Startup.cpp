@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include "engine/CV_Find.h"
 #include "engine/CV_Prev.h"
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
@@ -21,6 +22,7 @@ EngineUnits::EngineUnits(print::Printer* printer) {
     if (started++ > 0) return;
     InitEngineResources();
     InitPrinterUnit(printer);
+    InitFindUnit();
     InitPreviewUnit();
     InitReportUnit();
     InitProgressUnit();
@@ -31,6 +33,7 @@ EngineUnits::~EngineUnits() {
     DoneProgressUnit();
     DoneReportUnit();
     DonePreviewUnit();
+    DoneFindUnit();
     DonePrinterUnit();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Start-up and shut-down of the engine's units, in the order the program needs them: the printer
-// unit, the preview unit, the report unit; and the reverse at the end.
+// unit, the find unit, the preview unit, the report unit; and the reverse at the end.
 #include "platform/print/Printer.h"
 
 namespace tessaly {
