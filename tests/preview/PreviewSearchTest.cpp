@@ -326,6 +326,12 @@ private slots:
         QCOMPARE(w->HitPage, 1);
         QCOMPARE(w->BlinkCount, 1);
         QVERIFY(w->Timer->isActive());
+        // A search that finds nothing still ends the blink it interrupted.
+        RunFind(w, Dialog{"assente"});
+        QCOMPARE(messages_, QStringList{kNotFound});
+        QVERIFY(!w->Timer->isActive());
+        QCOMPARE(w->BlinkCount, 9);
+        RunFind(w, Dialog{"secondo"});
 
         // Open: the hit belonged to the pages being replaced.
         const auto openDialog = TStandardPreview::ExecuteFileDialog;

@@ -1,0 +1,105 @@
+// tessaly-cli find, run as a program on the sample price list (20 pages; "Pagina N di 20" in each
+// page's heading).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Result Find(const std::string& args) {
+    const fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-find-" + std::to_string(::getpid()));
+    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli find " + args + " 2>'" +
+                                errFile.string() + "'";
+    Result r;
+    FILE* p = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+    const int status = pclose(p);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream e(errFile);
+    r.err.assign(std::istreambuf_iterator<char>(e), {});
+    fs::remove(errFile);
+    return r;
+}
+
+const std::string kListing = "'" + (fs::path(TESSALY_SOURCE_DIR) / "examples" / "listing.cvp").string() + "'";
+
+// The "match" lines as (ordinal, page), each checked for its form and its record number's page.
+std::vector<std::pair<int, int>> Matches(const std::string& out) {
+    static const std::regex line(R"(match (\d+): page (\d+) record (\d+) bounds -?\d+ -?\d+ -?\d+ -?\d+)");
+    std::vector<std::pair<int, int>> found;
+    size_t start = 0;
+    while (start < out.size()) {
+        const size_t end = out.find('\n', start);
+        const std::string text = out.substr(start, end - start);
+        start = end == std::string::npos ? out.size() : end + 1;
+        std::smatch m;
+        if (text.rfind("matches: ", 0) == 0) continue;
+        EXPECT_TRUE(std::regex_match(text, m, line)) << text;
+        if (m.empty()) continue;
+        const int page = std::stoi(m[2]);
+        EXPECT_EQ(std::stoll(m[3]) / 10000, page - 1) << text;
+        found.emplace_back(std::stoi(m[1]), page);
+    }
+    return found;
+}
+
+TEST(CliFind, ListsTheMatchesThePreviewCounts) {
+    using List = std::vector<std::pair<int, int>>;
+    struct Case {
+        std::string args;
+        List listed;
+        int total;
+    } cases[] = {
+        {"'Pagina 2'", {{1, 2}, {2, 20}}, 2},          // "Pagina 20 di 20" holds it too
+        {"'pagina 2'", {{1, 2}, {2, 20}}, 2},          // a to z folded
+        {"'pagina 2' --case", {}, 0},
+        {"--whole-word 'Pagina 2'", {{1, 2}}, 1},      // "Pagina 20" is another word
+        {"'Pagina 2' --from-page 3", {{2, 20}}, 2},    // ordinals and total over the whole report
+        {"'Pagina 2' --from-page 21", {}, 2},
+        {"'nessun testo simile'", {}, 0},
+        {"''", {}, 0},
+    };
+    for (const Case& c : cases) {
+        const Result r = Find(kListing + " " + c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.args << r.err;
+        EXPECT_EQ(Matches(r.out), c.listed) << c.args;
+        EXPECT_EQ(r.out.substr(r.out.rfind("matches: ")), "matches: " + std::to_string(c.total) + "\n") << c.args;
+    }
+}
+
+TEST(CliFind, RefusesWrongArgumentsAndFiles) {
+    const std::string cases[] = {
+        "",
+        kListing,
+        kListing + " a b",
+        kListing + " a --from-page 0",
+        kListing + " a --from-page",
+        kListing + " a --whole",
+        "/nonexistent/report.cvp a",
+        "'" + (fs::path(TESSALY_SOURCE_DIR) / "README.md").string() + "' a",
+    };
+    for (const std::string& args : cases) {
+        const Result r = Find(args);
+        EXPECT_EQ(r.exitCode, 1) << args;
+        EXPECT_FALSE(r.err.empty()) << args;
+        EXPECT_EQ(r.out.find("matches"), std::string::npos) << args;
+    }
+}
+
+}  // namespace
