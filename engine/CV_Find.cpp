@@ -78,6 +78,12 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
     FindNext->setEnabled(false);
     FindPrevious->setEnabled(false);
 
+    // The boxes' frames start at the middle of their title line, so that the buttons placed 14
+    // pixels down sit inside them.
+    for (QGroupBox* box : {FindOptions, FindOrigin})
+        box->setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+                           "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; top: -1px; }");
+
     setTabOrder(FindText, FindCase);
     setTabOrder(FindCase, FindSub);
     setTabOrder(FindSub, FindFirstPage);

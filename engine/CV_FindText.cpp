@@ -15,21 +15,47 @@ void FoldAToZ(AnsiString& s) {
         if (c >= 'a' && c <= 'z') c = char(c - ('a' - 'A'));
 }
 
-void AppendWide(std::span<const uint8_t> units, AnsiString& text) {
-    const size_t n = units.size() / 2;
-    for (size_t i = 0; i < n; ++i) {
-        char16_t u = char16_t(units[2 * i] | (units[2 * i + 1] << 8));
-        if (u >= 0xD800 && u < 0xE000) {
-            // A surrogate pair is one character the code page lacks; so is a lone surrogate.
-            if (u < 0xDC00 && i + 1 < n) {
-                const char16_t next = char16_t(units[2 * i + 2] | (units[2 * i + 3] << 8));
-                if (next >= 0xDC00 && next < 0xE000) ++i;
+// One cp1252 character of a record, folded when asked; 0 for a control character, which the text
+// leaves out. Only "a" to "z" are folded.
+inline char TextChar(unsigned char c, bool fold) {
+    if (c < 32) return 0;
+    return char(fold && c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+}
+
+// The record's characters (16-bit units converted to the code page) through TextChar into `text`.
+// False when the record is not text.
+bool ExtractText(emf::RecordView record, AnsiString& text, bool fold) {
+    text.clear();
+    const uint32_t type = record.Type();
+    if ((type != emf::EMR_EXTTEXTOUTA && type != emf::EMR_EXTTEXTOUTW) || record.Size() < kFixedPart) return false;
+    const uint32_t chars = *record.U32(kCharsAt), offset = *record.U32(kStringAt);
+    if (*record.U32(kOptionsAt) & emf::ETO_GLYPH_INDEX) return false;
+    const bool wide = type == emf::EMR_EXTTEXTOUTW;
+    if (!record.Has(offset, uint64_t(chars) * (wide ? 2 : 1))) return false;
+    const uint8_t* p = record.Bytes().data() + offset;
+    text.resize(chars);
+    size_t n = 0;
+    auto put = [&](unsigned char c) {
+        if (const char t = TextChar(c, fold)) text[n++] = t;
+    };
+    if (!wide) {
+        for (uint32_t i = 0; i < chars; ++i) put(p[i]);
+    } else {
+        for (uint32_t i = 0; i < chars; ++i) {
+            char16_t u = char16_t(p[2 * i] | (p[2 * i + 1] << 8));
+            if (u >= 0xD800 && u < 0xE000) {
+                // A surrogate pair is one character the code page lacks; so is a lone surrogate.
+                if (u < 0xDC00 && i + 1 < chars) {
+                    const char16_t next = char16_t(p[2 * i + 2] | (p[2 * i + 3] << 8));
+                    if (next >= 0xDC00 && next < 0xE000) ++i;
+                }
+                u = 0xFFFD;
             }
-            u = 0xFFFD;
+            put(u < 0x80 ? static_cast<unsigned char>(u) : static_cast<unsigned char>(UnicodeToCp1252(u)));
         }
-        const char c = UnicodeToCp1252(u);
-        if (static_cast<unsigned char>(c) >= 32) text += c;
     }
+    text.resize(n);
+    return true;
 }
 
 }  // namespace
@@ -44,24 +70,7 @@ bool IsWordSeparator(char c) {
     }
 }
 
-bool ReadRecordText(emf::RecordView record, AnsiString& text) {
-    text.clear();
-    const uint32_t type = record.Type();
-    if ((type != emf::EMR_EXTTEXTOUTA && type != emf::EMR_EXTTEXTOUTW) || record.Size() < kFixedPart) return false;
-    const uint32_t chars = *record.U32(kCharsAt), offset = *record.U32(kStringAt);
-    if (*record.U32(kOptionsAt) & emf::ETO_GLYPH_INDEX) return false;
-    const uint64_t unit = type == emf::EMR_EXTTEXTOUTW ? 2 : 1;
-    if (!record.Has(offset, uint64_t(chars) * unit)) return false;
-    const std::span<const uint8_t> string = record.Bytes().subspan(offset, size_t(chars * unit));
-    text.reserve(chars);
-    if (unit == 2) {
-        AppendWide(string, text);
-    } else {
-        for (uint8_t c : string)
-            if (c >= 32) text += char(c);
-    }
-    return true;
-}
+bool ReadRecordText(emf::RecordView record, AnsiString& text) { return ExtractText(record, text, false); }
 
 TTextMatcher::TTextMatcher(TTextQuery query) : query_(std::move(query)), search_(query_.Text) {
     if (!query_.MatchCase) FoldAToZ(search_);
@@ -75,9 +84,7 @@ bool TTextMatcher::MatchesText(std::string_view text) const {
 }
 
 bool TTextMatcher::Matches(emf::RecordView record) {
-    if (!ReadRecordText(record, text_)) return false;
-    if (!query_.MatchCase) FoldAToZ(text_);
-    return MatchesCompared(text_);
+    return ExtractText(record, text_, !query_.MatchCase) && MatchesCompared(text_);
 }
 
 // The first occurrence only; with whole words, the characters around it must be separators (or
