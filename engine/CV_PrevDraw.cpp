@@ -90,10 +90,8 @@ emf::RecordAction TStandardPreview::PageRecordHandler(emf::Player& dc, RecordVie
                                                       TDrawPageContext& context) {
     if (Searching) return SearchStep(dc, record, context);
     const uint32_t type = record.Type();
-    if (type == emf::EMR_HEADER)
-        context.RecordNo = context.PageIndex * 10000;
-    else
-        ++context.RecordNo;
+    // Counted as the search counts (in 64 bits, kept modulo 2^32 for reports of huge page counts).
+    context.RecordNo = static_cast<int>(NextRecordNo(context.RecordNo, context.PageIndex, type));
 
     if (type == emf::EMR_BITBLT || type == emf::EMR_STRETCHBLT) {
         ++RecordsPlayed;
