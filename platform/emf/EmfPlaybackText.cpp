@@ -234,14 +234,22 @@ int WeightOf(const Font& f) {
 // them in Qt's own font cache. Asking the font system whether a family exists, and rasterising
 // glyphs anew, cost far more than drawing them. Font engines are per thread, and so is this cache;
 // the main thread's is emptied when the application object goes, before Qt's font system does.
+// A program may keep its application object in a static, which goes after the thread's cache:
+// the post routine then must not touch the destroyed cache (this flag is never destroyed).
+thread_local bool fontCacheGone = false;
+
 class FontCache {
 public:
+    ~FontCache() { fontCacheGone = true; }
+
     static FontCache& ForThread() {
         thread_local FontCache cache;
         if (!cache.hooked_ && QCoreApplication::instance() &&
             QThread::currentThread() == QCoreApplication::instance()->thread()) {
             cache.hooked_ = true;
-            qAddPostRoutine([] { ForThread().Clear(); });
+            qAddPostRoutine([] {
+                if (!fontCacheGone) ForThread().Clear();
+            });
         }
         return cache;
     }
