@@ -1,41 +1,10 @@
 // tessaly-cli eval EXPR and words NUMBER..., run as a program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include "CliRun.h"
 
-namespace fs = std::filesystem;
-
-namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs tessaly-cli with arguments that are already quoted for the shell.
-Result Cli(const std::string& args) {
-    fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-eval-err-" + std::to_string(::getpid()));
-    std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args + " 2>'" + errFile.string() + "'";
-    Result r;
-    FILE* p = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-    int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
-    return r;
-}
-
-}  // namespace
+using tessaly::testing::CliResult;
+using tessaly::testing::RunCli;
 
 TEST(CliEval, PrintsTheKindAndTextOfTheValue) {
     struct Case { const char* args; const char* out; };
@@ -48,7 +17,7 @@ TEST(CliEval, PrintsTheKindAndTextOfTheValue) {
                    {"eval \"'It''s'\"", "string It's\n"},
                    {"eval ''", "null\n"},
                    {"eval 1 + 2", "double 3\n"}}) {
-        Result r = Cli(c.args);
+        CliResult r = RunCli(c.args);
         EXPECT_EQ(r.exitCode, 0) << c.args << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args;
     }
@@ -59,7 +28,7 @@ TEST(CliEval, ErrorsGoToStandardErrorWithExitCodeOne) {
     for (Case c : {Case{"eval '1 / 0'", "Tipo di dati incompatibili nell'espressione: 1 / 0\n"},
                    {"eval '(1'", "Numero errato di parentesi nell'espressione : (1\n"},
                    {"eval 'Ignoto + 1'", "Identificatore sconosciuto: Ignoto + 1\n"}}) {
-        Result r = Cli(c.args);
+        CliResult r = RunCli(c.args);
         EXPECT_EQ(r.exitCode, 1) << c.args;
         EXPECT_EQ(r.out, "") << c.args;
         EXPECT_EQ(r.err, c.err) << c.args;
@@ -67,7 +36,7 @@ TEST(CliEval, ErrorsGoToStandardErrorWithExitCodeOne) {
 }
 
 TEST(CliWords, PrintsOneLineOfWordsPerNumber) {
-    Result r = Cli("words 1001000 21000 108 180 1000000000 1.0025 -0.5 0.05");
+    CliResult r = RunCli("words 1001000 21000 108 180 1000000000 1.0025 -0.5 0.05");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "unmilionemille\nventunomila\ncentootto\ncentoottanta\nunmiliardo\n"
@@ -75,11 +44,11 @@ TEST(CliWords, PrintsOneLineOfWordsPerNumber) {
 }
 
 TEST(CliWords, RefusesWhatIsNoNumberOrBeyondTheCurrencyRange) {
-    Result bad = Cli("words 12 dodici");
+    CliResult bad = RunCli("words 12 dodici");
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.out, "dodici\n");
     EXPECT_EQ(bad.err, "'dodici' non \xC3\xA8 un numero valido\n");
-    Result big = Cli("words 1e15");
+    CliResult big = RunCli("words 1e15");
     EXPECT_EQ(big.exitCode, 1);
     EXPECT_EQ(big.out, "");
     EXPECT_NE(big.err, "");

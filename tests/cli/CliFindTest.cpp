@@ -1,41 +1,22 @@
 // tessaly-cli find, run as a program on the sample price list (20 pages; "Pagina N di 20" in each
 // page's heading).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
+#include <vector>
+
+#include "CliRun.h"
 
 namespace fs = std::filesystem;
+using tessaly::testing::CliResult;
+using tessaly::testing::RunCli;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-Result Find(const std::string& args) {
-    const fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-find-" + std::to_string(::getpid()));
-    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli find " + args + " 2>'" +
-                                errFile.string() + "'";
-    Result r;
-    FILE* p = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-    const int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
-    return r;
-}
+// tessaly-cli find with arguments that are already quoted for the shell.
+CliResult Find(const std::string& args) { return RunCli("find " + args); }
 
 const std::string kListing = "'" + (fs::path(TESSALY_SOURCE_DIR) / "examples" / "listing.cvp").string() + "'";
 
@@ -76,7 +57,7 @@ TEST(CliFind, ListsTheMatchesThePreviewCounts) {
         {"''", {}, 0},
     };
     for (const Case& c : cases) {
-        const Result r = Find(kListing + " " + c.args);
+        const CliResult r = Find(kListing + " " + c.args);
         EXPECT_EQ(r.exitCode, 0) << c.args << r.err;
         EXPECT_EQ(Matches(r.out), c.listed) << c.args;
         EXPECT_EQ(r.out.substr(r.out.rfind("matches: ")), "matches: " + std::to_string(c.total) + "\n") << c.args;
@@ -95,7 +76,7 @@ TEST(CliFind, RefusesWrongArgumentsAndFiles) {
         "'" + (fs::path(TESSALY_SOURCE_DIR) / "README.md").string() + "' a",
     };
     for (const std::string& args : cases) {
-        const Result r = Find(args);
+        const CliResult r = Find(args);
         EXPECT_EQ(r.exitCode, 1) << args;
         EXPECT_FALSE(r.err.empty()) << args;
         EXPECT_EQ(r.out.find("matches"), std::string::npos) << args;

@@ -1,31 +1,15 @@
 // tessaly-cli info FILE.emf, run as a program.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
+
+#include "CliRun.h"
+
+using tessaly::testing::CliResult;
+using tessaly::testing::RunCli;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string out;  // stdout, then stderr
-};
-
-Result RunCli(const std::string& args, bool stderrOnly = false) {
-    std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args +
-                          (stderrOnly ? " 2>&1 >/dev/null" : " 2>/dev/null");
-    Result r;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-    int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 std::filesystem::path Fixtures() {
     for (auto dir : {std::filesystem::path(TESSALY_FIXTURES_DIR) / "emf",
@@ -38,7 +22,7 @@ std::filesystem::path Fixtures() {
 
 TEST(CliInfoEmf, PrintsCountsFrameSizeAndRecordTypes) {
     if (Fixtures().empty()) GTEST_SKIP() << "no metafile fixtures";
-    Result r = RunCli("info '" + (Fixtures() / "libemf2svg-test-104.emf").string() + "'");
+    CliResult r = RunCli("info '" + (Fixtures() / "libemf2svg-test-104.emf").string() + "'");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out,
               "records: 76\n"
@@ -81,9 +65,9 @@ TEST(CliInfoEmf, InvalidFilesPrintTheMessageOnStandardErrorAndExitWithOne) {
             std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
             file = copy.string();
         }
-        Result err = RunCli("info '" + file + "'", true);
-        EXPECT_EQ(err.exitCode, 1) << c.file;
-        EXPECT_EQ(err.out, c.message) << c.file;
-        EXPECT_EQ(RunCli("info '" + file + "'").out, "") << c.file;  // nothing on stdout
+        CliResult r = RunCli("info '" + file + "'");
+        EXPECT_EQ(r.exitCode, 1) << c.file;
+        EXPECT_EQ(r.err, c.message) << c.file;
+        EXPECT_EQ(r.out, "") << c.file;  // nothing on stdout
     }
 }

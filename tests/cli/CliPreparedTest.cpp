@@ -1,39 +1,19 @@
 // tessaly-cli info FILE.cvp and copy IN OUT, run as a program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
+
 namespace fs = std::filesystem;
+using tessaly::testing::CliResult;
+using tessaly::testing::RunCli;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-Result Cli(const std::string& args) {
-    fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-err-" + std::to_string(::getpid()));
-    std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args + " 2>'" + errFile.string() + "'";
-    Result r;
-    FILE* p = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-    int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
-    return r;
-}
 
 std::vector<uint8_t> Read(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -90,27 +70,27 @@ protected:
 
 TEST_F(CliPrepared, TheBlankReportIsOneA4PageAndCopiesIdentical) {
     fs::path blank = fs::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp";
-    Result r = Cli("info " + Q(blank));
+    CliResult r = RunCli("info " + Q(blank));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "pages: 1\n"
               "page 1: paper 9, 2100 x 2970, orientation 0, flag 1, screen 793 x 1122, "
               "printable 757 x 1086, drawing 684 bytes\n");
-    EXPECT_EQ(Cli("copy " + Q(blank) + " " + Q(dir / "copia")).exitCode, 0);
+    EXPECT_EQ(RunCli("copy " + Q(blank) + " " + Q(dir / "copia")).exitCode, 0);
     EXPECT_EQ(Read(dir / "copia.cvp"), Read(blank)) << "a name without a dot gets .cvp";
 }
 
 TEST_F(CliPrepared, MixedPapersShowTheirMetricsAndCopyByteForByte) {
     std::vector<uint8_t> file = Report({{9, 2100, 2970, 0, 1}, {8, 4200, 2970, 1, 0}, {256, 1000, 1500, 0, 3}});
     Write(dir / "misto.cvp", file);
-    Result r = Cli("info " + Q(dir / "misto.cvp"));
+    CliResult r = RunCli("info " + Q(dir / "misto.cvp"));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "pages: 3\n"
               "page 1: paper 9, 2100 x 2970, orientation 0, flag 1, screen 793 x 1122, printable 757 x 1086, drawing 684 bytes\n"
               "page 2: paper 8, 4200 x 2970, orientation 1, flag 0, screen 1587 x 1122, printable 1551 x 1086, drawing 684 bytes\n"
               "page 3: paper 256, 1000 x 1500, orientation 0, flag 3, screen 377 x 566, printable 341 x 530, drawing 684 bytes\n");
-    EXPECT_EQ(Cli("copy " + Q(dir / "misto.cvp") + " " + Q(dir / "copia.cvp")).exitCode, 0);
+    EXPECT_EQ(RunCli("copy " + Q(dir / "misto.cvp") + " " + Q(dir / "copia.cvp")).exitCode, 0);
     EXPECT_EQ(Read(dir / "copia.cvp"), file);
 }
 
@@ -125,7 +105,7 @@ TEST_F(CliPrepared, DamagedAndMissingFilesGiveTheMessageAndExitOne) {
     for (const auto& c : cases) {
         Write(dir / "rotto.cvp", std::vector<uint8_t>(good.begin(), good.begin() + long(c.keep)));
         for (const std::string& command : {"info " + Q(dir / "rotto.cvp"), "copy " + Q(dir / "rotto.cvp") + " " + Q(dir / "old.cvp")}) {
-            Result r = Cli(command);
+            CliResult r = RunCli(command);
             EXPECT_EQ(r.exitCode, 1) << command << " " << c.keep;
             EXPECT_EQ(r.err, c.message) << command << " " << c.keep;
         }
@@ -135,12 +115,12 @@ TEST_F(CliPrepared, DamagedAndMissingFilesGiveTheMessageAndExitOne) {
     std::vector<uint8_t> bad = good;
     bad[22 + 40] = 0;  // the first drawing's signature
     Write(dir / "rotto.cvp", bad);
-    Result r = Cli("info " + Q(dir / "rotto.cvp"));
+    CliResult r = RunCli("info " + Q(dir / "rotto.cvp"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Metafile is not valid\n");
     EXPECT_EQ(r.out, "");
 
-    r = Cli("info " + Q(dir / "assente.cvp"));
+    r = RunCli("info " + Q(dir / "assente.cvp"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Cannot open file \"" + (dir / "assente.cvp").string() + "\". No such file or directory\n");
 }
@@ -157,13 +137,13 @@ TEST_F(CliPrepared, TheSampleReportsLoadWithTheirPages) {
     };
     for (const auto& c : cases) {
         fs::path file = fs::path(TESSALY_SOURCE_DIR) / "examples" / c.name;
-        Result r = Cli("info " + Q(file));
+        CliResult r = RunCli("info " + Q(file));
         EXPECT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
         EXPECT_EQ(r.out.rfind(c.firstLines, 0), 0u) << c.name << ":\n" << r.out;
-        EXPECT_EQ(Cli("copy " + Q(file) + " " + Q(dir / c.name)).exitCode, 0);
+        EXPECT_EQ(RunCli("copy " + Q(file) + " " + Q(dir / c.name)).exitCode, 0);
         EXPECT_EQ(Read(dir / c.name), Read(file)) << c.name;
     }
-    Result mixed = Cli("info " + Q(fs::path(TESSALY_SOURCE_DIR) / "examples" / "mixed.cvp"));
+    CliResult mixed = RunCli("info " + Q(fs::path(TESSALY_SOURCE_DIR) / "examples" / "mixed.cvp"));
     EXPECT_NE(mixed.out.find("page 6: paper 256, 1200 x 1800"), std::string::npos);
     EXPECT_NE(mixed.out.find("page 7: paper 256, 1050 x 1485"), std::string::npos);
 }

@@ -1,9 +1,7 @@
 // tessaly-cli pdf, print and text, run as a program on the sample reports.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,35 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
+
 namespace fs = std::filesystem;
+using tessaly::testing::CliResult;
+using tessaly::testing::RunShell;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 // Runs a shell command; its standard error is kept without Qt's notes about the environment.
-Result Shell(const std::string& command) {
-    fs::path errFile = fs::temp_directory_path() / ("tessaly-cli-print-err-" + std::to_string(::getpid()));
-    Result r;
-    FILE* p = popen((command + " 2>'" + errFile.string() + "'").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-    int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
+CliResult Shell(const std::string& command) {
+    CliResult r = RunShell(command);
     r.err = std::regex_replace(r.err, std::regex("QStandardPaths:[^\n]*\n"), "");
     return r;
 }
 
 // tessaly-cli with the arguments, `env` (variable settings) before it.
-Result Cli(const std::string& args, const std::string& env = "") {
+CliResult Cli(const std::string& args, const std::string& env = "") {
     return Shell(env + " " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli " + args);
 }
 
@@ -81,7 +67,7 @@ protected:
 }  // namespace
 
 TEST_F(CliPrint, TextListsEachPagesItemsInPositionOrder) {
-    Result r = Cli("text " + Example("mixed.cvp"));
+    CliResult r = Cli("text " + Example("mixed.cvp"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 29u);
@@ -95,13 +81,13 @@ TEST_F(CliPrint, TextListsEachPagesItemsInPositionOrder) {
     // Into a file, the same text; the listing's euro signs come out in UTF-8.
     ASSERT_EQ(Cli("text " + Example("mixed.cvp") + " -o " + (dir_ / "mixed.txt").string()).exitCode, 0);
     EXPECT_EQ(ReadText(dir_ / "mixed.txt"), r.out);
-    Result listing = Cli("text " + Example("listing.cvp"));
+    CliResult listing = Cli("text " + Example("listing.cvp"));
     EXPECT_NE(listing.out.find("122 607 \u20ac 39,63\n"), std::string::npos);
 }
 
 TEST_F(CliPrint, PdfHasAPagePerReportPageEachOnItsOwnPaper) {
     const fs::path out = dir_ / "mixed.pdf";
-    Result r = Cli("pdf " + Example("mixed.cvp") + " -o " + out.string());
+    CliResult r = Cli("pdf " + Example("mixed.cvp") + " -o " + out.string());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
     // A4, A5, Letter, A3 landscape, DL landscape, 120 x 180 mm, A4 at half scale.
@@ -113,7 +99,7 @@ TEST_F(CliPrint, PdfHasAPagePerReportPageEachOnItsOwnPaper) {
     if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
     for (int page : {1, 4, 7}) {
         std::string p = std::to_string(page);
-        Result text = Shell("pdftotext -f " + p + " -l " + p + " '" + out.string() + "' -");
+        CliResult text = Shell("pdftotext -f " + p + " -l " + p + " '" + out.string() + "' -");
         EXPECT_NE(text.out.find("Pagina " + p + " di 7"), std::string::npos) << text.out;
     }
 }
@@ -136,7 +122,7 @@ TEST_F(CliPrint, RefusesWhatItCannotDo) {
         {"text", "", "uso: tessaly-cli text IN.cvp [-o OUT.txt]\n"},
     };
     for (const auto& c : cases) {
-        Result r = Cli(c.args, c.env);
+        CliResult r = Cli(c.args, c.env);
         EXPECT_EQ(r.exitCode, 1) << c.args;
         if (!c.error.empty()) {
             EXPECT_EQ(r.err, c.error) << c.args;
