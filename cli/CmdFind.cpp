@@ -8,8 +8,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "cli/Args.h"
 #include "cli/Commands.h"
-#include "cli/GuiApp.h"
 #include "engine/CV_FindText.h"
 #include "engine/CV_Pages.h"
 #include "engine/CV_Report.h"

@@ -2,6 +2,7 @@
 // report page, each on its own paper; the pages stay vectors and their text stays text.
 #include <QApplication>
 
+#include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
 #include "engine/CV_Pages.h"
@@ -18,15 +19,7 @@ constexpr const char* kUsage = "uso: tessaly-cli pdf IN.cvp -o OUT.pdf";
 
 int Run(const std::vector<std::string>& args) {
     std::string in, out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size() && out.empty())
-            out = args[++i];
-        else if (in.empty() && !args[i].empty() && args[i][0] != '-')
-            in = args[i];
-        else
-            return Fail(kUsage);
-    }
-    if (in.empty() || out.empty()) return Fail(kUsage);
+    if (!ParseInputAndOutput(args, in, out) || out.empty()) return Fail(kUsage);
 
     GuiApp<QApplication> app;
     auto printer = CreatePdfFilePrinter(out);

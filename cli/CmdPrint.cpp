@@ -2,6 +2,7 @@
 // prints a prepared report on the spooler, on the default printer when no name is given.
 #include <QApplication>
 
+#include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
 #include "engine/CV_Pages.h"

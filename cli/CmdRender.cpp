@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/GuiApp.h"
 #include "engine/CV_Pages.h"
 #include "engine/CV_Startup.h"
 #include "platform/core/Cp1252.h"
@@ -109,14 +110,7 @@ int Run(const std::vector<std::string>& args) {
         std::fprintf(stderr, "uso: tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png\n");
         return 2;
     }
-    // Fonts need a GUI application; without a display it draws offscreen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "tessaly-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    GuiApp<QGuiApplication> app;  // fonts need it
     try {
         return IsMetafile(a.file) ? RenderMetafile(a) : RenderReport(a);
     } catch (const EngineError& e) {

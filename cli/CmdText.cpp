@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
 #include "engine/CV_PrFlt.h"
@@ -54,15 +55,7 @@ bool CopyToStdout(const std::filesystem::path& file) {
 
 int Run(const std::vector<std::string>& args) {
     std::string in, out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size() && out.empty())
-            out = args[++i];
-        else if (in.empty() && !args[i].empty() && args[i][0] != '-')
-            in = args[i];
-        else
-            return Fail(kUsage);
-    }
-    if (in.empty()) return Fail(kUsage);
+    if (!ParseInputAndOutput(args, in, out)) return Fail(kUsage);
 
     GuiApp<QGuiApplication> app;
     EngineUnits units(nullptr);

@@ -1,8 +1,6 @@
 #pragma once
 // The application object that fonts, the PDF writer and the engine's hidden windows need. Without
 // a display (and without a platform chosen by the user) it runs offscreen.
-#include <string>
-
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -26,18 +24,5 @@ private:
     char* argv_[2] = {name_, nullptr};
     App app_;
 };
-
-// Reads a whole positive number; false for anything else (signs, letters, overflow).
-inline bool ParsePositive(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < 1) return false;
-    value = v;
-    return true;
-}
 
 }  // namespace tessaly::cli
