@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/common/MedianReporter.h"
 #include "platform/core/Stream.h"
 #include "platform/emf/Metafile.h"
 
@@ -72,29 +72,18 @@ void PlainCopy(benchmark::State& state) {
 BENCHMARK(ReadAndValidate);
 BENCHMARK(PlainCopy);
 
-// Remembers each benchmark's bytes per second to print the ratio at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the ratio of the two speeds after the table.
+class RatioReporter : public tessaly::bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs) {
-            // With repetitions, the median stands for the benchmark.
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            auto it = r.counters.find("bytes_per_second");
-            if (it != r.counters.end()) speed_[r.run_name.function_name] = it->second.value;
-        }
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
-        double read = speed_["ReadAndValidate"], copy = speed_["PlainCopy"];
+        MedianReporter::Finalize();
+        double read = CounterValue("ReadAndValidate", "bytes_per_second");
+        double copy = CounterValue("PlainCopy", "bytes_per_second");
         if (read > 0 && copy > 0)
             std::printf("read+validate %.0f MB/s, copy %.0f MB/s, ratio %.2f (goal >= 0.25), "
                         "file %zu bytes\n",
                         read / 1e6, copy / 1e6, read / copy, Largest().size());
     }
-
-private:
-    std::map<std::string, double> speed_;
 };
 
 }  // namespace

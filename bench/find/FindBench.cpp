@@ -20,11 +20,12 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/common/MedianReporter.h"
+#include "bench/common/OffscreenApp.h"
 #include "bench/load/ListingReport.h"
 #include "engine/CV_Find.h"
 #include "engine/CV_FindText.h"
@@ -124,24 +125,15 @@ double TimeCommand(const std::string& command, int runs, std::string& output) {
     return times[times.size() / 2];
 }
 
-class SummaryReporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        MedianReporter::Finalize();
         std::printf("find \"%s\" in %d pages: preview command %.1f ms (goal under 100 ms), search pass %.1f ms, "
                     "match list of the whole report %.1f ms\n",
-                    kNeedle, kPages, times_["BM_PreviewFindCommand"], times_["BM_PreviewSearchPass"],
-                    times_["BM_MatchList"]);
+                    kNeedle, kPages, RealTime("BM_PreviewFindCommand"), RealTime("BM_PreviewSearchPass"),
+                    RealTime("BM_MatchList"));
     }
-
-private:
-    std::map<std::string, double> times_;
 };
 
 void CompareWithPdfToText() {
@@ -176,9 +168,7 @@ void CompareWithPdfToText() {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    bench::OffscreenApp app(argv[0]);
     EngineUnits units(nullptr);
     const fs::path cvp = TempFile(".cvp");
     bench::WriteListingReport(cvp, kPages);

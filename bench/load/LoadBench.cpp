@@ -6,9 +6,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 
+#include "bench/common/MedianReporter.h"
 #include "bench/load/ListingReport.h"
 #include "engine/CV_Pages.h"
 #include "engine/CV_Report.h"
@@ -74,25 +74,17 @@ TESSALY_LOAD_BENCH(PlainRead);
 TESSALY_LOAD_BENCH(PlainReadIntoWarmBuffer);
 TESSALY_LOAD_BENCH(LoadPreparedReport);
 
-// Keeps the times so that the ratio can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the ratios of the medians after the table.
+class RatioReporter : public tessaly::bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.aggregate_name == "median") times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
-        double read = times_["PlainRead"], load = times_["LoadPreparedReport"];
-        double warm = times_["PlainReadIntoWarmBuffer"];
+        MedianReporter::Finalize();
+        double read = RealTime("PlainRead"), load = RealTime("LoadPreparedReport");
+        double warm = RealTime("PlainReadIntoWarmBuffer");
         if (read > 0 && load > 0)
             std::printf("\nmedians: load / plain read = %.2f (goal: at most 1.5)\n", load / read);
         if (warm > 0 && load > 0) std::printf("load / read into a warm buffer = %.2f\n", load / warm);
     }
-
-private:
-    std::map<std::string, double> times_;
 };
 
 }  // namespace

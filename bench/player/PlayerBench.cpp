@@ -15,15 +15,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 
+#include "bench/common/MedianReporter.h"
+#include "bench/common/OffscreenApp.h"
 #include "engine/CV_Pages.h"
 #include "engine/CV_Print.h"
 #include "engine/CV_Prntr.h"
@@ -244,48 +244,33 @@ BENCHMARK(BM_DirectQPainter)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pdftoppm)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Prints player / direct for each zoom after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-                cpu_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        MedianReporter::Finalize();
         const Direct& d = DensestPage().direct[0];
         std::printf("direct QPainter draws %zu strings (drawText), %zu lines and %zu rectangle fills\n", d.texts.size(),
                     d.lines.size(), d.fills.size());
         for (const char* zoom : {"100", "200"}) {
-            const double player = times_["BM_Player/" + std::string(zoom)];
-            const double direct = times_["BM_DirectQPainter/" + std::string(zoom)];
-            const double pdftoppm = times_["BM_Pdftoppm/" + std::string(zoom)];
+            const double player = RealTime("BM_Player/" + std::string(zoom));
+            const double direct = RealTime("BM_DirectQPainter/" + std::string(zoom));
+            const double pdftoppm = RealTime("BM_Pdftoppm/" + std::string(zoom));
             if (player > 0 && direct > 0)
                 std::printf("zoom %s %%: player %.2f ms, direct QPainter %.2f ms, ratio %.2f (goal <= 1.5); "
                             "in processor time %.2f\n",
                             zoom, player, direct, player / direct,
-                            cpu_["BM_Player/" + std::string(zoom)] / cpu_["BM_DirectQPainter/" + std::string(zoom)]);
+                            CpuTime("BM_Player/" + std::string(zoom)) / CpuTime("BM_DirectQPainter/" + std::string(zoom)));
             if (player > 0 && pdftoppm > 0)
                 std::printf("zoom %s %%: pdftoppm %.2f ms per page, player / pdftoppm %.3f (goal < 1)\n", zoom,
                             pdftoppm, player / pdftoppm);
         }
     }
-
-private:
-    std::map<std::string, double> times_, cpu_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    char name[] = "bench_player";
-    char* qtArgv[] = {name, nullptr};
-    QApplication app(qtArgc, qtArgv);
+    bench::OffscreenApp app(argv[0]);
     EngineUnits units(nullptr);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

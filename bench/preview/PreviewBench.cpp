@@ -14,6 +14,8 @@
 #include <map>
 #include <memory>
 
+#include "bench/common/MedianReporter.h"
+#include "bench/common/OffscreenApp.h"
 #include "engine/CV_Pages.h"
 #include "engine/CV_Prev.h"
 #include "engine/CV_Report.h"
@@ -110,36 +112,25 @@ BENCHMARK(BM_ScrollSmallStep)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayPageIntoImage)->Unit(benchmark::kMillisecond);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        MedianReporter::Finalize();
         std::printf("scroll step of 20 px: %.1f of %d drawing records played (%.1f %%, goal under 10 %%), %.2f ms\n",
-                    results["perStep"], Dense().drawingRecords, 100 * results["share"], times_["BM_ScrollSmallStep"]);
-        const double full = times_["BM_FullRepaint"], play = times_["BM_PlayPageIntoImage"];
+                    results["perStep"], Dense().drawingRecords, 100 * results["share"], RealTime("BM_ScrollSmallStep"));
+        const double full = RealTime("BM_FullRepaint"), play = RealTime("BM_PlayPageIntoImage");
         if (full > 0 && play > 0)
             std::printf("full repaint of a dense A4 page at 100 %%: %.2f ms (the player alone into an image: %.2f ms, "
                         "ratio %.2f)\n",
                         full, play, full / play);
     }
-
-private:
-    std::map<std::string, double> times_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    bench::OffscreenApp app(argv[0]);
     EngineUnits units(nullptr);
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -6,14 +6,14 @@
 
 #include <unistd.h>
 
-#include <QApplication>
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 
+#include "bench/common/MedianReporter.h"
+#include "bench/common/OffscreenApp.h"
 #include "bench/load/ListingReport.h"
 #include "engine/CV_Pages.h"
 #include "engine/CV_Print.h"
@@ -91,42 +91,25 @@ void PlayIntoPdfWriter(benchmark::State& state) {
 TESSALY_PRINT_BENCH(PrintToPdf);
 TESSALY_PRINT_BENCH(PlayIntoPdfWriter);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public tessaly::bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs) {
-            if (run.aggregate_name != "median") continue;
-            times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-            cpu_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            if (auto it = run.counters.find("PDF bytes/page"); it != run.counters.end())
-                bytes_[run.run_name.function_name] = it->second.value;
-        }
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double print = times_["PrintToPdf"], direct = times_["PlayIntoPdfWriter"];
+        MedianReporter::Finalize();
+        const double print = RealTime("PrintToPdf"), direct = RealTime("PlayIntoPdfWriter");
         if (print <= 0) return;
         std::printf("\nmedians: printing %d pages into a PDF file: %.0f ms, %.0f pages/s (goal: at least 100), "
                     "%.0f PDF bytes/page\n",
-                    kPages, print, kPages * 1000.0 / print, bytes_["PrintToPdf"]);
+                    kPages, print, kPages * 1000.0 / print, CounterValue("PrintToPdf", "PDF bytes/page"));
         if (direct > 0)
             std::printf("print / playing straight into a PDF writer = %.2f (%.0f pages/s); in processor time %.2f\n",
-                        print / direct, kPages * 1000.0 / direct, cpu_["PrintToPdf"] / cpu_["PlayIntoPdfWriter"]);
+                        print / direct, kPages * 1000.0 / direct, CpuTime("PrintToPdf") / CpuTime("PlayIntoPdfWriter"));
     }
-
-private:
-    std::map<std::string, double> times_, cpu_, bytes_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    char name[] = "bench_print";
-    char* qtArgv[] = {name, nullptr};
-    QApplication app(qtArgc, qtArgv);
+    tessaly::bench::OffscreenApp app(argv[0]);
     EngineUnits units(nullptr);
     tessaly::bench::WriteListingReport(TempFile(".cvp"), kPages);
     std::printf("report: %d pages, %.1f MB\n", kPages, double(fs::file_size(TempFile(".cvp"))) / 1e6);
