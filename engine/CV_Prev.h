@@ -299,6 +299,9 @@ public:
     // them the drawing records.
     int64_t RecordsPlayed = 0;
     int64_t DrawingRecordsPlayed = 0;
+    // The drawing records whose bounds decide whether they are played on the page area (those
+    // that DrawingRecordsPlayed counts).
+    static bool IsClippedDrawingRecord(uint32_t type);
 
     // Replaceable for tests: the system beep, and running a file or print dialog (true when the
     // user confirmed).

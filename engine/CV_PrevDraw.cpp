@@ -16,27 +16,6 @@ namespace {
 using emf::RecordAction;
 using emf::RecordView;
 
-// The drawing records whose bounds decide whether they are played on the page area.
-bool IsClippedDrawingRecord(uint32_t type) {
-    switch (type) {
-    case emf::EMR_POLYBEZIER: case emf::EMR_POLYGON: case emf::EMR_POLYLINE: case emf::EMR_POLYBEZIERTO:
-    case emf::EMR_POLYLINETO: case emf::EMR_POLYPOLYLINE: case emf::EMR_POLYPOLYGON:
-    case emf::EMR_SETPIXELV:
-    case emf::EMR_ANGLEARC: case emf::EMR_ELLIPSE: case emf::EMR_RECTANGLE: case emf::EMR_ROUNDRECT:
-    case emf::EMR_ARC: case emf::EMR_CHORD: case emf::EMR_PIE:
-    case emf::EMR_EXTFLOODFILL: case emf::EMR_ARCTO: case emf::EMR_POLYDRAW:
-    case emf::EMR_FILLRGN: case emf::EMR_FRAMERGN: case emf::EMR_INVERTRGN: case emf::EMR_PAINTRGN:
-    case emf::EMR_MASKBLT: case emf::EMR_PLGBLT: case emf::EMR_STRETCHDIBITS:
-    case emf::EMR_EXTTEXTOUTA: case emf::EMR_EXTTEXTOUTW:
-    case emf::EMR_POLYBEZIER16: case emf::EMR_POLYGON16: case emf::EMR_POLYLINE16: case emf::EMR_POLYBEZIERTO16:
-    case emf::EMR_POLYLINETO16: case emf::EMR_POLYPOLYLINE16: case emf::EMR_POLYPOLYGON16: case emf::EMR_POLYDRAW16:
-    case emf::EMR_POLYTEXTOUTA: case emf::EMR_POLYTEXTOUTW:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A BITBLT or STRETCHBLT that carries its source bits is drawn through the stretch-DIB operation
 // with the record's own source size (the destination size for BITBLT). False when the record has
 // no source bits (it is then played as it is) or its bitmap does not lie inside it.
@@ -59,6 +38,26 @@ bool DrawBlitBits(emf::Player& dc, RecordView r) {
 }
 
 }  // namespace
+
+bool TStandardPreview::IsClippedDrawingRecord(uint32_t type) {
+    switch (type) {
+    case emf::EMR_POLYBEZIER: case emf::EMR_POLYGON: case emf::EMR_POLYLINE: case emf::EMR_POLYBEZIERTO:
+    case emf::EMR_POLYLINETO: case emf::EMR_POLYPOLYLINE: case emf::EMR_POLYPOLYGON:
+    case emf::EMR_SETPIXELV:
+    case emf::EMR_ANGLEARC: case emf::EMR_ELLIPSE: case emf::EMR_RECTANGLE: case emf::EMR_ROUNDRECT:
+    case emf::EMR_ARC: case emf::EMR_CHORD: case emf::EMR_PIE:
+    case emf::EMR_EXTFLOODFILL: case emf::EMR_ARCTO: case emf::EMR_POLYDRAW:
+    case emf::EMR_FILLRGN: case emf::EMR_FRAMERGN: case emf::EMR_INVERTRGN: case emf::EMR_PAINTRGN:
+    case emf::EMR_MASKBLT: case emf::EMR_PLGBLT: case emf::EMR_STRETCHDIBITS:
+    case emf::EMR_EXTTEXTOUTA: case emf::EMR_EXTTEXTOUTW:
+    case emf::EMR_POLYBEZIER16: case emf::EMR_POLYGON16: case emf::EMR_POLYLINE16: case emf::EMR_POLYBEZIERTO16:
+    case emf::EMR_POLYLINETO16: case emf::EMR_POLYPOLYLINE16: case emf::EMR_POLYPOLYGON16: case emf::EMR_POLYDRAW16:
+    case emf::EMR_POLYTEXTOUTA: case emf::EMR_POLYTEXTOUTW:
+        return true;
+    default:
+        return false;
+    }
+}
 
 void TStandardPreview::DrawPage(QPainter* dc, int pageIndex, const QRect& rect) {
     if (!dc) {

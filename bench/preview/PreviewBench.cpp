@@ -26,12 +26,6 @@ using namespace tessaly;
 
 namespace {
 
-bool IsDrawingRecord(uint32_t t) {
-    return (t >= 2 && t <= 8) || t == 15 || (t >= 41 && t <= 47) || t == 53 || t == 55 || t == 56 ||
-           (t >= 71 && t <= 74) || (t >= 76 && t <= 79) || t == 81 || t == 83 || t == 84 || (t >= 85 && t <= 92) ||
-           t == 96 || t == 97;
-}
-
 struct Sample {
     std::unique_ptr<TcvReport> report;
     int page = 0;           // the page with the most drawing records
@@ -47,7 +41,8 @@ Sample& Dense() {
         s.report->LoadPreparedReport(std::string(TESSALY_SOURCE_DIR) + "/examples/listing.cvp");
         for (int i = 0; i < s.report->EMFPages().Count(); ++i) {
             int n = 0;
-            for (emf::RecordView r : s.report->EMFPages().Pages(i).Drawing.Records()) n += IsDrawingRecord(r.Type());
+            for (emf::RecordView r : s.report->EMFPages().Pages(i).Drawing.Records())
+                n += TStandardPreview::IsClippedDrawingRecord(r.Type());
             if (n > s.drawingRecords) s.drawingRecords = n, s.page = i;
         }
         return s;
