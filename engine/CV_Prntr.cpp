@@ -109,6 +109,18 @@ const AnsiString& PaperNameOfCode(int code) {
     return kPaperNames[code == PaperCustom ? 0 : code];
 }
 
+PageTemplate PaperTemplate(int code, int orientation, int width, int height) {
+    TPrinterSettings settings;
+    settings.SetPrinterInfo(code, width, orientation, height);
+    PageTemplate t;
+    t.PaperSize = code;
+    t.Width = settings.PaperWidth();
+    t.Height = settings.PaperHeight();
+    t.Orientation = orientation;
+    settings.FillPrnInfo(t.Info);
+    return t;
+}
+
 TPrinterSettings::TPrinterSettings() = default;
 
 bool TPrinterSettings::DevModeHas(uint32_t flags) const { return devMode_ && devMode_->Has(flags); }

@@ -13,6 +13,7 @@
 namespace tessaly {
 
 struct PageInfo;
+struct PageTemplate;
 
 constexpr int PaperCustom = 256;
 constexpr int PaperTableCount = 67;
@@ -27,6 +28,10 @@ struct PaperRow {
 const PaperRow& PaperTableRow(int i);
 // The paper names indexed by code 0 .. 66; entry 0 ("Personalizzato") names code 256.
 const AnsiString& PaperNameOfCode(int code);
+
+// A page template for a paper of the table (or the custom paper, `width` x `height` tenths of a
+// millimetre), its size and metrics taken from the table as a template page takes them.
+PageTemplate PaperTemplate(int code, int orientation = 0, int width = 0, int height = 0);
 
 class TPrinterSettings {
 public:

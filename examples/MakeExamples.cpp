@@ -28,19 +28,6 @@ namespace {
 
 constexpr emf::ColorRef kBlack = 0x000000, kGrey = 0xC0C0C0, kLightGrey = 0xEEEEEE, kBlue = 0x8B4513;
 
-// A page template for a paper of the table (or a custom size) as a template page sets it.
-PageTemplate Paper(int code, int orientation, int width = 0, int height = 0) {
-    TPrinterSettings settings;
-    settings.SetPrinterInfo(code, width, orientation, height);
-    PageTemplate t;
-    t.PaperSize = code;
-    t.Width = settings.PaperWidth();
-    t.Height = settings.PaperHeight();
-    t.Orientation = orientation;
-    settings.FillPrnInfo(t.Info);
-    return t;
-}
-
 void SetFont(RecordingCanvas& c, const char* name, int points, uint8_t style = 0, emf::ColorRef color = kBlack) {
     c.Font().name = name;
     c.Font().SetSize(points);
@@ -117,7 +104,7 @@ void MakeListing(const fs::path& file) {
     const int pages = 20, rows = 40;
     int code = 1000;
     for (int n = 1; n <= pages; ++n) {
-        PreparedPage& page = report.EMFPages().AddPage(Paper(9, 0));
+        PreparedPage& page = report.EMFPages().AddPage(PaperTemplate(9, 0));
         RecordingCanvas& c = Surface(page);
         SetFont(c, "Arial", 16, emf::fsBold, kBlue);
         c.TextOut(38, 34, "Listino articoli");
@@ -170,7 +157,7 @@ void MakeLandscape(const fs::path& file) {
         emf::ColorRef fill;
     } shifts[] = {{"Mattina", 0xCCF2FF}, {"Pomeriggio", 0xCCFFCC}, {"Notte", 0xFFD9CC}, {"Riposo", 0xF0F0F0}};
     TcvReport report(nullptr);
-    PreparedPage& page = report.EMFPages().AddPage(Paper(9, 1));
+    PreparedPage& page = report.EMFPages().AddPage(PaperTemplate(9, 1));
     RecordingCanvas& c = Surface(page);
     SetFont(c, "Arial", 18, emf::fsBold, kBlue);
     c.TextOut(40, 30, "Turni del reparto - settimana 50");
@@ -220,7 +207,7 @@ void MakeMixed(const fs::path& file) {
     TcvReport report(nullptr);
     int n = 0;
     for (const Sheet& s : sheets) {
-        PageTemplate t = Paper(s.code, s.orientation, s.width, s.height);
+        PageTemplate t = PaperTemplate(s.code, s.orientation, s.width, s.height);
         t.ScaleX = t.ScaleY = s.scale;
         PreparedPage& page = report.EMFPages().AddPage(t);
         RecordingCanvas& c = Surface(page);
@@ -278,7 +265,7 @@ QImage Landscape() {
 
 void MakePicture(const fs::path& file) {
     TcvReport report(nullptr);
-    PreparedPage& page = report.EMFPages().AddPage(Paper(9, 0));
+    PreparedPage& page = report.EMFPages().AddPage(PaperTemplate(9, 0));
     RecordingCanvas& c = Surface(page);
     QImage picture = Landscape();
     SetFont(c, "Times New Roman", 22, emf::fsBold, kBlue);

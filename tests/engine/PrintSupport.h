@@ -22,15 +22,7 @@ namespace tessaly::testing {
 // page takes them; `draw` draws on its recording canvas.
 inline PreparedPage& AddPaperPage(TcvReport& report, int code, int orientation, int width = 0, int height = 0,
                                   const std::function<void(emf::RecordingCanvas&)>& draw = {}) {
-    TPrinterSettings table;
-    table.SetPrinterInfo(code, width, orientation, height);
-    PageTemplate t;
-    t.PaperSize = code;
-    t.Width = table.PaperWidth();
-    t.Height = table.PaperHeight();
-    t.Orientation = orientation;
-    table.FillPrnInfo(t.Info);
-    PreparedPage& page = report.EMFPages().AddPage(t);
+    PreparedPage& page = report.EMFPages().AddPage(PaperTemplate(code, orientation, width, height));
     if (draw) draw(*page.Surface);
     page.CloseSurface();
     return page;

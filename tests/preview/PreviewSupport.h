@@ -19,18 +19,6 @@ namespace tessaly::testing {
 
 using DrawPageFn = std::function<void(emf::RecordingCanvas&, int page)>;
 
-inline PageTemplate PaperTemplate(int code, int orientation = 0) {
-    TPrinterSettings settings;
-    settings.SetPrinterInfo(code, 0, orientation, 0);
-    PageTemplate t;
-    t.PaperSize = code;
-    t.Width = settings.PaperWidth();
-    t.Height = settings.PaperHeight();
-    t.Orientation = orientation;
-    settings.FillPrnInfo(t.Info);
-    return t;
-}
-
 // A report of `pages` A4 portrait pages, each drawn by `draw` (blank without it).
 inline std::unique_ptr<TcvReport> MakeReport(int pages, const DrawPageFn& draw = {},
                                              const PageTemplate& paper = PaperTemplate(9)) {
