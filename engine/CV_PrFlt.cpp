@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyle>
 
 #include "platform/core/Errors.h"
 
@@ -60,12 +59,7 @@ TProgressFilterForm::TProgressFilterForm(QWidget* parent) : TProgressDialog(pare
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    Button1 = new QPushButton("&Cancel", this);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(100, 68, 75, 25);
-    Button1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    Button1->setAutoDefault(false);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    Button1 = MakeCancelButton();
     FormCreate();
 }
 

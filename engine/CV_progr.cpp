@@ -66,6 +66,16 @@ void TProgressDialog::StartMessage() {
     }
 }
 
+QPushButton* TProgressDialog::MakeCancelButton() {
+    auto* button = new QPushButton("&Cancel", this);
+    button->setObjectName("Button1");
+    button->setGeometry(100, 68, 75, 25);
+    button->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this] { Button1Click(); });
+    return button;
+}
+
 // --- TProgressForm ----------------------------------------------------------------------------
 
 TProgressForm::TProgressForm(QWidget* parent) : TProgressDialog(parent) {
@@ -75,12 +85,7 @@ TProgressForm::TProgressForm(QWidget* parent) : TProgressDialog(parent) {
     Label1->setObjectName("Label1");
     Label1->setGeometry(20, 32, 237, 13);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Button1 = new QPushButton("&Cancel", this);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(100, 68, 75, 25);
-    Button1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    Button1->setAutoDefault(false);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    Button1 = MakeCancelButton();
     FormCreate();
 }
 

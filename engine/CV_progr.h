@@ -40,6 +40,8 @@ protected:
     // Posts the start message, shows the dialog modally and returns its modal result.
     int ShowModal();
     virtual void Button1Click() = 0;
+    // The "Button1" cancel button at the foot of the frame; a click calls Button1Click.
+    QPushButton* MakeCancelButton();
     // Escape and the window's closing count as the cancel button.
     void reject() override { Button1Click(); }
 
