@@ -13,7 +13,6 @@
 #include <QScreen>
 
 #include "engine/CV_progr.h"
-#include "platform/emf/RecordingCanvas.h"
 
 namespace tessaly {
 
@@ -45,10 +44,7 @@ Button* MakeButton(QWidget* parent, const char* name, QRect place) {
 
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName("FindForm");
-    emf::CanvasFont font;
-    font.name = "MS Sans Serif";
-    font.height = -11;
-    setFont(emf::QtFontFor(font));
+    setFont(DialogFont());
     setFixedSize(318, 167);
     setModal(true);
 

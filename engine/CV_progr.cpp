@@ -24,6 +24,13 @@ QString ToQt(const AnsiString& text) { return QString::fromStdString(Cp1252ToUtf
 
 bool CanShowDialogs() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 
+QFont DialogFont() {
+    emf::CanvasFont font;
+    font.name = "MS Sans Serif";
+    font.height = -11;
+    return emf::QtFontFor(font);
+}
+
 void ProcessMessages() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
@@ -32,10 +39,7 @@ void ProcessMessages() {
 
 TProgressDialog::TProgressDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint) {
-    emf::CanvasFont font;
-    font.name = "MS Sans Serif";
-    font.height = -11;
-    setFont(emf::QtFontFor(font));
+    setFont(DialogFont());
     setFixedSize(278, 106);
     setModal(true);
 }

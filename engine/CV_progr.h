@@ -6,6 +6,7 @@
 #include <functional>
 
 #include <QDialog>
+#include <QFont>
 
 #include "platform/core/Cp1252.h"
 
@@ -85,6 +86,9 @@ extern int TotalPages;
 // The progress label for page n: "prefix  n", or "prefix  n di TotalPages" from the second pass
 // of a two-pass preparation on.
 AnsiString ProgressLabel(const AnsiString& prefix, int n);
+
+// The font of the engine's dialogs: "MS Sans Serif" -11, as the canvas substitutes it.
+QFont DialogFont();
 
 // Lets pending window messages be processed (nothing without an application object).
 void ProcessMessages();
