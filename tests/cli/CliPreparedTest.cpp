@@ -1,28 +1,21 @@
 // tessaly-cli info FILE.cvp and copy IN OUT, run as a program.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "CliRun.h"
+#include "common/TestFiles.h"
 
 namespace fs = std::filesystem;
 using tessaly::testing::CliResult;
+using tessaly::testing::ReadFile;
 using tessaly::testing::RunCli;
+using tessaly::testing::TempFolder;
+using tessaly::testing::WriteFile;
 
 namespace {
-
-std::vector<uint8_t> Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& p, const std::vector<uint8_t>& b) {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
-}
 
 void U16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
 void U32(std::vector<uint8_t>& b, uint32_t v) {
@@ -31,7 +24,7 @@ void U32(std::vector<uint8_t>& b, uint32_t v) {
 
 // The blank report's drawing, reused for pages of other papers.
 std::vector<uint8_t> BlankDrawing() {
-    std::vector<uint8_t> blank = Read(fs::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp");
+    std::vector<uint8_t> blank = ReadFile(fs::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp");
     return std::vector<uint8_t>(blank.begin() + 22, blank.end());
 }
 
@@ -58,12 +51,8 @@ std::vector<uint8_t> Report(const std::vector<Page>& pages) {
 
 class CliPrepared : public ::testing::Test {
 protected:
-    CliPrepared() : dir(fs::temp_directory_path() / ("tessaly-cli-" + std::to_string(::getpid()))) {
-        fs::create_directories(dir);
-    }
-    ~CliPrepared() override { fs::remove_all(dir); }
     std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
-    fs::path dir;
+    TempFolder dir{"cli"};
 };
 
 }  // namespace
@@ -77,12 +66,12 @@ TEST_F(CliPrepared, TheBlankReportIsOneA4PageAndCopiesIdentical) {
               "page 1: paper 9, 2100 x 2970, orientation 0, flag 1, screen 793 x 1122, "
               "printable 757 x 1086, drawing 684 bytes\n");
     EXPECT_EQ(RunCli("copy " + Q(blank) + " " + Q(dir / "copia")).exitCode, 0);
-    EXPECT_EQ(Read(dir / "copia.cvp"), Read(blank)) << "a name without a dot gets .cvp";
+    EXPECT_EQ(ReadFile(dir / "copia.cvp"), ReadFile(blank)) << "a name without a dot gets .cvp";
 }
 
 TEST_F(CliPrepared, MixedPapersShowTheirMetricsAndCopyByteForByte) {
     std::vector<uint8_t> file = Report({{9, 2100, 2970, 0, 1}, {8, 4200, 2970, 1, 0}, {256, 1000, 1500, 0, 3}});
-    Write(dir / "misto.cvp", file);
+    WriteFile(dir / "misto.cvp", file);
     CliResult r = RunCli("info " + Q(dir / "misto.cvp"));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
@@ -91,30 +80,30 @@ TEST_F(CliPrepared, MixedPapersShowTheirMetricsAndCopyByteForByte) {
               "page 2: paper 8, 4200 x 2970, orientation 1, flag 0, screen 1587 x 1122, printable 1551 x 1086, drawing 684 bytes\n"
               "page 3: paper 256, 1000 x 1500, orientation 0, flag 3, screen 377 x 566, printable 341 x 530, drawing 684 bytes\n");
     EXPECT_EQ(RunCli("copy " + Q(dir / "misto.cvp") + " " + Q(dir / "copia.cvp")).exitCode, 0);
-    EXPECT_EQ(Read(dir / "copia.cvp"), file);
+    EXPECT_EQ(ReadFile(dir / "copia.cvp"), file);
 }
 
 TEST_F(CliPrepared, DamagedAndMissingFilesGiveTheMessageAndExitOne) {
     std::vector<uint8_t> good = Report({{9, 2100, 2970, 0, 1}, {9, 2100, 2970, 0, 1}});
-    Write(dir / "old.cvp", {7, 7, 7});
+    WriteFile(dir / "old.cvp", std::vector<uint8_t>{7, 7, 7});
     struct Case {
         size_t keep;
         const char* message;
     } cases[] = {{0, "Stream read error\n"}, {5, "Stream read error\n"}, {40, "Stream read error\n"},
                  {good.size() - 1, "Stream read error\n"}};
     for (const auto& c : cases) {
-        Write(dir / "rotto.cvp", std::vector<uint8_t>(good.begin(), good.begin() + long(c.keep)));
+        WriteFile(dir / "rotto.cvp", std::vector<uint8_t>(good.begin(), good.begin() + long(c.keep)));
         for (const std::string& command : {"info " + Q(dir / "rotto.cvp"), "copy " + Q(dir / "rotto.cvp") + " " + Q(dir / "old.cvp")}) {
             CliResult r = RunCli(command);
             EXPECT_EQ(r.exitCode, 1) << command << " " << c.keep;
             EXPECT_EQ(r.err, c.message) << command << " " << c.keep;
         }
     }
-    EXPECT_EQ(Read(dir / "old.cvp"), (std::vector<uint8_t>{7, 7, 7})) << "a failed copy leaves the target alone";
+    EXPECT_EQ(ReadFile(dir / "old.cvp"), (std::vector<uint8_t>{7, 7, 7})) << "a failed copy leaves the target alone";
 
     std::vector<uint8_t> bad = good;
     bad[22 + 40] = 0;  // the first drawing's signature
-    Write(dir / "rotto.cvp", bad);
+    WriteFile(dir / "rotto.cvp", bad);
     CliResult r = RunCli("info " + Q(dir / "rotto.cvp"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Metafile is not valid\n");
@@ -141,7 +130,7 @@ TEST_F(CliPrepared, TheSampleReportsLoadWithTheirPages) {
         EXPECT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
         EXPECT_EQ(r.out.rfind(c.firstLines, 0), 0u) << c.name << ":\n" << r.out;
         EXPECT_EQ(RunCli("copy " + Q(file) + " " + Q(dir / c.name)).exitCode, 0);
-        EXPECT_EQ(Read(dir / c.name), Read(file)) << c.name;
+        EXPECT_EQ(ReadFile(dir / c.name), ReadFile(file)) << c.name;
     }
     CliResult mixed = RunCli("info " + Q(fs::path(TESSALY_SOURCE_DIR) / "examples" / "mixed.cvp"));
     EXPECT_NE(mixed.out.find("page 6: paper 256, 1200 x 1800"), std::string::npos);

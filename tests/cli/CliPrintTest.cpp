@@ -1,19 +1,20 @@
 // tessaly-cli pdf, print and text, run as a program on the sample reports.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "CliRun.h"
+#include "common/TestFiles.h"
 
 namespace fs = std::filesystem;
 using tessaly::testing::CliResult;
+using tessaly::testing::ReadText;
 using tessaly::testing::RunShell;
+using tessaly::testing::TempFolder;
 
 namespace {
 
@@ -30,11 +31,6 @@ CliResult Cli(const std::string& args, const std::string& env = "") {
 }
 
 std::string Example(const char* name) { return (fs::path(TESSALY_SOURCE_DIR) / "examples" / name).string(); }
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -55,13 +51,7 @@ std::vector<std::pair<int, int>> MediaBoxes(const std::string& pdf) {
 
 class CliPrint : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tessaly-cli-print-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    TempFolder dir_{"cli-print"};
 };
 
 }  // namespace

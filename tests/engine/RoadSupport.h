@@ -1,57 +1,12 @@
 #pragma once
-// Helpers of the report-component tests: a private folder, the engine's units, an application
-// object for the tests that make windows.
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
+// Helpers of the report-component tests: a private folder and whole files (common/TestFiles.h),
+// the engine's units, an application object for the tests that make windows.
 #include <QApplication>
 
+#include "common/TestFiles.h"
 #include "engine/CV_Startup.h"
 
 namespace tessaly::testing {
-
-// A fresh folder under the temporary directory, removed with everything in it at the end.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag) {
-        static std::atomic<int> serial{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("tessaly-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-inline std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // Widgets need an application object; the first test that needs one makes it for all.
 inline void EnsureApplication() {

@@ -3,19 +3,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRectF>
-#include <unistd.h>
 
+#include "common/TestFiles.h"
 #include "platform/print/PageSetup.h"
 #include "platform/print/PdfFilePrinter.h"
 #include "platform/print/SpoolerPrinter.h"
 
 using namespace tessaly::print;
+using tessaly::testing::ReadText;
+using tessaly::testing::TempFolder;
 
 namespace {
 
@@ -54,26 +55,6 @@ void EnsureGuiApplication() {
     static char name[] = "test_platform_print";
     static char* argv[] = {name, nullptr};
     new QGuiApplication(argc, argv);
-}
-
-class TempDir {
-public:
-    TempDir() {
-        path_ = std::filesystem::temp_directory_path() / ("tessaly-printers-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::filesystem::path operator/(const char* name) const { return path_ / name; }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::string ReadText(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The page sizes of a PDF written by Qt, in points, in page order.
@@ -156,7 +137,7 @@ TEST(PageSetup, ReportsTheSheetAndItsPrintableAreaInDevicePixels) {
 
 TEST(PdfFilePrinter, PutsEveryJobIntoOneFileEachOnItsOwnPaper) {
     EnsureGuiApplication();
-    TempDir dir;
+    TempFolder dir("printers");
     PdfFilePrinter p(dir / "out.pdf", Papers);
     ASSERT_EQ(p.Printers(), std::vector<std::string>{"PDF"});
     DeviceNames names;
@@ -188,7 +169,7 @@ TEST(PdfFilePrinter, PutsEveryJobIntoOneFileEachOnItsOwnPaper) {
 
 TEST(PdfFilePrinter, AnAbortedJobOrAMissingFinishLeavesNoFileAndTheOldOneAlone) {
     EnsureGuiApplication();
-    TempDir dir;
+    TempFolder dir("printers");
     std::ofstream(dir / "old.pdf") << "vecchio";
     {
         PdfFilePrinter p(dir / "old.pdf", Papers);
