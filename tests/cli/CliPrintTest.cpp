@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "common/PdfPages.h"
 #include "common/TestFiles.h"
 
 namespace fs = std::filesystem;
 using tessaly::testing::CliResult;
+using tessaly::testing::MediaBoxes;
 using tessaly::testing::ReadText;
 using tessaly::testing::RunShell;
 using tessaly::testing::TempFolder;
@@ -38,15 +40,6 @@ std::vector<std::string> Lines(const std::string& text) {
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(text.substr(start, end - start));
     return lines;
-}
-
-// The page sizes of a PDF that Qt wrote, in points, in page order.
-std::vector<std::pair<int, int>> MediaBoxes(const std::string& pdf) {
-    std::vector<std::pair<int, int>> boxes;
-    std::regex box(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])");
-    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box); it != std::sregex_iterator(); ++it)
-        boxes.emplace_back(int(std::stod((*it)[1]) + 0.5), int(std::stod((*it)[2]) + 0.5));
-    return boxes;
 }
 
 class CliPrint : public ::testing::Test {

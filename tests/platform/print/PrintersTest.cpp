@@ -3,18 +3,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRectF>
 
+#include "common/PdfPages.h"
 #include "common/TestFiles.h"
 #include "platform/print/PageSetup.h"
 #include "platform/print/PdfFilePrinter.h"
 #include "platform/print/SpoolerPrinter.h"
 
 using namespace tessaly::print;
+using tessaly::testing::MediaBoxes;
 using tessaly::testing::ReadText;
 using tessaly::testing::TempFolder;
 
@@ -55,15 +56,6 @@ void EnsureGuiApplication() {
     static char name[] = "test_platform_print";
     static char* argv[] = {name, nullptr};
     new QGuiApplication(argc, argv);
-}
-
-// The page sizes of a PDF written by Qt, in points, in page order.
-std::vector<std::pair<int, int>> MediaBoxes(const std::string& pdf) {
-    std::vector<std::pair<int, int>> boxes;
-    std::regex box(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])");
-    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box); it != std::sregex_iterator(); ++it)
-        boxes.emplace_back(int(std::stod((*it)[1]) + 0.5), int(std::stod((*it)[2]) + 0.5));
-    return boxes;
 }
 
 // Text as the PDF's information dictionary holds it: UTF-16 big-endian.
