@@ -1,5 +1,12 @@
 # Helpers shared by the project's CMake files.
 
+# The real files of ../shared/fixtures next to the checkout; a worktree one level deeper finds them
+# one level up.
+set(TESSALY_FIXTURES_DIR ${PROJECT_SOURCE_DIR}/../shared/fixtures)
+if(NOT IS_DIRECTORY ${TESSALY_FIXTURES_DIR} AND IS_DIRECTORY ${PROJECT_SOURCE_DIR}/../../shared/fixtures)
+  set(TESSALY_FIXTURES_DIR ${PROJECT_SOURCE_DIR}/../../shared/fixtures)
+endif()
+
 # AUTOMOC only rescans when a file it already knows changes; a source list that grows through a
 # glob changes nothing it knows. So the list itself becomes a (comment-only) header of the target,
 # rewritten only when the list changes: a new Q_OBJECT class is then always picked up.
@@ -30,7 +37,7 @@ function(tessaly_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     TESSALY_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    TESSALY_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/../shared/fixtures"
+    TESSALY_FIXTURES_DIR="${TESSALY_FIXTURES_DIR}"
     TESSALY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
   set(env "QT_QPA_PLATFORM=offscreen")
   if(ARG_QTTEST)

@@ -19,10 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path FixtureDir() {
-    for (fs::path dir : {fs::path(TESSALY_SOURCE_DIR) / "../shared/fixtures/emf",
-                         fs::path(TESSALY_SOURCE_DIR) / "../../shared/fixtures/emf"})
-        if (fs::is_directory(dir)) return dir;
-    return {};
+    const fs::path dir = fs::path(TESSALY_FIXTURES_DIR) / "emf";
+    return fs::is_directory(dir) ? dir : fs::path();
 }
 
 // The largest file that reads as a valid metafile.

@@ -12,10 +12,8 @@ using tessaly::testing::RunCli;
 namespace {
 
 std::filesystem::path Fixtures() {
-    for (auto dir : {std::filesystem::path(TESSALY_FIXTURES_DIR) / "emf",
-                     std::filesystem::path(TESSALY_SOURCE_DIR) / "../../shared/fixtures/emf"})
-        if (std::filesystem::is_directory(dir)) return dir;
-    return {};
+    const std::filesystem::path dir = std::filesystem::path(TESSALY_FIXTURES_DIR) / "emf";
+    return std::filesystem::is_directory(dir) ? dir : std::filesystem::path();
 }
 
 }  // namespace

@@ -12,14 +12,7 @@
 
 namespace emftest {
 
-// ../shared/fixtures/emf next to the checkout; a worktree one level deeper finds it one level up.
-inline std::filesystem::path FixtureDir() {
-    std::filesystem::path dir = std::filesystem::path(TESSALY_FIXTURES_DIR) / "emf";
-    std::filesystem::path deeper =
-        std::filesystem::path(TESSALY_SOURCE_DIR) / ".." / ".." / "shared" / "fixtures" / "emf";
-    if (!std::filesystem::is_directory(dir) && std::filesystem::is_directory(deeper)) return deeper;
-    return dir;
-}
+inline std::filesystem::path FixtureDir() { return std::filesystem::path(TESSALY_FIXTURES_DIR) / "emf"; }
 
 // The structurally valid fixtures, and the three damaged ones.
 inline const std::vector<std::string>& ValidFixtures() {
