@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QThread>
 #include <QGlyphRun>
+#include <QPainterPath>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <cmath>
@@ -17,6 +18,9 @@
 namespace tessaly::emf {
 
 namespace {
+
+// Qt draws glyphs up to this size (device pixels) from its glyph-image cache.
+constexpr double kLargestCachedGlyph = 64;
 
 // The symbol font's code points 0x20 to 0xFF as Unicode (0: the byte itself).
 const char16_t kSymbol[224] = {
@@ -558,8 +562,22 @@ void Playback::DrawTextRun(const TextRun& run) {
             painter.drawGlyphRun(QPointF(0, 0), glyphRun);
         }
         if (!missing.isEmpty()) {  // characters the face lacks come from any font that has them
-            painter.setFont(QtFontFor(emOut));
-            for (qsizetype i = 0; i < missing.size(); ++i) painter.drawText(missingAt[size_t(i)], QString(missing[i]));
+            const QFont font = QtFontFor(emOut);
+            painter.setFont(font);
+            for (qsizetype i = 0; i < missing.size(); ++i) {
+                // Large glyphs are filled as outlines: Qt caches the glyphs of some fallback faces
+                // as images whatever their size (a 2750-pixel glyph took a 64 MB texture).
+                if (emOut <= kLargestCachedGlyph) {
+                    painter.drawText(missingAt[size_t(i)], QString(missing[i]));
+                    continue;
+                }
+                QPainterPath outline;
+                outline.addText(missingAt[size_t(i)], font, QString(missing[i]));
+                const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
+                painter.setRenderHint(QPainter::Antialiasing);  // as text is drawn
+                painter.fillPath(outline, dc.textColour);
+                painter.setRenderHint(QPainter::Antialiasing, smooth);
+            }
         }
         if (f.underline || f.strikeOut) {
             const double thickness = std::max(raw.lineThickness(), 1.0 / sy);

@@ -33,11 +33,12 @@ make_seeds() {
   shopt -s nullglob
   case "$target" in
     pages | metafile)
-      "$BUILD/bin/fuzz_seeds" "$target" "$dir" "${cvps[@]}" "${emfs[@]}" "$ROOT"/tests/data/*.emf
-      for f in "$ROOT"/tests/data/*.cvp "$ROOT"/tests/data/*.emf; do cp "$f" "$dir/"; done ;;
+      "$BUILD/bin/fuzz_seeds" "$target" "$dir" "${cvps[@]}" "${emfs[@]}" ;;
     expr | stringlist)
       cp "$ROOT/tests/fuzz/corpus/$target"/* "$dir/" ;;
   esac
+  # Past findings (tests/data/fuzz/TARGET-*) stay in the seeds.
+  for f in "$ROOT/tests/data/fuzz/$target"-*; do cp "$f" "$dir/"; done
   shopt -u nullglob
 }
 

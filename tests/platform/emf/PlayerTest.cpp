@@ -5,6 +5,12 @@
 #include <QImage>
 #include <QPainter>
 #include <cstring>
+#include <filesystem>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
 #include <functional>
 
 #include "EmfTestUtil.h"
@@ -825,6 +831,42 @@ TEST(PlayerEnumeration, StateQueriesFollowTheRecords) {
 }
 
 // ---- robustness ----
+
+// Bytes the process has allocated and not freed.
+size_t AllocatedBytes() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+#endif
+}
+
+// Found by fuzz_metafile: characters that the face lacks, a few thousand pixels high, were drawn
+// through Qt's glyph-image cache, which kept a 64 MB image for them. They are filled as outlines.
+TEST(PlayerRobustness, HugeCharactersOfFallbackFacesTakeNoGlyphImages) {
+    App();
+    const Metafile m = Metafile::LoadFromFile(std::filesystem::path(TESSALY_SOURCE_DIR) /
+                                              "tests/data/fuzz/metafile-huge-fallback-glyph.emf");
+    const size_t before = AllocatedBytes();
+    QImage image(96, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        PlayMetafile(painter, m, QRectF(4, 4, 88, 56));
+    }
+    EXPECT_LT(AllocatedBytes(), before + 16 * 1024 * 1024);
+
+    // Such characters are still drawn: a CJK character 400 pixels high fills part of its box.
+    Drawing d;
+    d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(1, -40, u"Arial")).Rec(EMR_SELECTOBJECT, {1});
+    d.Rec(EMR_SETBKMODE, {TRANSPARENT}).Raw(EMR_EXTTEXTOUTW, TextOut(0, 0, u"\u6F74", {40}));
+    const QImage big = Render(d.Finish(), 1000, 1000);
+    int dark = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 400; ++x) dark += qGray(big.pixel(x, y)) < 96;
+    EXPECT_GT(dark, 400 * 400 / 20);
+}
 
 TEST(PlayerRobustness, BadObjectsAndHostileRecordsAreLeftOut) {
     Drawing d;
