@@ -60,6 +60,8 @@ run_target() {
     grep --line-buffered -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE) '
   local rc=${PIPESTATUS[0]}
   set -e
+  # libFuzzer's exit code after SIGINT (its statistics are printed): stopped, not a finding.
+  if [ "$rc" -eq 72 ]; then echo "fuzz_$target: interrupted"; return 0; fi
   return "$rc"
 }
 
