@@ -1,6 +1,7 @@
 // Program entry of the viewer: the engine's units, the application titled "Tessaly", the main
 // form, the message loop; then the units again in reverse order.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -21,6 +22,9 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<tessaly::print::Printer> printer = tessaly::CreateSpoolerPrinter();
     tessaly::EngineUnits units(printer.get());
     QApplication::setApplicationName("Tessaly");
+    QIcon icon;
+    for (const char* size : {"16", "32", "64"}) icon.addFile(QString(":/icons/tessaly-") + size);
+    QApplication::setWindowIcon(icon);
     // The application ends when its main form closes, which may never have been shown.
     QApplication::setQuitOnLastWindowClosed(false);
     int status = 0;
