@@ -91,6 +91,7 @@ private:
     TextRun MakeRun(const EmrText& text, bool wide) const;
     void PlayText(RecordView r);
     void DrawTextRun(const TextRun& run);
+    void FillTextOutline(const QPainterPath& outline, const QColor& colour);
     QRawFont RawFontFor(double pixelSize);
     QFont QtFontFor(double pixelSize) const;
 

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QThread>
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -410,6 +411,14 @@ void Playback::PlayText(RecordView r) {
     }
 }
 
+// Glyphs drawn as outlines, smoothed as text is.
+void Playback::FillTextOutline(const QPainterPath& outline, const QColor& colour) {
+    const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(outline, colour);
+    painter.setRenderHint(QPainter::Antialiasing, smooth);
+}
+
 void Playback::DrawTextRun(const TextRun& run) {
     const Font& f = dc.font;
     const QTransform m = LogicalToOutput();
@@ -554,7 +563,22 @@ void Playback::DrawTextRun(const TextRun& run) {
     painter.setBackgroundMode(Qt::TransparentMode);
     penDirty_ = brushDirty_ = true;
     if (BeginRop2()) {
-        if (!drawable.isEmpty()) {
+        // A raster painter draws glyphs from images. Qt judges their size by the square root of
+        // the transform's determinant, so a squashed transform (one axis near zero) still caches
+        // glyphs as long as the other axis is, and Qt 6.4 crashed loading such a glyph. Glyphs
+        // reaching past the cache size along either axis are filled as outlines, as Qt itself
+        // fills large text. PDF and printer painters keep all text as text.
+        const QTransform toDevice = textSpace * painter.deviceTransform();
+        const double reach = emOut * std::max(std::hypot(toDevice.m11(), toDevice.m12()),
+                                              std::hypot(toDevice.m21(), toDevice.m22()));
+        const bool asOutlines = reach > kLargestCachedGlyph && painter.paintEngine() &&
+                                painter.paintEngine()->type() == QPaintEngine::Raster;
+        if (!drawable.isEmpty() && asOutlines) {
+            QPainterPath outlines;
+            for (qsizetype i = 0; i < drawable.size(); ++i)
+                outlines.addPath(raw.pathForGlyph(drawable[i]).translated(drawablePositions[i]));
+            FillTextOutline(outlines, dc.textColour);
+        } else if (!drawable.isEmpty()) {
             QGlyphRun glyphRun;
             glyphRun.setRawFont(raw);
             glyphRun.setGlyphIndexes(drawable);
@@ -567,16 +591,13 @@ void Playback::DrawTextRun(const TextRun& run) {
             for (qsizetype i = 0; i < missing.size(); ++i) {
                 // Large glyphs are filled as outlines: Qt caches the glyphs of some fallback faces
                 // as images whatever their size (a 2750-pixel glyph took a 64 MB texture).
-                if (emOut <= kLargestCachedGlyph) {
+                if (!asOutlines) {
                     painter.drawText(missingAt[size_t(i)], QString(missing[i]));
                     continue;
                 }
                 QPainterPath outline;
                 outline.addText(missingAt[size_t(i)], font, QString(missing[i]));
-                const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
-                painter.setRenderHint(QPainter::Antialiasing);  // as text is drawn
-                painter.fillPath(outline, dc.textColour);
-                painter.setRenderHint(QPainter::Antialiasing, smooth);
+                FillTextOutline(outline, dc.textColour);
             }
         }
         if (f.underline || f.strikeOut) {

@@ -868,6 +868,31 @@ TEST(PlayerRobustness, HugeCharactersOfFallbackFacesTakeNoGlyphImages) {
     EXPECT_GT(dark, 400 * 400 / 20);
 }
 
+// Found by fuzz_metafile: text at an escapement under a mapping that squashes y a
+// ten-thousandfold turns the glyphs' two axes almost parallel. Qt judged such glyphs small
+// enough for its image cache and crashed loading one; they are filled as outlines instead.
+TEST(PlayerRobustness, GlyphsOfASquashedMappingAreFilledAsOutlines) {
+    App();
+    const Metafile m = Metafile::LoadFromFile(std::filesystem::path(TESSALY_SOURCE_DIR) /
+                                              "tests/data/fuzz/metafile-squashed-rotated-text.emf");
+    QImage image(96, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setClipRect(8, 8, 80, 48);
+        PlayMetafile(painter, m, QRectF(4, 4, 88, 56));
+    }
+
+    // Text stretched far along x by the mapping still shows its characters.
+    Drawing d;
+    d.Rec(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Rec(EMR_SETWINDOWEXTEX, {100, 100}).Rec(EMR_SETVIEWPORTEXTEX, {400, 100});
+    d.Raw(EMR_EXTCREATEFONTINDIRECTW, Font(1, -40, u"Arial")).Rec(EMR_SELECTOBJECT, {1});
+    d.Rec(EMR_SETBKMODE, {TRANSPARENT}).Raw(EMR_EXTTEXTOUTW, TextOut(0, 0, u"H", {40}));
+    const QRect ink = Ink(Render(d.Finish(), 400, 100));
+    EXPECT_GT(ink.width(), 60);
+    EXPECT_GT(ink.height(), 20);
+}
+
 TEST(PlayerRobustness, BadObjectsAndHostileRecordsAreLeftOut) {
     Drawing d;
     d.NoPen().Brush(1, kRed);
