@@ -115,8 +115,9 @@ std::string IsoDateTimeText(double dateTime) {
     const DateParts d = DecodeDate(dateTime);
     const TimeParts t = DecodeTime(dateTime);
     char text[40];
-    int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, t.hour,
-                          t.minute, t.second);
+    int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    if (t.hour || t.minute || t.second || t.msec)
+        n += std::snprintf(text + n, sizeof text - n, " %02d:%02d:%02d", t.hour, t.minute, t.second);
     if (t.msec) std::snprintf(text + n, sizeof text - n, ".%03d", t.msec);
     return text;
 }

@@ -11,8 +11,8 @@ namespace tessaly::data {
 // millisecond); a zone ("Z", "+HH:MM", "-HH:MM") after a date's time gives the same moment in UTC.
 // Blanks around the text are allowed. False for anything else and for impossible dates and times.
 bool ParseIsoDateTime(std::string_view text, double& dateTime);
-// "YYYY-MM-DD HH:MM:SS", with ".fff" when there are milliseconds. EConvertError outside years
-// 1 to 9999.
+// "YYYY-MM-DD HH:MM:SS", with ".fff" when there are milliseconds; "YYYY-MM-DD" alone at midnight,
+// as date columns hold dates. EConvertError outside years 1 to 9999.
 std::string IsoDateTimeText(double dateTime);
 
 double JulianDayToDateTime(double julianDay);

@@ -1,5 +1,7 @@
 #include "platform/data/SqlValue.h"
 
+#include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "platform/core/Cp1252.h"
@@ -39,6 +41,14 @@ Variant StoredValue(const SqlValue& v) {
     return Variant::Null();
 }
 
+// scaled * 10 + digit, false when it would leave the 64-bit range.
+bool Shifted(int64_t& scaled, int digit) {
+    constexpr int64_t max = std::numeric_limits<int64_t>::max();
+    if (scaled > (max - digit) / 10) return false;
+    scaled = scaled * 10 + digit;
+    return true;
+}
+
 // Decimal text ("-12.345", "0.5") to an amount, rounded to four decimals, halves to even.
 bool DecimalToCurrency(std::string_view t, Currency& out) {
     size_t pos = 0;
@@ -64,15 +74,14 @@ bool DecimalToCurrency(std::string_view t, Currency& out) {
             continue;
         }
         if (decimals >= 0) ++decimals;
-        if (scaled > (std::numeric_limits<int64_t>::max() - 9) / 10) return false;
-        scaled = scaled * 10 + (c - '0');
+        if (!Shifted(scaled, c - '0')) return false;
     }
     if (digits == 0) return false;
-    for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) {
-        if (scaled > std::numeric_limits<int64_t>::max() / 10) return false;
-        scaled *= 10;
-    }
-    if (firstDropped > 5 || (firstDropped == 5 && (dropped || (scaled & 1)))) ++scaled;
+    for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d)
+        if (!Shifted(scaled, 0)) return false;
+    const bool up = firstDropped > 5 || (firstDropped == 5 && (dropped || (scaled & 1)));
+    if (up && scaled == std::numeric_limits<int64_t>::max()) return false;
+    if (up) ++scaled;
     out = Currency::FromScaled(negative ? -scaled : scaled);
     return true;
 }
@@ -86,8 +95,13 @@ Variant CurrencyValue(const SqlValue& v) {
             return Variant(static_cast<double>(v.integer));
         case Type::Float:
             return Currency::TryFromDouble(v.number, c) ? Variant(c) : Variant(v.number);
-        case Type::Text:
-            return DecimalToCurrency(v.bytes, c) ? Variant(c) : StoredValue(v);
+        case Type::Text: {
+            if (DecimalToCurrency(v.bytes, c)) return Variant(c);
+            double d;
+            const char* end = v.bytes.data() + v.bytes.size();
+            const auto [stop, error] = std::from_chars(v.bytes.data(), end, d);
+            return error == std::errc() && stop == end && std::isfinite(d) ? Variant(d) : StoredValue(v);
+        }
         default: return StoredValue(v);
     }
 }

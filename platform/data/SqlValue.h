@@ -23,7 +23,7 @@ struct SqlValue {
 //   integer       a 64-bit integer as an Integer, or beyond 32 bits as a Double (exact up to 2^53)
 //   float         numbers as Doubles
 //   currency      numbers, and decimal text exactly, rounded to four decimals (halves to even); a
-//                 Double when the amount is beyond the currency range
+//                 Double when the amount is beyond the currency range (or is no plain decimal)
 //   datetime      ISO 8601 text (IsoDateTime.h), a real number as a Julian day, an integer as Unix
 //                 time (the three forms SQLite's date functions read)
 //   boolean       numbers (non-zero is true) and the texts true/false, t/f, yes/no, on/off, 1/0
