@@ -12,6 +12,7 @@
 
 #include "platform/core/DateTime.h"
 #include "platform/data/Dataset.h"
+#include "platform/text/NumberFormat.h"
 
 namespace tessaly::data {
 
@@ -56,7 +57,11 @@ QVariant ToQVariant(const Variant& v) {
         case VarType::Integer: return v.IntegerValue();
         case VarType::Boolean: return v.BooleanValue();
         case VarType::Double: return v.DoubleValue();
-        case VarType::Currency: return ToQString(v.AsString());
+        case VarType::Currency: {
+            FormatSettings plain = FormatSettings::Italian();
+            plain.DecimalSeparator = '.';
+            return QString::fromStdString(FormatGeneral(v.CurrencyValue(), plain));  // exact
+        }
         case VarType::Date: {
             const DateParts d = DecodeDate(v.DoubleValue());
             const TimeParts t = DecodeTime(v.DoubleValue());
