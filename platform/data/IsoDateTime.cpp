@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/core/Cp1252.h"
 #include "platform/core/DateTime.h"
 
 namespace tessaly::data {
@@ -90,8 +89,9 @@ double FromMoment(double moment) {
 }  // namespace
 
 bool ParseIsoDateTime(std::string_view text, double& dateTime) {
-    const std::string trimmed = Trim(text);
-    const std::string_view t = trimmed;
+    std::string_view t = text;
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
     size_t pos = 0;
     double date = 0, time = 0, offset = 0;
     if (!ParseDate(t, pos, date)) {

@@ -1,11 +1,13 @@
 #include "platform/data/SqlValue.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
 #include "platform/core/Cp1252.h"
 #include "platform/core/Currency.h"
+#include "platform/data/Dataset.h"
 #include "platform/data/IsoDateTime.h"
 
 namespace tessaly::data {
@@ -14,6 +16,7 @@ namespace {
 
 using Type = SqlValue::Type;
 
+constexpr size_t kKeptBytes = 64 << 10;  // a row keeps this much memory for the next record
 constexpr int64_t kMaxUnits = std::numeric_limits<int64_t>::max() / Currency::Scale;
 
 Variant IntegerValue(int64_t v) {
@@ -199,16 +202,30 @@ void SqlRow::Clear() {
     bytes_.clear();
 }
 
+void SqlRow::Release() {
+    Clear();
+    if (bytes_.capacity() > kKeptBytes) std::string().swap(bytes_);
+}
+
 void SqlRow::AddBytes(SqlValue::Type type, std::string_view bytes) {
-    Cell cell{type, 0, 0, bytes_.size(), bytes.size()};
+    if (bytes_.size() + bytes.size() > UINT32_MAX) throw EDatabaseError("Record troppo grande");
+    Cell cell{type, {}};
+    cell.u.bytes = {static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(bytes.size())};
     bytes_.append(bytes);
-    Add(cell);
+    cells_.push_back(cell);
 }
 
 SqlValue SqlRow::At(int column) const {
     if (column < 0 || column >= Size()) return {};
     const Cell& c = cells_[column];
-    return {c.type, c.integer, c.number, std::string_view(bytes_).substr(c.offset, c.size)};
+    switch (c.type) {
+        case Type::Integer: return {c.type, c.u.integer, 0, {}};
+        case Type::Float:
+        case Type::DateTime: return {c.type, 0, c.u.number, {}};
+        case Type::Text:
+        case Type::Blob: return {c.type, 0, 0, std::string_view(bytes_).substr(c.u.bytes.offset, c.u.bytes.size)};
+        default: return {};
+    }
 }
 
 }  // namespace tessaly::data

@@ -43,10 +43,11 @@ FieldKind KindOfValue(SqlValue::Type type);
 class SqlRow {
 public:
     void Clear();  // keeps the memory for the next record
-    void AddNull() { Add({SqlValue::Type::Null, 0, 0}); }
-    void AddInteger(int64_t v) { Add({SqlValue::Type::Integer, v, 0}); }
-    void AddFloat(double v) { Add({SqlValue::Type::Float, 0, v}); }
-    void AddDateTime(double v) { Add({SqlValue::Type::DateTime, 0, v}); }
+    void Release();  // as Clear, giving back the memory of large values
+    void AddNull() { cells_.push_back({SqlValue::Type::Null, {}}); }
+    void AddInteger(int64_t v) { cells_.push_back({SqlValue::Type::Integer, {.integer = v}}); }
+    void AddFloat(double v) { cells_.push_back({SqlValue::Type::Float, {.number = v}}); }
+    void AddDateTime(double v) { cells_.push_back({SqlValue::Type::DateTime, {.number = v}}); }
     void AddText(std::string_view utf8) { AddBytes(SqlValue::Type::Text, utf8); }
     void AddBlob(std::string_view bytes) { AddBytes(SqlValue::Type::Blob, bytes); }
 
@@ -58,12 +59,15 @@ public:
 private:
     struct Cell {
         SqlValue::Type type;
-        int64_t integer;
-        double number;
-        size_t offset = 0;
-        size_t size = 0;
+        union {
+            int64_t integer;
+            double number;
+            struct {
+                uint32_t offset;  // in bytes_
+                uint32_t size;
+            } bytes;
+        } u;
     };
-    void Add(const Cell& cell) { cells_.push_back(cell); }
     void AddBytes(SqlValue::Type type, std::string_view bytes);
 
     std::vector<Cell> cells_;

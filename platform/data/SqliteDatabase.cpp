@@ -8,7 +8,8 @@
 namespace tessaly::data {
 
 SqliteDatabase::SqliteDatabase(const std::string& path) {
-    const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+    // One thread at a time uses a connection, so SQLite need not lock it for every call.
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     try {
         if (rc != SQLITE_OK) throw EDatabaseError(Utf8ToCp1252(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)));
         sqlite3_busy_timeout(db_, 5000);  // a writer may hold the file for a moment

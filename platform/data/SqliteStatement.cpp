@@ -9,7 +9,6 @@ namespace tessaly::data {
 
 namespace {
 
-constexpr size_t kWindowRows = 64;
 constexpr size_t kWindowBytes = 8 << 20;
 
 [[noreturn]] void Throw(sqlite3* db) { throw EDatabaseError(Utf8ToCp1252(sqlite3_errmsg(db))); }
@@ -100,7 +99,8 @@ void SqliteStatement::BindValue(int index, const Variant& value) {
 // --- SqliteCursor ---------------------------------------------------------------------------
 
 SqliteCursor::SqliteCursor(sqlite3* db, std::string sql, std::vector<SqlParam> params)
-    : db_(db), sql_(std::move(sql)), params_(std::move(params)), statement_(db_, sql_, params_) {
+    : db_(db), sql_(std::move(sql)), params_(std::move(params)), statement_(db_, sql_, params_),
+      window_(kWindowRows) {
     ReadFields();
 }
 
@@ -137,7 +137,7 @@ void SqliteCursor::KindsFromValues(std::vector<int> columns) {
 bool SqliteCursor::MoveTo(int index) {
     if (index < 0) return false;
     if (index < first_) Restart();
-    while (first_ + static_cast<int>(window_.size()) <= index)
+    while (first_ + held_ <= index)
         if (!ReadNext()) return false;
     current_ = index;
     return true;
@@ -147,53 +147,52 @@ bool SqliteCursor::ReadNext() {
     if (atEnd_) return false;
     if (!statement_.Step()) {
         atEnd_ = true;
-        count_ = first_ + static_cast<int>(window_.size());
+        count_ = first_ + held_;
         return false;
     }
-    SqlRow row;
-    if (!spare_.empty()) {
-        row = std::move(spare_.back());
-        spare_.pop_back();
-    }
+    // Always keep the last two records: a footer steps back one and forward again.
+    while (held_ > 2 && (held_ == static_cast<int>(kWindowRows) || heldBytes_ > kWindowBytes)) DropOldest();
+    SqlRow& row = window_[SlotOf(first_ + held_)];
+    ReadRecord(row);
+    heldBytes_ += row.ByteSize();
+    ++held_;
+    return true;
+}
+
+void SqliteCursor::ReadRecord(SqlRow& row) {
     row.Clear();
     sqlite3_stmt* stmt = statement_.Handle();
     for (int c = 0, n = static_cast<int>(fields_.size()); c < n; ++c) {
-        switch (sqlite3_column_type(stmt, c)) {
-            case SQLITE_INTEGER: row.AddInteger(sqlite3_column_int64(stmt, c)); break;
-            case SQLITE_FLOAT: row.AddFloat(sqlite3_column_double(stmt, c)); break;
+        // One call per column; the value's own accessors are cheaper than a column call each.
+        sqlite3_value* v = sqlite3_column_value(stmt, c);
+        switch (sqlite3_value_type(v)) {
+            case SQLITE_INTEGER: row.AddInteger(sqlite3_value_int64(v)); break;
+            case SQLITE_FLOAT: row.AddFloat(sqlite3_value_double(v)); break;
             case SQLITE_TEXT:
-                row.AddText({reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                             static_cast<size_t>(sqlite3_column_bytes(stmt, c))});
+                row.AddText({reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                             static_cast<size_t>(sqlite3_value_bytes(v))});
                 break;
             case SQLITE_BLOB:
-                row.AddBlob({static_cast<const char*>(sqlite3_column_blob(stmt, c)),
-                             static_cast<size_t>(sqlite3_column_bytes(stmt, c))});
+                row.AddBlob({static_cast<const char*>(sqlite3_value_blob(v)),
+                             static_cast<size_t>(sqlite3_value_bytes(v))});
                 break;
             default: row.AddNull(); break;
         }
     }
-    windowBytes_ += row.ByteSize();
-    window_.push_back(std::move(row));
-    Trim();
-    return true;
 }
 
-// Drops the oldest records beyond the window's size, always keeping the last two.
-void SqliteCursor::Trim() {
-    while (window_.size() > 2 && (window_.size() > kWindowRows || windowBytes_ > kWindowBytes)) {
-        windowBytes_ -= window_.front().ByteSize();
-        if (spare_.empty()) spare_.push_back(std::move(window_.front()));
-        window_.pop_front();
-        ++first_;
-    }
+void SqliteCursor::DropOldest() {
+    heldBytes_ -= window_[start_].ByteSize();
+    window_[start_].Release();
+    start_ = SlotOf(first_ + 1);
+    ++first_;
+    --held_;
 }
 
 void SqliteCursor::Restart() {
     statement_.Reset();
-    for (SqlRow& r : window_) spare_.push_back(std::move(r));
-    spare_.resize(std::min<size_t>(spare_.size(), 1));
-    window_.clear();
-    windowBytes_ = 0;
+    while (held_ > 0) DropOldest();
+    start_ = 0;
     first_ = 0;
     atEnd_ = false;
 }
@@ -214,9 +213,8 @@ int SqliteCursor::Count() {
 }
 
 SqlValue SqliteCursor::Value(int column) const {
-    const int at = current_ - first_;
-    if (current_ < 0 || at < 0 || at >= static_cast<int>(window_.size())) return {};
-    return window_[at].At(column);
+    if (current_ < first_ || current_ >= first_ + held_) return {};
+    return window_[SlotOf(current_)].At(column);
 }
 
 }  // namespace tessaly::data

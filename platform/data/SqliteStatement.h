@@ -2,7 +2,6 @@
 // A prepared SQLite statement with its parameters bound, and the cursor that walks its records.
 #include <sqlite3.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,16 +49,22 @@ private:
     void ReadFields();
     void KindsFromValues(std::vector<int> columns);
     bool ReadNext();
+    void ReadRecord(SqlRow& row);
+    void DropOldest();
     void Restart();
-    void Trim();
+    static constexpr size_t kWindowRows = 64;  // a power of two: ring positions are masked
+    size_t SlotOf(int index) const { return (start_ + index - first_) & (kWindowRows - 1); }
 
     sqlite3* db_;
     std::string sql_;  // UTF-8
     std::vector<SqlParam> params_;
     SqliteStatement statement_;
-    std::deque<SqlRow> window_;  // the records read last, from index first_ on
-    std::vector<SqlRow> spare_;  // rows dropped from the window, kept for their memory
-    size_t windowBytes_ = 0;
+    // The records read last, first_ to first_ + held_ - 1, in a ring of rows whose memory is used
+    // again; record first_ is at window_[start_].
+    std::vector<SqlRow> window_;
+    size_t start_ = 0;
+    int held_ = 0;
+    size_t heldBytes_ = 0;
     int first_ = 0;
     int current_ = -1;
     bool atEnd_ = false;  // the statement has given its last record
