@@ -122,15 +122,7 @@ TEST_F(PostgresTest, KindsComeFromTheColumnTypesAndValuesConvert) {
     EXPECT_EQ(bytes->ReadBytes(3), std::string("\0\xFF" "A", 3));
 }
 
-TEST_F(PostgresTest, WalksByTheDatasetRules) {
-    SqlDataset ds(db, nullptr);
-    ds.SetSql("SELECT n FROM walk ORDER BY n");
-    testing::RunWalkScript(ds);
-    SqlDataset empty(db, nullptr);
-    empty.SetName("Vuoto");
-    empty.SetSql("SELECT n FROM walk WHERE n > 100");
-    testing::RunEmptyAndClosedRules(empty);
-}
+TEST_F(PostgresTest, WalksByTheDatasetRules) { testing::RunSqlWalkRules(db, "walk"); }
 
 TEST_F(PostgresTest, ParametersAreBoundByNameAndTwoDatasetsWalkAtOnce) {
     SqlDataset people(db, nullptr);

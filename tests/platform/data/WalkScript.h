@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/data/Dataset.h"
+#include "platform/data/SqlDataset.h"
 
 namespace tessaly::testing {
 
@@ -91,6 +91,17 @@ inline void RunEmptyAndClosedRules(data::Dataset& empty) {
             EXPECT_EQ(e.Message(), empty.Name() + ": Impossibile eseguire questa operazione su un dataset chiuso");
         }
     }
+}
+
+// Both scripts on a database whose `table` has an integer column n holding 10, 20 and 30.
+inline void RunSqlWalkRules(const std::shared_ptr<data::Database>& db, const std::string& table) {
+    data::SqlDataset ds(db, nullptr);
+    ds.SetSql("SELECT n FROM " + table + " ORDER BY n");
+    RunWalkScript(ds);
+    data::SqlDataset empty(db, nullptr);
+    empty.SetName("Vuoto");
+    empty.SetSql("SELECT n FROM " + table + " WHERE n > 100");
+    RunEmptyAndClosedRules(empty);
 }
 
 }  // namespace tessaly::testing
