@@ -250,21 +250,26 @@ Metafile MetafileWriter::Finish() {
 
 Dib MakeDib32(int32_t width, int32_t height, std::span<const uint32_t> topDownPixels) {
     Dib d;
-    d.info.resize(40);
     uint32_t imageSize = uint32_t(width) * uint32_t(height) * 4;
-    Put32(d.info, 0, 40);
-    Put32(d.info, 4, uint32_t(width));
-    Put32(d.info, 8, uint32_t(height));  // positive: bottom-up rows
-    d.info[12] = 1;                       // planes
-    d.info[14] = 32;                      // bits per pixel
-    Put32(d.info, 16, 0);                 // BI_RGB
-    Put32(d.info, 20, imageSize);
+    d.info = DibInfoHeader(width, height, 32, imageSize);
     d.bits.resize(imageSize);
     for (int32_t y = 0; y < height; ++y) {
         const uint32_t* row = topDownPixels.data() + size_t(height - 1 - y) * width;
         for (int32_t x = 0; x < width; ++x) Put32(d.bits, (size_t(y) * width + x) * 4, row[x] & 0xFFFFFF);
     }
     return d;
+}
+
+std::vector<uint8_t> DibInfoHeader(int32_t width, int32_t height, uint16_t bitCount, uint32_t imageSize) {
+    std::vector<uint8_t> info(40);
+    Put32(info, 0, 40);
+    Put32(info, 4, uint32_t(width));
+    Put32(info, 8, uint32_t(height));  // positive: bottom-up rows
+    info[12] = 1;                       // planes
+    info[14] = uint8_t(bitCount);       // bits per pixel
+    Put32(info, 16, 0);                 // BI_RGB
+    Put32(info, 20, imageSize);
+    return info;
 }
 
 }  // namespace tessaly::emf
