@@ -152,8 +152,9 @@ private:
 
 // Pixels of the pages drawn on a canvas, per inch.
 constexpr int32_t kPagePixelsPerInch = 96;
-// The resolution a picture keeps on a page: printers lay a picture out at up to 300 dots per inch
-// (finer dots halftone the same pixels), so more pixels than that are never visible.
+// The resolution a picture keeps on a page. Printed pictures show nothing more beyond about 300
+// pixels per inch (printers of 600 dots and more spend their finer dots halftoning those pixels),
+// and every doubling of it would store four times the bytes on every page that shows the picture.
 constexpr int32_t kPicturePixelsPerInch = 300;
 // The pixels stored for an image of `image` pixels drawn into `dest` (page pixels): per axis, at
 // most kPicturePixelsPerInch for each inch of the page (rounded up), never more than the image

@@ -1,5 +1,6 @@
 #include "platform/graphics/Picture.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 
 #include "platform/emf/EmfPlayer.h"
@@ -36,6 +37,8 @@ void MetafileSize(const emf::Metafile& m, int32_t& width, int32_t& height) {
 
 
 QImage RenderMetafile(const emf::Metafile& metafile, int32_t width, int32_t height) {
+    // Text in the metafile is drawn with Qt's fonts, which exist only inside an application.
+    if (!QGuiApplication::instance()) throw EngineError("Playing a metafile picture needs a QGuiApplication");
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) throw EInvalidGraphic("Image too large for the memory available");
     image.fill(Qt::transparent);

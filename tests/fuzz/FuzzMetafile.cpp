@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "FuzzCheck.h"
+#include "FuzzGui.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 #include "platform/emf/EmfPlayer.h"
@@ -54,10 +55,7 @@ emf::RecordAction Handle(emf::Player& player, emf::RecordView record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Qt's warnings about hostile pictures and fonts would only slow the fuzzer down.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QGuiApplication app(*argc, *argv);
+    StartGuiApplication(argc, argv);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
+#include "FuzzGui.h"
 #include "platform/core/Errors.h"
 #include "platform/graphics/FieldPicture.h"
 #include "platform/graphics/Picture.h"
@@ -32,6 +33,11 @@ void Check(const Picture& picture, std::span<const uint8_t> bytes) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    StartGuiApplication(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
