@@ -15,6 +15,27 @@ uint32_t BigEndian32(std::span<const uint8_t> b, size_t at) {
     return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
 }
 
+bool IsChunk(std::span<const uint8_t> type, const char* name) { return std::equal(type.begin(), type.end(), name); }
+
+// The file with only the chunks that make the pixels (header, palette, transparency, data, end),
+// each checked to lie inside the bytes present. The others (text, colour profiles, ...) are left
+// out: nothing a hostile one claims is then allocated or inflated by the PNG library.
+QByteArray PixelChunks(std::span<const uint8_t> bytes) {
+    QByteArray out(reinterpret_cast<const char*>(bytes.data()), 8);
+    size_t at = 8;
+    for (;;) {
+        if (at + 12 > bytes.size()) InvalidGraphic("PNG image", "cut short");
+        const uint64_t length = BigEndian32(bytes, at);
+        if (length > bytes.size() - at - 12) InvalidGraphic("PNG image", "chunk longer than the file");
+        const auto type = bytes.subspan(at + 4, 4);
+        const bool end = IsChunk(type, "IEND");
+        if (end || IsChunk(type, "IHDR") || IsChunk(type, "PLTE") || IsChunk(type, "tRNS") || IsChunk(type, "IDAT"))
+            out.append(reinterpret_cast<const char*>(bytes.data() + at), qsizetype(length + 12));
+        at += length + 12;
+        if (end) return out;
+    }
+}
+
 }  // namespace
 
 bool IsPng(std::span<const uint8_t> bytes) {
@@ -34,9 +55,7 @@ QSize ReadPngSize(std::span<const uint8_t> bytes) {
 QImage DecodePng(std::span<const uint8_t> bytes) {
     const QSize size = ReadPngSize(bytes);
     QImage image;
-    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
-    if (!image.loadFromData(data, int(std::min<size_t>(bytes.size(), INT32_MAX)), "PNG") ||
-        image.size() != size)
+    if (!image.loadFromData(PixelChunks(bytes), "PNG") || image.size() != size)
         InvalidGraphic("PNG image", "unreadable data");
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }

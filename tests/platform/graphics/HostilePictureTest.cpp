@@ -80,11 +80,27 @@ std::vector<HostileCase> BitmapCases() {
 
 Bytes IconOf(const Bytes& payload) { return IconFile({{4, 4, 24, payload}}); }
 
+// A PNG file with a chunk of `length` bytes (of which none follow) after its header.
+Bytes PngWithChunk(uint32_t length) {
+    const Bytes png = PngFile(Quadrants(4, 4));
+    Bytes chunk = {0, 0, 0, 0, 't', 'E', 'X', 't'};
+    for (int i = 0; i < 4; ++i) chunk[i] = uint8_t(length >> (24 - 8 * i));
+    const size_t afterHeader = 8 + 25;
+    return Cat(Cat(Bytes(png.begin(), png.begin() + afterHeader), chunk), Bytes(png.begin() + afterHeader, png.end()));
+}
+
+// The reproducer of a fuzzing finding: its first byte named the kind.
+Bytes Reproducer(const char* name) {
+    const Bytes file = emftest::ReadFile(std::filesystem::path(TESSALY_SOURCE_DIR) / "tests/data/fuzz" / name);
+    return file.empty() ? file : Bytes(file.begin() + 1, file.end());
+}
+
 std::vector<HostileCase> IconCases() {
     Dib icon{4, 8, 24, 0, {}, {}, false, 40, IconBits(4, 24, [](int, int) { return 0u; }, [](int, int) { return false; })};
     const Bytes good = IconOf(icon.Packed());
     Dib huge = icon;
     huge.width = 100000, huge.height = 200000;
+    const Bytes png = PngFile(Quadrants(4, 4));
     Bytes cut = icon.Packed();
     cut.resize(40 + 20);
     return {
@@ -98,6 +114,12 @@ std::vector<HostileCase> IconCases() {
         {"icon PNG claiming 100,000 x 100,000 pixels", PictureKind::Icon, IconOf(PngClaiming(100000, 100000)),
          Stage::Load, "too large"},
         {"icon bits cut short", PictureKind::Icon, IconOf(cut), Stage::Load, "shorter than the header claims"},
+        {"icon PNG with a chunk of 1 GB", PictureKind::Icon, IconOf(PngWithChunk(1 << 30)), Stage::Decode,
+         "chunk longer than the file"},
+        {"icon PNG without its end", PictureKind::Icon, IconOf(Bytes(png.begin(), png.end() - 12)), Stage::Decode,
+         "cut short"},
+        {"fuzzing finding: PNG chunk past the end", PictureKind::Icon, Reproducer("picture-png-chunk-past-end.ico"),
+         Stage::Decode, "chunk longer than the file"},
     };
 }
 
