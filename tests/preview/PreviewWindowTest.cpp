@@ -2,6 +2,7 @@
 // the pixels of the page area.
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -953,6 +954,49 @@ private slots:
         PressKey(Qt::Key_F11);
         QCOMPARE(errors_, QStringList{"Il report non ha pagine."});
         QVERIFY(fs::is_empty(dir.Path()));
+        ClosePreview(w);
+    }
+
+    // The save dialog as the user meets it: a name typed, the file type chosen in its list, Enter.
+    // The type chosen decides what is written.
+    void TheFileTypeChosenInTheSaveDialogDecidesWhatIsWritten() {
+        tessaly::testing::TempFolder dir("preview-dialog");
+        auto report = MakeReport(3, [](emf::RecordingCanvas& c, int page) {
+            c.TextOut(50, 50, "Pagina " + std::to_string(page + 1));
+        });
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        w->ShowPage(2);
+        TStandardPreview::ExecuteFileDialog = [](TFileDialog& d, QWidget* parent, TFileDialog::Kind kind) {
+            return d.Execute(parent, kind);
+        };
+        const struct {
+            int typeSteps;  // Down presses in the list of file types
+            const char* typed;
+            const char* written;
+        } cases[] = {{1, "pagina", "pagina.emf"}, {0, "tutto", "tutto.cvp"}};
+        for (const auto& c : cases) {
+            FocusWindow(w);
+            bool answered = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                answered = true;
+                dialog->activateWindow();  // as the window system does with a new dialog
+                QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), dialog, 2000);
+                QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString((dir / c.typed).string()));
+                for (QComboBox* types : dialog->findChildren<QComboBox*>())
+                    if (types->count() == 2 && types->itemText(1).startsWith("Enhanced Meta File")) types->setFocus();
+                for (int i = 0; i < c.typeSteps; ++i) PressKey(Qt::Key_Down);
+                PressKey(Qt::Key_Return);
+            });
+            PressKey(Qt::Key_F11);
+            QVERIFY(answered);
+            QCOMPARE(errors_, QStringList());
+            QVERIFY2(fs::exists(dir / c.written), c.written);
+        }
+        const auto expected = report->EMFPages().Pages(1).Drawing.Bytes();
+        const std::vector<uint8_t> page = tessaly::testing::ReadFile(dir / "pagina.emf");
+        QVERIFY(std::equal(page.begin(), page.end(), expected.begin(), expected.end()));
         ClosePreview(w);
     }
 
