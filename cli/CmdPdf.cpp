@@ -22,19 +22,14 @@ int Run(const std::vector<std::string>& args) {
     if (!ParseInputAndOutput(args, in, out) || out.empty()) return Fail(kUsage);
 
     GuiApp<QApplication> app;
-    auto printer = CreatePdfFilePrinter(out);
-    EngineUnits units(printer.get());
+    EngineUnits units(nullptr);
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);
         report.LoadPreparedReport(in);
         const int pages = report.EMFPages().Count();
-        if (pages == 0) return Fail("Il report non ha pagine.");
-        bool completed = false;
-        report.OnAfterPrint = [&completed] { completed = true; };
-        report.PrintPreparedReport(1, pages, 1, false);
-        if (!completed || !printer->Finish())
-            return Fail("Impossibile scrivere il file PDF " + Utf8ToCp1252(out) + ".");
+        if (pages == 0) return Fail(kNoPages);
+        if (!PrintPreparedReportToPdf(report, out, 1, pages, 1, false)) return Fail("Stampa non riuscita.");
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }
