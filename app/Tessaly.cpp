@@ -8,8 +8,8 @@
 #include <QTranslator>
 
 #include "app/UnitMain.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Startup.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

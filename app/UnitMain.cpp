@@ -13,7 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "engine/CV_Report.h"
+#include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 

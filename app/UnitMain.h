@@ -9,8 +9,8 @@
 
 #include <QWidget>
 
-#include "engine/CV_Component.h"
-#include "engine/CV_Dialogs.h"
+#include "engine/report/CV_Component.h"
+#include "engine/ui/CV_Dialogs.h"
 #include "platform/core/Cp1252.h"
 
 class QPushButton;

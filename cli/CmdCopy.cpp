@@ -1,8 +1,8 @@
 // tessaly-cli copy IN OUT: loads a prepared report and saves it again (".cvp" is added to a name
 // without any ".").
 #include "cli/Commands.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {

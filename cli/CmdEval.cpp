@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/CV_Expr.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/expr/CV_Expr.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/text/DateFormat.h"

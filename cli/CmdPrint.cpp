@@ -5,10 +5,10 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {

@@ -11,8 +11,8 @@
 
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"

@@ -10,9 +10,9 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_PrFlt.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/ui/CV_PrFlt.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/CV_Utils.h"
+#include "engine/expr/CV_Utils.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/text/NumberFormat.h"

@@ -3,9 +3,9 @@
 
 #include "cli/Commands.h"
 #include "cli/InfoFormats.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {

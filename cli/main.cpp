@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/EngineInfo.h"
+#include "engine/report/EngineInfo.h"
 #include "platform/core/Cp1252.h"
 
 namespace tessaly::cli {

@@ -27,12 +27,12 @@
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
 #include "bench/load/ListingReport.h"
-#include "engine/CV_Find.h"
-#include "engine/CV_FindText.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prev.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/ui/CV_Find.h"
+#include "engine/report/CV_FindText.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 
 namespace fs = std::filesystem;
 using namespace tessaly;

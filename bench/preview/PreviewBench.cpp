@@ -16,10 +16,10 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prev.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/emf/EmfPlayer.h"
 
 using namespace tessaly;

@@ -15,11 +15,11 @@
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
 #include "bench/load/ListingReport.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Prntr.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Prntr.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/emf/EmfPlayer.h"
 
 namespace fs = std::filesystem;

@@ -12,10 +12,10 @@
 #include <QTimer>
 
 #include "app/UnitMain.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prev.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "FuzzCheck.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 

@@ -1,0 +1,56 @@
+#include "engine/ui/CV_Dialogs.h"
+
+#include <QFileDialog>
+
+namespace tessaly {
+
+namespace {
+
+QString FromCp1252(const AnsiString& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
+
+QString BothCases(const QString& masks) {
+    QStringList out;
+    for (const QString& mask : masks.split(';', Qt::SkipEmptyParts)) {
+        QString m = mask.trimmed();
+        out << m;
+        if (m.toLower() != m) out << m.toLower();
+        if (m.toUpper() != m) out << m.toUpper();
+    }
+    out.removeDuplicates();
+    return out.join(' ');
+}
+
+}  // namespace
+
+QStringList QtNameFilters(const AnsiString& filter) {
+    QStringList parts = FromCp1252(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + " (" + BothCases(parts[i + 1]) + ")";
+    return filters;
+}
+
+bool TFileDialog::Execute(QWidget* parent, Kind kind) {
+    QFileDialog dialog(parent, FromCp1252(Title));
+    dialog.setAcceptMode(kind == Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    QStringList filters = QtNameFilters(Filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        int index = std::clamp(FilterIndex, 1, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    QString ext = FromCp1252(DefaultExt);
+    if (ext.startsWith('.')) ext.remove(0, 1);
+    if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+    if (!InitialDir.empty()) dialog.setDirectory(QString::fromStdString(InitialDir.string()));
+    if (!FileName.empty()) dialog.selectFile(QString::fromStdString(FileName.string()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    FileName = std::filesystem::path(dialog.selectedFiles().first().toStdString());
+    FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (FilterIndex < 1) FilterIndex = 1;
+    return true;
+}
+
+}  // namespace tessaly

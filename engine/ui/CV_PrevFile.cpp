@@ -1,0 +1,128 @@
+// The preview's file commands: open another prepared report, save it (or the current page as a
+// metafile, or through a registered export filter), print it.
+#include <QCoreApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/report/CV_Pages.h"
+#include "engine/ui/CV_PrFlt.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/report/CV_Prntr.h"
+#include "engine/report/CV_Report.h"
+
+namespace tessaly {
+
+namespace fs = std::filesystem;
+
+std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> TStandardPreview::ExecuteFileDialog =
+    [](TFileDialog& dialog, QWidget* parent, TFileDialog::Kind kind) { return dialog.Execute(parent, kind); };
+
+std::function<bool(QPrinter&, QWidget*)> TStandardPreview::ExecutePrintDialog = [](QPrinter& printer,
+                                                                                   QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setMinMax(printer.fromPage(), printer.toPage());
+    return dialog.exec() == QDialog::Accepted;
+};
+
+namespace {
+
+// The process's current directory, given back when the command ends (dialogs may change it).
+class CurrentDirectoryGuard {
+public:
+    CurrentDirectoryGuard() { saved_ = fs::current_path(ec_); }
+    void Restore() {
+        std::error_code ec;
+        if (!ec_) fs::current_path(saved_, ec);
+    }
+
+private:
+    fs::path saved_;
+    std::error_code ec_;
+};
+
+// The name with its extension (from the last "." of its last part) replaced by `extension`, or
+// with `extension` appended when it has none.
+fs::path ChangeFileExt(const fs::path& name, const std::string& extension) {
+    std::string file = name.filename().string();
+    const size_t dot = file.rfind('.');
+    if (dot != std::string::npos) file.erase(dot);
+    return name.parent_path() / (file + extension);
+}
+
+}  // namespace
+
+void TStandardPreview::Open() {
+    ApplyZoomText();
+    CurrentDirectoryGuard directory;
+    if (ExecuteFileDialog(OpenDialog, this, TFileDialog::Kind::Open)) {
+        QCoreApplication::processEvents();
+        // A hit of the pages being replaced must not blink on the new ones.
+        StopBlink();
+        Report->LoadPreparedReport(OpenDialog.FileName);
+        PaintedZoom = 0;
+        FormShow();
+    }
+    directory.Restore();
+}
+
+void TStandardPreview::Save() {
+    ApplyZoomText();
+    CurrentDirectoryGuard directory;
+    SaveDialog.Filter = "Report file (*.cvp)|*.cvp|Enhanced Meta File - File Grafico (*.emf)|*.emf";
+    for (int i = 0; i < ExportFilterCount(); ++i) {
+        const TExportFilterEntry& filter = ExportFilterEntry(i);
+        SaveDialog.Filter += "|" + filter.Description + "|" + filter.FileMask;
+    }
+    SaveDialog.FilterIndex = 1;
+    if (ExecuteFileDialog(SaveDialog, this, TFileDialog::Kind::Save)) {
+        QCoreApplication::processEvents();
+        if (SaveDialog.FilterIndex == 1) {
+            Report->SavePreparedReport(SaveDialog.FileName);
+        } else if (SaveDialog.FilterIndex == 2) {
+            SaveCurrentPageAsEmf(SaveDialog.FileName);
+        } else if (SaveDialog.FilterIndex >= 3) {
+            const TExportFilterEntry& filter = ExportFilterEntry(SaveDialog.FilterIndex - 3);
+            Report->ExportTo(filter.FilterClass, ChangeFileExt(SaveDialog.FileName, filter.FileMask.empty() ? "" : filter.FileMask.substr(1)));
+        }
+    }
+    directory.Restore();
+}
+
+void TStandardPreview::SaveCurrentPageAsEmf(const fs::path& fileName) {
+    std::string name = fileName.string();
+    const size_t at = UpperCase(name).find(".EMF");
+    if (at == std::string::npos || at + 4 != name.size()) name += ".emf";
+    Report->EMFPages().Pages(CurPage - 1).Drawing.SaveToFile(fs::path(name));
+}
+
+void TStandardPreview::Print() {
+    ApplyZoomText();
+    const int count = PageCount();
+    if (!PrintDialog) PrintDialog = new QPrinter();  // made when first needed: it asks the spooler
+    QPrinter& printer = *PrintDialog;
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(1, std::max(1, count));
+    printer.setCopyCount(1);
+    if (!ExecutePrintDialog(printer, this)) return;
+    QCoreApplication::processEvents();
+    const int copies = std::max(1, printer.copyCount());
+    printer.setCopyCount(1);
+    int from = 1, to = count;
+    if (printer.printRange() == QPrinter::PageRange) {
+        from = printer.fromPage();
+        to = printer.toPage();
+    }
+    // The printer chosen in the dialog becomes the current one.
+    if (print::Printer* platform = PrinterSettings ? PrinterSettings->Printer() : nullptr) {
+        const std::vector<std::string> names = platform->Printers();
+        for (size_t i = 0; i < names.size(); ++i)
+            if (QString::fromStdString(names[i]) == printer.printerName()) platform->SetPrinterIndex(int(i));
+    }
+    Report->PrintPreparedReport(from, to, copies, printer.collateCopies());
+}
+
+}  // namespace tessaly
