@@ -8,7 +8,7 @@
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Print.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/CV_Startup.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
@@ -23,7 +23,7 @@ int Run(const std::vector<std::string>& args) {
 
     GuiApp<QApplication> app;
     auto printer = CreatePdfFilePrinter(out);
-    EngineUnits units(printer.get());
+    EngineWindowUnits units(printer.get());
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);

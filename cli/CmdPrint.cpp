@@ -6,9 +6,9 @@
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
 #include "engine/report/CV_Pages.h"
-#include "engine/report/CV_Print.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/CV_Startup.h"
+#include "engine/ui/SpoolerPrinters.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
@@ -63,7 +63,7 @@ int Run(const std::vector<std::string>& args) {
         if (it == printers.end()) return Fail("Stampante sconosciuta: " + Utf8ToCp1252(a.printer));
         printer->SetPrinterIndex(static_cast<int>(it - printers.begin()));
     }
-    EngineUnits units(printer.get());
+    EngineWindowUnits units(printer.get());
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);

@@ -10,7 +10,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/ui/CV_PrFlt.h"
+#include "engine/report/CV_Export.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"

@@ -28,7 +28,7 @@
 #include "engine/report/CV_Print.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/CV_Startup.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
 #include "platform/emf/FontSubstitution.h"
@@ -271,7 +271,7 @@ public:
 
 int main(int argc, char** argv) {
     bench::OffscreenApp app(argv[0]);
-    EngineUnits units(nullptr);
+    EngineWindowUnits units(nullptr);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,19 +1,56 @@
 // Export of a prepared report through an export filter: the text of every page, made into items
 // keyed by position as the page's drawing is played, handed to the filter in key order.
+#include "engine/report/CV_Export.h"
+
 #include <map>
+#include <vector>
 
 #include <QPainter>
 #include <QPicture>
-#include <QProgressBar>
+#include <QScopeGuard>
 
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_PrFlt.h"
-#include "engine/report/CV_Print.h"
 #include "engine/report/CV_Report.h"
+#include "platform/core/Errors.h"
+#include "platform/core/QtStrings.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
 
 namespace tessaly {
+
+namespace {
+
+std::vector<TExportFilterEntry>& Registry() {
+    static std::vector<TExportFilterEntry> entries;
+    return entries;
+}
+
+}  // namespace
+
+bool RegisterExportFilter(TcvExportFilterClass filterClass, const AnsiString& description, const AnsiString& mask) {
+    auto& entries = Registry();
+    if (!filterClass || entries.size() >= MaxExportFilters || FindExportFilter(filterClass)) return false;
+    entries.push_back({filterClass, description, mask});
+    return true;
+}
+
+void UnregisterExportFilter(TcvExportFilterClass filterClass) {
+    auto& entries = Registry();
+    std::erase_if(entries, [&](const TExportFilterEntry& e) { return e.FilterClass == filterClass; });
+}
+
+int ExportFilterCount() { return static_cast<int>(Registry().size()); }
+
+const TExportFilterEntry& ExportFilterEntry(int index) {
+    if (index < 0 || index >= ExportFilterCount()) throw EListError(index);
+    return Registry()[index];
+}
+
+const TExportFilterEntry* FindExportFilter(TcvExportFilterClass filterClass) {
+    for (const auto& e : Registry())
+        if (e.FilterClass == filterClass) return &e;
+    return nullptr;
+}
 
 namespace {
 
@@ -29,7 +66,7 @@ using TextItems = std::map<std::string, TextItem>;
 // The surface's font and text colour when the record is played.
 TExportFont FontOf(const emf::DeviceContext& dc) {
     TExportFont font;
-    font.name = Utf8ToCp1252(dc.font.faceName.toStdString());
+    font.name = FromQString(dc.font.faceName);
     font.height = dc.font.height;
     font.style = (dc.font.weight == 700 ? emf::fsBold : 0) | (dc.font.italic ? emf::fsItalic : 0) |
                  (dc.font.underline ? emf::fsUnderline : 0);
@@ -63,12 +100,10 @@ void CollectPage(TextItems& items, const emf::Metafile& drawing, int width, int 
 }
 
 // The export run: page by page until the pages end or the dialog is cancelled; EndDoc always.
-void RunExport(TcvReport& report, TcvExportFilter& filter, TProgressFilterForm* form) {
+void RunExport(TcvReport& report, TcvExportFilter& filter, TcvProgressView* form) {
     TcvEMFPages& pages = report.EMFPages();
-    if (form) {
-        form->ProgressBar1->setMaximum(std::max(pages.Count(), 1));
-        form->ProgressBar1->setValue(0);
-    }
+    const int maximum = std::max(pages.Count(), 1);
+    if (form) form->SetProgress(0, maximum);
     TextItems items;
     for (int i = 0; i < pages.Count() && !ExportCancelled; ++i) {
         const emf::Metafile& drawing = pages.Pages(i).Drawing;
@@ -78,22 +113,12 @@ void RunExport(TcvReport& report, TcvExportFilter& filter, TProgressFilterForm* 
         for (const auto& [key, item] : items) filter.AddText(item.x, item.y, item.text, item.font);
         items.clear();
         filter.EndPage();
-        if (form) form->ProgressBar1->setValue(i + 1);
+        if (form) form->SetProgress(i + 1, maximum);
         ProcessMessages();
     }
     filter.EndDoc();
     if (form) form->SetModalResult(mrOk);
 }
-
-// Resets the report's current export filter however the export ends.
-class ExportFilterGuard {
-public:
-    ExportFilterGuard(TcvReport& report, TcvExportFilter* filter) : report_(report) { report_.ExportFilter = filter; }
-    ~ExportFilterGuard() { report_.ExportFilter = nullptr; }
-
-private:
-    TcvReport& report_;
-};
 
 AnsiString PadKeyPart(int32_t value) {
     std::string digits = std::to_string(value);
@@ -113,17 +138,16 @@ void TcvReport::ExportTo(TcvExportFilterClass filterClass, const std::filesystem
     AtomicFileStream stream(fileName);
     {
         std::unique_ptr<TcvExportFilter> filter = filterClass(stream);
-        ExportFilterGuard current(*this, filter.get());
+        ExportFilter = filter.get();
+        auto current = qScopeGuard([this] { ExportFilter = nullptr; });
         filter->Report = this;
         filter->FileName = fileName;
         if (filter->Setup()) {
             ExportCancelled = false;
-            if (CanShowDialogs()) {
-                TProgressFilterForm form;
-                form.Report = this;
-                form.SetLabel(description);
-                form.StartAction = [this, &filter, &form](QObject*) { RunExport(*this, *filter, &form); };
-                form.Show();
+            if (std::unique_ptr<TcvProgressView> form = ExportDialogClass ? ExportDialogClass() : nullptr) {
+                form->SetLabel(description);
+                form->StartAction = [this, &filter, &form](QObject*) { RunExport(*this, *filter, form.get()); };
+                form->Show(this);
             } else {
                 RunExport(*this, *filter, nullptr);
             }

@@ -3,14 +3,12 @@
 #include "engine/report/CV_Print.h"
 
 #include <QRect>
+#include <QScopeGuard>
 
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
-#include "engine/ui/CV_progr.h"
 #include "platform/core/Rounding.h"
-#include "platform/print/SpoolerPrinter.h"
 
 namespace tessaly {
 
@@ -25,10 +23,6 @@ print::PaperLookup PaperTableLookup() {
         }
         return false;
     };
-}
-
-std::unique_ptr<print::Printer> CreateSpoolerPrinter() {
-    return std::make_unique<print::SpoolerPrinter>(PaperTableLookup());
 }
 
 std::unique_ptr<print::PdfFilePrinter> CreatePdfFilePrinter(const std::filesystem::path& file) {
@@ -47,21 +41,6 @@ print::Printer& PlatformPrinter() {
     return *printer;
 }
 
-// Ends the print's state whatever happens: PrintingActive goes back to false and the drawing
-// window is freed.
-class PrintRunGuard {
-public:
-    explicit PrintRunGuard(TcvReport& report) : report_(report) {}
-    ~PrintRunGuard() {
-        PrintingActive = false;
-        delete report_.PrintWindow;
-        report_.PrintWindow = nullptr;
-    }
-
-private:
-    TcvReport& report_;
-};
-
 // Progress in percent of the sheets printed so far; 64 bits, as copies × pages may be large.
 int PercentDone(int64_t done, int64_t total) { return static_cast<int>(done * 100 / total); }
 
@@ -78,16 +57,12 @@ void TcvReport::PrintPreparedReport(int firstPage, int lastPage, int copies, boo
         DoPrintReport(PrintFirstPage, PrintLastPage, PrintCopies, PrintCollate);
         if (ProgressForm) ProgressForm->SetModalResult(mrOk);
     };
+    TcvProgressView* form = OnProgress || !ShowProgress() ? nullptr : ProgressForm;
     // However the print ends, the cancel request is over and the dialog holds no action.
-    struct Done {
-        TcvReport& report;
-        TProgressForm* form;
-        ~Done() {
-            report.Terminated = false;
-            if (form) form->StartAction = nullptr;
-        }
-    } done{*this, OnProgress || !ShowProgress() ? nullptr : RequireProgressForm()};
-    TProgressForm* form = done.form;
+    auto done = qScopeGuard([this, form] {
+        Terminated = false;
+        if (form) form->StartAction = nullptr;
+    });
     if (!form) {
         ProcessMessages();
         printStep();
@@ -104,7 +79,12 @@ void TcvReport::PrintPreparedReport(int firstPage, int lastPage, int copies, boo
 void TcvReport::DoPrintReport(int firstPage, int lastPage, int copies, bool collate) {
     print::Printer& printer = PlatformPrinter();
     if (!PreviewFormClass) throw EngineError("Anteprima non disponibile.");
-    PrintRunGuard run(*this);
+    // However the print ends, PrintingActive goes back to false and the drawing window is freed.
+    auto run = qScopeGuard([this] {
+        PrintingActive = false;
+        delete PrintWindow;
+        PrintWindow = nullptr;
+    });
     PrintWindow = PreviewFormClass(this);
     PrinterSettings->SetPrinterIndex(printer.PrinterIndex());
     PrintingActive = true;
@@ -193,6 +173,13 @@ void TcvReport::UpdatePrinterMetrics(int index) {
     info.PrinterOffsetY = caps.physicalOffsetY;
     info.PrinterPageWidth = Round32(info.ScreenPageWidth * (caps.pixelsPerInchX / 96.0));
     info.PrinterPageHeight = Round32(info.ScreenPageHeight * (caps.pixelsPerInchY / 96.0));
+}
+
+AnsiString ProgressLabel(const AnsiString& prefix, int n) {
+    AnsiString text = prefix + "  " + std::to_string(n);
+    if (CurrentReport && CurrentReport->TwoPass && CurrentReport->FinalPass)
+        text += " di " + std::to_string(TotalPages);
+    return text;
 }
 
 void TcvReport::Progress(int n) {

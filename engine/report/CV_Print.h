@@ -1,7 +1,7 @@
 #pragma once
 // Printing of prepared reports (the operations themselves are TcvReport's, in CV_Print.cpp and
-// CV_Export.cpp) and the platform printers the engine makes, which read their papers from the
-// engine's paper table.
+// CV_Export.cpp) and the PDF-file printer, which reads its papers from the engine's paper table
+// (the spooler's printers are made by the windows' library: engine/ui/SpoolerPrinters.h).
 #include <filesystem>
 #include <memory>
 
@@ -15,10 +15,12 @@ namespace tessaly {
 // The paper table as the platform printers read it (portrait width and height of a code).
 print::PaperLookup PaperTableLookup();
 
-// The spooler's printers (the default printer is current).
-std::unique_ptr<print::Printer> CreateSpoolerPrinter();
 // A printer that prints into one PDF file (see PdfFilePrinter::Finish).
 std::unique_ptr<print::PdfFilePrinter> CreatePdfFilePrinter(const std::filesystem::path& file);
+
+// The progress label for page n: "prefix  n", or "prefix  n di TotalPages" from the second pass
+// of a two-pass preparation on.
+AnsiString ProgressLabel(const AnsiString& prefix, int n);
 
 // "Corvane- " and the title, or "Corvane- Nessun nome" without one.
 AnsiString PrintJobTitle(const AnsiString& title);

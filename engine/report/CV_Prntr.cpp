@@ -5,8 +5,6 @@
 
 namespace tessaly {
 
-TPrinterSettings* PrinterSettings = nullptr;
-
 namespace {
 
 // Names by paper code; every backslash is a literal one, \" is the inch mark.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/report/EngineState.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/StringList.h"
 #include "platform/print/Printer.h"
@@ -76,9 +77,6 @@ private:
     std::array<int16_t, 256> paperCodes_{};
     int paperCount_ = 0;
 };
-
-// The one instance, created by the printer unit at start-up.
-extern TPrinterSettings* PrinterSettings;
 
 void InitPrinterUnit(print::Printer* printer);
 void DonePrinterUnit();

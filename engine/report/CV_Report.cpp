@@ -3,28 +3,13 @@
 #include <optional>
 #include <system_error>
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
-#include "engine/ui/CV_progr.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
 namespace fs = std::filesystem;
 
 namespace tessaly {
-
-TcvReport* CurReport = nullptr;
-std::vector<TcvPreview*> PreviewList;
-bool PrintingActive = false;
-StringList ScratchList;
-int PageCharset = 1;
-int ScreenPixelsPerInch = 96;
-int StreamVersion = CurrentStreamVersion;
-TPreviewFormClass PreviewFormClass = nullptr;
-emf::RecordingCanvas* CurPageCanvas = nullptr;
 
 namespace {
 
@@ -33,12 +18,6 @@ const AnsiString kWrongFolder =
     "E' possibile caricare il report solo dalla cartella:  ";
 const AnsiString kMissingTemplate =
     "Si \xE8 tentato di caricare da disco il report '%s'. \r\nMa il file '%s' \xE8 inesistente";
-
-int ReadScreenPixelsPerInch() {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 96;
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
-}
 
 // A name with no "." anywhere in its whole text gets the default extension.
 fs::path WithDefaultExtension(const fs::path& name, const char* extension) {
@@ -99,23 +78,6 @@ private:
 };
 
 }  // namespace
-
-void InitReportUnit() {
-    PrintingActive = false;
-    PreviewList.clear();
-    ScreenPixelsPerInch = ReadScreenPixelsPerInch();
-    ScratchList.Clear();
-    PageCharset = 1;
-    StreamVersion = CurrentStreamVersion;
-}
-
-void DoneReportUnit() {
-    ScratchList.Clear();
-    // Each window takes itself out of the list as it goes.
-    std::vector<TcvPreview*> open = PreviewList;
-    for (TcvPreview* window : open) delete window;
-    PreviewList.clear();
-}
 
 // --- Lifetime -------------------------------------------------------------------------------
 
@@ -333,7 +295,7 @@ void TcvReport::ShowPreparedReport() {
     AnsiString caption = "Anteprima";
     if (!title_.empty()) caption += " - " + title_;
     if (!PreviewFormClass) throw EngineError("Anteprima non disponibile.");
-    TcvPreview* window = PreviewFormClass(nullptr);
+    TcvPreviewWindow* window = PreviewFormClass(nullptr);
     PreviewList.push_back(window);
     try {
         window->SetCaption(caption);

@@ -1,6 +1,6 @@
 #pragma once
 // The report component: one report's prepared pages, settings and events, its file operations
-// (templates under the folder rules, prepared reports) and the preview; and the engine-wide state.
+// (templates under the folder rules, prepared reports) and the preview.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -8,44 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/expr/CV_Expr.h"
 #include "engine/report/CV_Component.h"
+#include "engine/report/EngineState.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/StringList.h"
 #include "platform/core/Variant.h"
-#include "engine/expr/CV_Expr.h"
 
 namespace tessaly {
 
-namespace emf {
-class RecordingCanvas;
-}
-
 class TcvEMFPages;
-class TcvPreview;
 class TcvExportFilter;
 class Stream;
-// Makes an export filter on a stream (see CV_PrFlt.h).
+// Makes an export filter on a stream (see CV_Export.h).
 using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
-class TcvReport;
-
-// A window class that ShowPreparedReport and printing create preview windows with.
-using TPreviewFormClass = TcvPreview* (*)(TComponent* owner);
-
-// --- Engine-wide state ----------------------------------------------------------------------
-extern TcvReport* CurReport;                 // the report currently working
-extern std::vector<TcvPreview*> PreviewList;  // open preview windows
-extern bool PrintingActive;                   // a print job runs
-extern StringList ScratchList;                // scratch buffer of stream readers and writers
-extern int PageCharset;                       // character set of new prepared pages' surfaces
-extern int ScreenPixelsPerInch;
-extern int StreamVersion;                     // version byte of the stream being read
-extern TPreviewFormClass PreviewFormClass;
-extern emf::RecordingCanvas* CurPageCanvas;   // surface of the page being prepared
-
-constexpr int CurrentStreamVersion = 29;
-
-void InitReportUnit();
-void DoneReportUnit();
 
 enum TDesignerOption : uint8_t { doSaveConfirm = 1 };
 using TDesignerOptions = uint8_t;
@@ -123,7 +99,7 @@ public:
     int32_t PrintCopies = 0;
     bool PrintCollate = false;
     bool PrintFirstPageFlag = false;      // no page of the print drawn yet
-    TcvPreview* PrintWindow = nullptr;    // the hidden window that draws the printed pages
+    TcvPageDrawer* PrintWindow = nullptr;  // the hidden window that draws the printed pages
     TcvExportFilter* ExportFilter = nullptr;  // the current export filter, during an export
     const AnsiString& TemplateFileName() const { return templateFileName_; }
     const std::filesystem::path& AutoLoadedFileName() const { return autoLoadedName_; }

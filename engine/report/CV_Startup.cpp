@@ -2,11 +2,8 @@
 
 #include <QtGlobal>
 
-#include "engine/ui/CV_Find.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Prntr.h"
-#include "engine/report/CV_Report.h"
-#include "engine/ui/CV_progr.h"
+#include "engine/report/EngineState.h"
 
 // The program's resources (the blank report, cursors, glyphs) live in a static archive: naming
 // their registration here keeps the linker from dropping them.
@@ -22,18 +19,12 @@ EngineUnits::EngineUnits(print::Printer* printer) {
     if (started++ > 0) return;
     InitEngineResources();
     InitPrinterUnit(printer);
-    InitFindUnit();
-    InitPreviewUnit();
     InitReportUnit();
-    InitProgressUnit();
 }
 
 EngineUnits::~EngineUnits() {
     if (--started > 0) return;
-    DoneProgressUnit();
     DoneReportUnit();
-    DonePreviewUnit();
-    DoneFindUnit();
     DonePrinterUnit();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Start-up and shut-down of the engine's units, in the order the program needs them: the printer
-// unit, the find unit, the preview unit, the report unit; and the reverse at the end.
+// Start-up and shut-down of the engine core's units: the printer unit, then the report unit; and
+// the reverse at the end. The windows' units start after these (engine/ui/UiStartup.h).
 #include "platform/print/Printer.h"
 
 namespace tessaly {

@@ -1,5 +1,6 @@
 #include "engine/report/EngineInfo.h"
 
 namespace tessaly {
-const char* EngineVersion() { return "0.1.0"; }
+// The project's version, handed over by the build.
+const char* EngineVersion() { return TESSALY_VERSION; }
 }  // namespace tessaly

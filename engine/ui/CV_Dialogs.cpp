@@ -2,11 +2,11 @@
 
 #include <QFileDialog>
 
+#include "platform/core/QtStrings.h"
+
 namespace tessaly {
 
 namespace {
-
-QString FromCp1252(const AnsiString& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
 
 QString BothCases(const QString& masks) {
     QStringList out;
@@ -23,7 +23,7 @@ QString BothCases(const QString& masks) {
 }  // namespace
 
 QStringList QtNameFilters(const AnsiString& filter) {
-    QStringList parts = FromCp1252(filter).split('|');
+    QStringList parts = ToQString(filter).split('|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         filters << parts[i] + " (" + BothCases(parts[i + 1]) + ")";
@@ -31,7 +31,7 @@ QStringList QtNameFilters(const AnsiString& filter) {
 }
 
 bool TFileDialog::Execute(QWidget* parent, Kind kind) {
-    QFileDialog dialog(parent, FromCp1252(Title));
+    QFileDialog dialog(parent, ToQString(Title));
     dialog.setAcceptMode(kind == Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -41,7 +41,7 @@ bool TFileDialog::Execute(QWidget* parent, Kind kind) {
         int index = std::clamp(FilterIndex, 1, static_cast<int>(filters.size()));
         dialog.selectNameFilter(filters[index - 1]);
     }
-    QString ext = FromCp1252(DefaultExt);
+    QString ext = ToQString(DefaultExt);
     if (ext.startsWith('.')) ext.remove(0, 1);
     if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
     if (!InitialDir.empty()) dialog.setDirectory(QString::fromStdString(InitialDir.string()));

@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include "engine/ui/CV_progr.h"
+#include "platform/core/QtStrings.h"
 
 namespace tessaly {
 
@@ -28,9 +29,6 @@ void DoneFindUnit() {
 }
 
 namespace {
-
-QString ToQt(const AnsiString& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
-AnsiString FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
 template <class Button>
 Button* MakeButton(QWidget* parent, const char* name, QRect place) {
@@ -137,13 +135,13 @@ void TFindForm::SetOrigin(uint8_t origin) {
     buttons[std::min<int>(origin, foPrevious)]->setChecked(true);
 }
 
-AnsiString TFindForm::SearchText() const { return FromQt(FindText->currentText()); }
+AnsiString TFindForm::SearchText() const { return FromQString(FindText->currentText()); }
 
 void TFindForm::AddToHistory(const AnsiString& text) {
     for (int i = 0; i < FindText->count(); ++i)
-        if (SameText(FromQt(FindText->itemText(i)), text)) return;
+        if (SameText(FromQString(FindText->itemText(i)), text)) return;
     const QString shown = FindText->currentText();
-    FindText->addItem(ToQt(text));
+    FindText->addItem(ToQString(text));
     FindText->setEditText(shown);
 }
 
@@ -163,8 +161,8 @@ void TFindForm::SetState(const TState& state) {
 
 void TFindForm::LoadSettings(const TFindSettings& settings) {
     FindText->clear();
-    for (int i = 0; i < settings.History.Count(); ++i) FindText->addItem(ToQt(settings.History[i]));
-    SetState({ToQt(settings.Text), settings.MatchCase, settings.PartOfWord, settings.NextEnabled,
+    for (int i = 0; i < settings.History.Count(); ++i) FindText->addItem(ToQString(settings.History[i]));
+    SetState({ToQString(settings.Text), settings.MatchCase, settings.PartOfWord, settings.NextEnabled,
               settings.PrevEnabled, settings.Origin});
 }
 
@@ -176,7 +174,7 @@ void TFindForm::StoreSettings(TFindSettings& settings) const {
     settings.PrevEnabled = FindPrevious->isEnabled();
     settings.Text = SearchText();
     settings.History.Clear();
-    for (int i = 0; i < FindText->count(); ++i) settings.History.Add(FromQt(FindText->itemText(i)));
+    for (int i = 0; i < FindText->count(); ++i) settings.History.Add(FromQString(FindText->itemText(i)));
 }
 
 int TFindForm::ShowModal() {

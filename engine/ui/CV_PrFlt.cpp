@@ -1,51 +1,13 @@
 #include "engine/ui/CV_PrFlt.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "platform/core/Errors.h"
+#include "engine/report/EngineState.h"
+#include "platform/core/QtStrings.h"
 
 namespace tessaly {
-
-bool ExportCancelled = false;
-
-namespace {
-
-std::vector<TExportFilterEntry>& Registry() {
-    static std::vector<TExportFilterEntry> entries;
-    return entries;
-}
-
-}  // namespace
-
-bool RegisterExportFilter(TcvExportFilterClass filterClass, const AnsiString& description, const AnsiString& mask) {
-    auto& entries = Registry();
-    if (!filterClass || entries.size() >= MaxExportFilters || FindExportFilter(filterClass)) return false;
-    entries.push_back({filterClass, description, mask});
-    return true;
-}
-
-void UnregisterExportFilter(TcvExportFilterClass filterClass) {
-    auto& entries = Registry();
-    std::erase_if(entries, [&](const TExportFilterEntry& e) { return e.FilterClass == filterClass; });
-}
-
-int ExportFilterCount() { return static_cast<int>(Registry().size()); }
-
-const TExportFilterEntry& ExportFilterEntry(int index) {
-    if (index < 0 || index >= ExportFilterCount()) throw EListError(index);
-    return Registry()[index];
-}
-
-const TExportFilterEntry* FindExportFilter(TcvExportFilterClass filterClass) {
-    for (const auto& e : Registry())
-        if (e.FilterClass == filterClass) return &e;
-    return nullptr;
-}
 
 TProgressFilterForm::TProgressFilterForm(QWidget* parent) : TProgressDialog(parent) {
     setObjectName("ProgressFilterForm");
@@ -70,8 +32,18 @@ void TProgressFilterForm::FormCreate() {
 
 // The label sizes itself to its text, from its left edge.
 void TProgressFilterForm::SetLabel(const AnsiString& text) {
-    Label1->setText(QString::fromStdString(Cp1252ToUtf8(text)));
+    Label1->setText(ToQString(text));
     Label1->adjustSize();
+}
+
+void TProgressFilterForm::SetProgress(int position, int maximum) {
+    ProgressBar1->setMaximum(maximum);
+    ProgressBar1->setValue(position);
+}
+
+int TProgressFilterForm::Show(TcvReport* report) {
+    Report = report;
+    return ShowModal();
 }
 
 void TProgressFilterForm::Button1Click() {

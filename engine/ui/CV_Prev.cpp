@@ -12,6 +12,7 @@
 
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
+#include "platform/core/QtStrings.h"
 #include "platform/core/Stream.h"
 
 namespace tessaly {
@@ -69,7 +70,7 @@ TcvPreview::~TcvPreview() {
 }
 
 void TcvPreview::SetCaption(const AnsiString& caption) {
-    setWindowTitle(QString::fromStdString(Cp1252ToUtf8(caption)));
+    setWindowTitle(ToQString(caption));
 }
 
 void TcvPreview::ShowMaximizedOnScreen() {
@@ -118,7 +119,7 @@ void TcvPreview::DoHide() {
     deleteLater();
 }
 
-TcvPreview* CreateStandardPreview(TComponent* owner) { return new TStandardPreview(owner); }
+TcvPreviewWindow* CreateStandardPreview(TComponent* owner) { return new TStandardPreview(owner); }
 
 void InitPreviewUnit() {
     LoadCursors();

@@ -16,8 +16,9 @@
 #include <QRect>
 
 #include "engine/report/CV_Component.h"
-#include "engine/ui/CV_Dialogs.h"
 #include "engine/report/CV_FindText.h"
+#include "engine/report/EngineState.h"
+#include "engine/ui/CV_Dialogs.h"
 #include "platform/core/Cp1252.h"
 
 class QComboBox;
@@ -81,7 +82,7 @@ struct TDrawPageContext {
     bool OtherSurface = false;  // not the page area's own surface (printing)
 };
 
-class TcvPreview : public QDialog, public TComponent {
+class TcvPreview : public QDialog, public TComponent, public TcvPreviewWindow {
     Q_OBJECT
 public:
     explicit TcvPreview(TComponent* owner);
@@ -89,15 +90,12 @@ public:
 
     const char* ClassName() const override { return "TcvPreview"; }
 
-    TcvReport* Report = nullptr;
-
-    void SetCaption(const AnsiString& caption);
+    void SetCaption(const AnsiString& caption) override;
     // Modal preview: shows the window maximised on `report` and returns when it is closed.
     // Otherwise the window works on a private copy of the pages, stays on top, and this returns.
-    virtual void ShowReport(TcvReport* report);
-    // Plays page `pageIndex` onto a drawing surface, stretched to `rect` (x, y, width, height:
-    // the page's left, top, right - left and bottom - top).
-    virtual void DrawPage(QPainter* dc, int pageIndex, const QRect& rect);
+    void ShowReport(TcvReport* report) override;
+    // Draws nothing: the standard window plays the page.
+    void DrawPage(QPainter* dc, int pageIndex, const QRect& rect) override;
 
 protected:
     // The window was hidden (closed): free a private copy, leave PreviewList, go away later.
@@ -303,16 +301,6 @@ public:
     // that DrawingRecordsPlayed counts).
     static bool IsClippedDrawingRecord(uint32_t type);
 
-    // Replaceable for tests: the system beep, and running a file or print dialog (true when the
-    // user confirmed).
-    static std::function<void()> Beep;
-    // Reports a command's failure (the message box of an error that reaches the application).
-    static std::function<void(const QString&)> ShowError;
-    // Shows the find command's message box (exclamation icon, OK button).
-    static std::function<void(const QString& text, const QString& caption)> ShowMessage;
-    static std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> ExecuteFileDialog;
-    static std::function<bool(QPrinter&, QWidget*)> ExecutePrintDialog;
-
 protected:
     void ReportChanged() override;
     void showEvent(QShowEvent* event) override;
@@ -352,7 +340,7 @@ private:
     QRect savedGeometry_;
 };
 
-TcvPreview* CreateStandardPreview(TComponent* owner);
+TcvPreviewWindow* CreateStandardPreview(TComponent* owner);
 
 void InitPreviewUnit();
 void DonePreviewUnit();

@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
 #include "platform/core/Rounding.h"
 #include "platform/emf/EmfPlayer.h"
 

@@ -1,32 +1,21 @@
 // The preview's file commands: open another prepared report, save it (or the current page as a
 // metafile, or through a registered export filter), print it.
 #include <QCoreApplication>
-#include <QPrintDialog>
 #include <QPrinter>
 
 #include <filesystem>
 #include <system_error>
 
+#include "engine/report/CV_Export.h"
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_PrFlt.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/ui/UiHooks.h"
 
 namespace tessaly {
 
 namespace fs = std::filesystem;
-
-std::function<bool(TFileDialog&, QWidget*, TFileDialog::Kind)> TStandardPreview::ExecuteFileDialog =
-    [](TFileDialog& dialog, QWidget* parent, TFileDialog::Kind kind) { return dialog.Execute(parent, kind); };
-
-std::function<bool(QPrinter&, QWidget*)> TStandardPreview::ExecutePrintDialog = [](QPrinter& printer,
-                                                                                   QWidget* parent) {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setMinMax(printer.fromPage(), printer.toPage());
-    return dialog.exec() == QDialog::Accepted;
-};
 
 namespace {
 
@@ -58,7 +47,7 @@ fs::path ChangeFileExt(const fs::path& name, const std::string& extension) {
 void TStandardPreview::Open() {
     ApplyZoomText();
     CurrentDirectoryGuard directory;
-    if (ExecuteFileDialog(OpenDialog, this, TFileDialog::Kind::Open)) {
+    if (UiHooks().ExecuteFileDialog(OpenDialog, this, TFileDialog::Kind::Open)) {
         QCoreApplication::processEvents();
         // A hit of the pages being replaced must not blink on the new ones.
         StopBlink();
@@ -78,7 +67,7 @@ void TStandardPreview::Save() {
         SaveDialog.Filter += "|" + filter.Description + "|" + filter.FileMask;
     }
     SaveDialog.FilterIndex = 1;
-    if (ExecuteFileDialog(SaveDialog, this, TFileDialog::Kind::Save)) {
+    if (UiHooks().ExecuteFileDialog(SaveDialog, this, TFileDialog::Kind::Save)) {
         QCoreApplication::processEvents();
         if (SaveDialog.FilterIndex == 1) {
             Report->SavePreparedReport(SaveDialog.FileName);
@@ -107,7 +96,7 @@ void TStandardPreview::Print() {
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(1, std::max(1, count));
     printer.setCopyCount(1);
-    if (!ExecutePrintDialog(printer, this)) return;
+    if (!UiHooks().ExecutePrintDialog(printer, this)) return;
     QCoreApplication::processEvents();
     const int copies = std::max(1, printer.copyCount());
     printer.setCopyCount(1);

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
@@ -24,9 +23,11 @@
 #include <filesystem>
 
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/ui/UiHooks.h"
 #include "platform/core/Errors.h"
+#include "platform/core/QtStrings.h"
 #include "platform/core/Rounding.h"
 #include "platform/emf/FontSubstitution.h"
 #include "platform/text/FormatSettings.h"
@@ -34,12 +35,6 @@
 namespace tessaly {
 
 namespace fs = std::filesystem;
-
-std::function<void()> TStandardPreview::Beep = [] { QApplication::beep(); };
-
-std::function<void(const QString&)> TStandardPreview::ShowError = [](const QString& message) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
-};
 
 namespace {
 
@@ -111,9 +106,9 @@ static void RunCommand(QWidget*, const std::function<void()>& command) {
         command();
     } catch (const EAbort&) {
     } catch (const EngineError& e) {
-        TStandardPreview::ShowError(QString::fromStdString(Cp1252ToUtf8(e.Message())));
+        UiHooks().ShowError(ToQString(e.Message()));
     } catch (const std::exception& e) {
-        TStandardPreview::ShowError(QString::fromUtf8(e.what()));
+        UiHooks().ShowError(QString::fromUtf8(e.what()));
     }
 }
 
@@ -652,7 +647,7 @@ void TStandardPreview::ApplyZoomText() {
     if (separator >= 0) text[separator] = '.';
     double number = 0;
     if (!StrictToFloat(text, number) || number == 0 || !ZoomFits(number)) {
-        Beep();
+        UiHooks().Beep();
         PostUpdateZoomText();
     } else if (ZoomMode != zmPercent || number != Zoom) {
         ZoomMode = zmPercent;

@@ -13,8 +13,8 @@
 #include <cmath>
 
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
 #include "platform/core/Rounding.h"
 
 namespace tessaly {

@@ -2,7 +2,6 @@
 // the hit and making it blink.
 #include <QApplication>
 #include <QCheckBox>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -13,16 +12,10 @@
 #include "engine/ui/CV_Find.h"
 #include "engine/ui/CV_Prev.h"
 #include "engine/ui/CV_progr.h"
+#include "engine/ui/UiHooks.h"
 #include "platform/emf/EmfPlayer.h"
 
 namespace tessaly {
-
-std::function<void(const QString&, const QString&)> TStandardPreview::ShowMessage = [](const QString& text,
-                                                                                     const QString& caption) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
-};
 
 namespace {
 
@@ -71,7 +64,7 @@ void TStandardPreview::Find() {
         if (HitShown)
             ShowHit(form);
         else
-            ShowMessage(QString::fromUtf8("Non è stato trovato nessun elemento che soddisfi la richiesta."),
+            UiHooks().ShowWarning(QString::fromUtf8("Non è stato trovato nessun elemento che soddisfi la richiesta."),
                         "Messaggio.");
     } else {
         form.SetState(noted);

@@ -8,19 +8,11 @@
 #include <QStyle>
 
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_PrFlt.h"
+#include "platform/core/QtStrings.h"
 #include "platform/emf/RecordingCanvas.h"
 
 namespace tessaly {
-
-TProgressForm* ProgressForm = nullptr;
-TcvReport* CurrentReport = nullptr;
-int TotalPages = 0;
-
-namespace {
-
-QString ToQt(const AnsiString& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
-
-}  // namespace
 
 bool CanShowDialogs() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 
@@ -29,10 +21,6 @@ QFont DialogFont() {
     font.name = "MS Sans Serif";
     font.height = -11;
     return emf::QtFontFor(font);
-}
-
-void ProcessMessages() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
 // --- The shared frame -------------------------------------------------------------------------
@@ -44,7 +32,7 @@ TProgressDialog::TProgressDialog(QWidget* parent)
     setModal(true);
 }
 
-void TProgressDialog::SetCaption(const AnsiString& caption) { setWindowTitle(ToQt(caption)); }
+void TProgressDialog::SetCaption(const AnsiString& caption) { setWindowTitle(ToQString(caption)); }
 
 int TProgressDialog::ShowModal() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -95,9 +83,9 @@ TProgressForm::TProgressForm(QWidget* parent) : TProgressDialog(parent) {
 
 void TProgressForm::FormCreate() { Button1->setText("&Annulla"); }
 
-void TProgressForm::SetLabel(const AnsiString& text) { Label1->setText(ToQt(text)); }
+void TProgressForm::SetLabel(const AnsiString& text) { Label1->setText(ToQString(text)); }
 
-AnsiString TProgressForm::LabelText() const { return Utf8ToCp1252(Label1->text().toStdString()); }
+AnsiString TProgressForm::LabelText() const { return FromQString(Label1->text()); }
 
 int TProgressForm::Show(TcvReport* report) {
     Report = report;
@@ -111,19 +99,25 @@ void TProgressForm::Button1Click() {
 
 TProgressForm* RequireProgressForm() {
     if (!ProgressForm && CanShowDialogs()) ProgressForm = new TProgressForm();
-    return ProgressForm;
+    return dynamic_cast<TProgressForm*>(ProgressForm);
 }
 
-AnsiString ProgressLabel(const AnsiString& prefix, int n) {
-    AnsiString text = prefix + "  " + std::to_string(n);
-    if (CurrentReport && CurrentReport->TwoPass && CurrentReport->FinalPass)
-        text += " di " + std::to_string(TotalPages);
-    return text;
+namespace {
+
+std::unique_ptr<TcvProgressView> MakeExportDialog() {
+    if (!CanShowDialogs()) return nullptr;
+    return std::make_unique<TProgressFilterForm>();
 }
 
-void InitProgressUnit() { RequireProgressForm(); }
+}  // namespace
+
+void InitProgressUnit() {
+    RequireProgressForm();
+    ExportDialogClass = &MakeExportDialog;
+}
 
 void DoneProgressUnit() {
+    ExportDialogClass = nullptr;
     delete ProgressForm;
     ProgressForm = nullptr;
 }

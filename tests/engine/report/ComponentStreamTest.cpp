@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "common/EngineSupport.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
-#include "common/EngineSupport.h"
 
 using namespace tessaly;
 

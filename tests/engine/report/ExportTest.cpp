@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-
-#include "engine/ui/CV_PrFlt.h"
+#include "common/PrintSupport.h"
+#include "engine/report/CV_Export.h"
 #include "platform/emf/EmfTestUtil.h"
 #include "platform/emf/Metafile.h"
-#include "PrintSupport.h"
 
 using namespace tessaly;
 using tessaly::testing::AddPaperPage;
@@ -33,11 +28,6 @@ public:
     void EndDoc() override { calls.push_back("EndDoc"); }
     void BeginPage(int width, int height) override {
         calls.push_back("BeginPage " + std::to_string(width) + " " + std::to_string(height));
-        if (auto* form = qobject_cast<TProgressFilterForm*>(QApplication::activeModalWidget())) {
-            dialogCaption = form->windowTitle().toStdString();
-            dialogLabel = form->Label1->text().toStdString();
-            dialogBar = {form->ProgressBar1->value(), form->ProgressBar1->maximum()};
-        }
         if (Report) currentFilterSeen = Report->ExportFilter == this;
     }
     void EndPage() override {
@@ -61,8 +51,6 @@ public:
     static inline std::function<void()> onEndPage;
     static inline TcvReport* seenReport = nullptr;
     static inline std::filesystem::path seenFile;
-    static inline std::string dialogCaption, dialogLabel;
-    static inline std::pair<int, int> dialogBar;
     static inline bool currentFilterSeen = false;
 };
 
@@ -77,7 +65,6 @@ protected:
         NotingFilter::failOnText = false;
         NotingFilter::onEndPage = nullptr;
         NotingFilter::fonts.clear();
-        NotingFilter::dialogCaption.clear();
     }
     void TearDown() override { UnregisterExportFilter(kNoting); }
 
@@ -106,9 +93,6 @@ TEST_F(ExportTest, HandsEachPagesTextToTheFilterInPositionOrderOnce) {
     EXPECT_TRUE(NotingFilter::currentFilterSeen) << "the report knows its export filter while it runs";
     EXPECT_EQ(report.ExportFilter, nullptr);
     EXPECT_EQ(NotingFilter::made, nullptr) << "the filter goes with the export";
-    EXPECT_EQ(NotingFilter::dialogCaption, "Esportazione...");
-    EXPECT_EQ(NotingFilter::dialogLabel, "Prova (*.prv)");
-    EXPECT_EQ(NotingFilter::dialogBar, std::make_pair(1, 2)) << "the bar counts the pages done";
     EXPECT_EQ(tessaly::testing::ReadFile(folder / "out.prv").size(), 10u);
 }
 
@@ -154,9 +138,7 @@ TEST_F(ExportTest, ReadsNarrowTextRecordsAsWellAsWideOnes) {
 TEST_F(ExportTest, CancelKeepsThePagesPassedAndStillEndsTheDocument) {
     for (int i = 0; i < 3; ++i)
         AddPaperPage(report, 9, 0, 0, 0, [&](emf::RecordingCanvas& c) { Text(c, 10, 10, "testo"); });
-    NotingFilter::onEndPage = [] {
-        if (auto* form = qobject_cast<TProgressFilterForm*>(QApplication::activeModalWidget())) form->Button1->click();
-    };
+    NotingFilter::onEndPage = [] { ExportCancelled = true; };  // what the dialog's cancel button does
     report.ExportTo(kNoting, folder / "out.prv");
     EXPECT_EQ(NotingFilter::calls,
               (std::vector<std::string>{"Setup", "BeginPage 793 1122", "10 10 testo", "EndPage", "EndDoc"}));
@@ -229,20 +211,6 @@ TEST(ExportFilterRegistry, KeepsUpToThirtyTwoFiltersInRegistrationOrder) {
     EXPECT_FALSE(RegisterExportFilter(classes[1], "di nuovo", "*.x")) << "a class is registered once";
     for (auto c : classes) UnregisterExportFilter(c);
     EXPECT_EQ(ExportFilterCount(), before);
-}
-
-TEST(ProgressFilterForm, HasItsLayoutAndItsCancelButtonSetsExportCancelled) {
-    tessaly::testing::EnsureApplication();
-    TProgressFilterForm form;
-    EXPECT_EQ(form.size(), QSize(278, 106));
-    EXPECT_EQ(form.windowTitle(), "Esportazione...");
-    EXPECT_EQ(form.Button1->text(), "&Annulla");
-    EXPECT_EQ(form.ProgressBar1->geometry(), QRect(8, 32, 257, 16));
-    EXPECT_EQ(form.ProgressBar1->maximum(), 100);
-    ExportCancelled = false;
-    form.StartAction = [&](QObject*) { form.Button1->click(); };
-    EXPECT_EQ(form.Show(), mrCancel);
-    EXPECT_TRUE(ExportCancelled);
 }
 
 }  // namespace

@@ -2,12 +2,12 @@
 
 #include <QFile>
 
+#include "common/EngineSupport.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/emf/EmfTestUtil.h"
-#include "common/EngineSupport.h"
 
 using namespace tessaly;
 

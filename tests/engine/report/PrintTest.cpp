@@ -1,14 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
-
+#include "common/PrintSupport.h"
 #include "engine/report/CV_Print.h"
-#include "engine/ui/CV_progr.h"
 #include "platform/print/RecordingPrinter.h"
-#include "PrintSupport.h"
 
 using namespace tessaly;
 using tessaly::print::DeviceMode;
@@ -271,73 +265,8 @@ TEST_F(PrintTest, AnErrorBeforeTheFirstPageReachesTheCaller) {
     EXPECT_FALSE(PrintingActive);
     EXPECT_EQ(NotingDrawWindow::alive, 0);
 
-    // Through the progress dialog as well: it closes, and the error reaches the caller.
-    report.SetShowProgress(true);
-    printer.FailAfter(1);
-    EXPECT_THROW(report.PrintPreparedReport(1, 1, 1, false), print::EPrinter);
-    ASSERT_NE(ProgressForm, nullptr);
-    EXPECT_FALSE(ProgressForm->isVisible());
-    EXPECT_FALSE(ProgressForm->StartAction) << "the dialog keeps no action of a print that is over";
-
     PrinterSettings->FillPrinters(nullptr);
     EXPECT_THROW(report.PrintPreparedReport(1, 1, 1, false), print::EPrinter) << "no printer";
-}
-
-TEST_F(PrintTest, TheProgressDialogShowsThePageAndItsCancelButtonStopsThePrint) {
-    AddA4Pages(3);
-    report.SetShowProgress(true);
-    TProgressForm* form = RequireProgressForm();
-    ASSERT_NE(form, nullptr);
-    std::string caption;
-    NotingDrawWindow::onDraw = [&](int page) {
-        caption = form->windowTitle().toStdString();
-        EXPECT_TRUE(form->isVisible());
-        if (page == 1) form->Button1->click();
-    };
-    report.PrintPreparedReport(1, 3, 1, false);
-
-    EXPECT_EQ(caption, "Report in preparazione - Vendite");
-    ASSERT_EQ(NotingDrawWindow::drawn.size(), 2u);
-    EXPECT_EQ(NotingDrawWindow::drawn[0].progressLabel, "Pagina in stampa:") << "the prefix before page 1 is done";
-    EXPECT_EQ(NotingDrawWindow::drawn[1].progressLabel, "Pagina in stampa:  1");
-    EXPECT_EQ(form->LabelText(), "Pagina in stampa:  2");
-    ASSERT_EQ(printer.Jobs().size(), 1u);
-    EXPECT_TRUE(printer.Jobs()[0].aborted);
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(report.Terminated);
-
-    // Without a title the caption is the plain one; a complete print closes the dialog with OK.
-    report.SetTitle("");
-    NotingDrawWindow::onDraw = [&](int) { caption = form->windowTitle().toStdString(); };
-    report.PrintPreparedReport(1, 1, 1, false);
-    EXPECT_EQ(caption, "Report in preparazione");
-    EXPECT_EQ(form->result(), mrOk);
-    EXPECT_TRUE(printer.Jobs().back().ended);
-}
-
-TEST(ProgressForm, HasItsLayoutAndItsCancelButtonSetsTerminated) {
-    tessaly::testing::EnsureApplication();
-    TProgressForm form;
-    EXPECT_EQ(form.size(), QSize(278, 106));
-    EXPECT_EQ(form.Button1->text(), "&Annulla");
-    EXPECT_EQ(form.Button1->geometry(), QRect(100, 68, 75, 25));
-    EXPECT_EQ(form.Label1->geometry(), QRect(20, 32, 237, 13));
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint) << "no close box";
-
-    TcvReport report(nullptr);
-    form.StartAction = [&](QObject* sender) {
-        EXPECT_EQ(sender, &form);
-        EXPECT_TRUE(form.isVisible());
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &escape);
-        EXPECT_TRUE(report.Terminated);
-    };
-    EXPECT_EQ(form.Show(&report), mrCancel);
-
-    // An error of the start action closes the dialog and reaches the caller.
-    form.StartAction = [](QObject*) { throw EngineError("guasto"); };
-    EXPECT_THROW(form.Show(&report), EngineError);
-    EXPECT_FALSE(form.isVisible());
 }
 
 TEST(ProgressLabel, CountsOfTheTotalOnlyInTheSecondPassOfATwoPassReport) {

@@ -5,11 +5,10 @@
 #include <csignal>
 #include <thread>
 
+#include "common/EngineSupport.h"
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
-#include "common/EngineSupport.h"
 
 using namespace tessaly;
 using tessaly::testing::TempFolder;
@@ -284,23 +283,27 @@ TEST_F(ReportTest, AFailedSaveLeavesTheOldFileAsItWas) {
 namespace {
 
 // A preview window that only notes how it was asked to show a report.
-class NotingPreview : public TcvPreview {
+class NotingPreview : public TcvPreviewWindow {
 public:
-    using TcvPreview::TcvPreview;
+    explicit NotingPreview(TComponent*) {}
+    void SetCaption(const AnsiString& caption) override { caption_ = Cp1252ToUtf8(caption); }
     void ShowReport(TcvReport* report) override {
-        shown.push_back({windowTitle().toStdString(), report,
-                         std::find(PreviewList.begin(), PreviewList.end(), this) != PreviewList.end()});
+        shown.push_back({caption_, report, std::find(PreviewList.begin(), PreviewList.end(), this) != PreviewList.end()});
         Report = report;
     }
+    void DrawPage(QPainter*, int, const QRect&) override {}
     struct Shown {
         std::string caption;
         TcvReport* report;
         bool listed;
     };
     static inline std::vector<Shown> shown;
+
+private:
+    std::string caption_;
 };
 
-TcvPreview* CreateNotingPreview(TComponent* owner) { return new NotingPreview(owner); }
+TcvPreviewWindow* CreateNotingPreview(TComponent* owner) { return new NotingPreview(owner); }
 
 }  // namespace
 

@@ -11,7 +11,8 @@
 #include <QTimer>
 
 #include "engine/ui/CV_Find.h"
-#include "engine/report/CV_Startup.h"
+#include "engine/ui/UiHooks.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/emf/MetafileWriter.h"
 #include "PreviewSupport.h"
 
@@ -106,8 +107,8 @@ class PreviewSearchTest : public QObject {
 
 private slots:
     void initTestCase() {
-        units_ = std::make_unique<EngineUnits>(nullptr);
-        TStandardPreview::ShowMessage = [this](const QString& text, const QString& caption) {
+        units_ = std::make_unique<EngineWindowUnits>(nullptr);
+        UiHooks().ShowWarning = [this](const QString& text, const QString& caption) {
             messages_ << caption + "|" + text;
         };
     }
@@ -334,13 +335,13 @@ private slots:
         RunFind(w, Dialog{"secondo"});
 
         // Open: the hit belonged to the pages being replaced.
-        const auto openDialog = TStandardPreview::ExecuteFileDialog;
-        TStandardPreview::ExecuteFileDialog = [](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+        const auto openDialog = UiHooks().ExecuteFileDialog;
+        UiHooks().ExecuteFileDialog = [](TFileDialog& d, QWidget*, TFileDialog::Kind) {
             d.FileName = std::filesystem::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp";
             return true;
         };
         w->Open();
-        TStandardPreview::ExecuteFileDialog = openDialog;
+        UiHooks().ExecuteFileDialog = openDialog;
         QVERIFY(!w->Timer->isActive());
         QVERIFY(!w->HitShown);
         ClosePreview(w);
@@ -356,7 +357,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<EngineUnits> units_;
+    std::unique_ptr<EngineWindowUnits> units_;
     QStringList messages_;
 };
 

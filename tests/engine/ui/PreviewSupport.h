@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
 
 namespace tessaly::testing {
 

@@ -14,8 +14,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ui/CV_PrFlt.h"
-#include "engine/report/CV_Startup.h"
+#include "engine/report/CV_Export.h"
+#include "engine/ui/UiHooks.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/core/Rounding.h"
 #include "platform/text/FormatSettings.h"
 #include "PreviewSupport.h"
@@ -70,9 +71,9 @@ class PreviewWindowTest : public QObject {
 
 private slots:
     void initTestCase() {
-        units_ = std::make_unique<EngineUnits>(nullptr);
-        TStandardPreview::Beep = [this] { ++beeps_; };
-        TStandardPreview::ShowError = [this](const QString& m) { errors_ << m; };
+        units_ = std::make_unique<EngineWindowUnits>(nullptr);
+        UiHooks().Beep = [this] { ++beeps_; };
+        UiHooks().ShowError = [this](const QString& m) { errors_ << m; };
     }
     void cleanupTestCase() {
         std::error_code ec;
@@ -647,7 +648,7 @@ private slots:
         w->ShowPage(2);
         QVERIFY(RegisterExportFilter(ExportFilterClass<PagesFilter>, "Pagine (*.pag)", "*.pag"));
         for (const Case& c : cases) {
-            TStandardPreview::ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind kind) {
+            UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind kind) {
                 [&] {
                     QCOMPARE(kind, TFileDialog::Kind::Save);
                     QCOMPARE(d.Title, AnsiString("Salva il report."));
@@ -675,7 +676,7 @@ private slots:
         }
         // A cancelled dialog writes nothing.
         const auto before = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
-        TStandardPreview::ExecuteFileDialog = [](TFileDialog&, QWidget*, TFileDialog::Kind) { return false; };
+        UiHooks().ExecuteFileDialog = [](TFileDialog&, QWidget*, TFileDialog::Kind) { return false; };
         w->Save();
         QCOMPARE(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), before);
         UnregisterExportFilter(ExportFilterClass<PagesFilter>);
@@ -691,7 +692,7 @@ private slots:
         w->TwoPages();
         w->VScroll->setValue(300);
         const fs::path cwd = fs::current_path();
-        TStandardPreview::ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind kind) {
+        UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind kind) {
             [&] {
                 QCOMPARE(kind, TFileDialog::Kind::Open);
                 QCOMPARE(d.Title, AnsiString("Apre un report."));
@@ -715,7 +716,7 @@ private slots:
         QCOMPARE(w->ZoomBtn->currentText(), QString("100%"));
 
         // A file that cannot be read: its error is shown and the preview goes on.
-        TStandardPreview::ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+        UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
             d.FileName = dir / "manca.cvp";
             return true;
         };
@@ -737,7 +738,7 @@ private slots:
         } cases[] = {{true, 0, 0, 3, false, 1, 5}, {false, 2, 3, 2, true, 2, 3}};
         for (const auto& c : cases) {
             int asked = 0;
-            TStandardPreview::ExecutePrintDialog = [&](QPrinter& printer, QWidget*) {
+            UiHooks().ExecutePrintDialog = [&](QPrinter& printer, QWidget*) {
                 ++asked;
                 [&] {
                     QCOMPARE(printer.fromPage(), 1);
@@ -871,7 +872,7 @@ protected:
     }
 
 private:
-    std::unique_ptr<EngineUnits> units_;
+    std::unique_ptr<EngineWindowUnits> units_;
     int beeps_ = 0;
     QStringList errors_;
     std::function<void()> hideWatch_;

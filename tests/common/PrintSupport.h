@@ -5,16 +5,13 @@
 #include <string>
 #include <vector>
 
-#include <QPaintDevice>
 #include <QPainter>
 #include <QRect>
 
+#include "common/EngineSupport.h"
 #include "engine/report/CV_Pages.h"
-#include "engine/ui/CV_Prev.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
-#include "engine/ui/CV_progr.h"
-#include "common/EngineSupport.h"
 
 namespace tessaly::testing {
 
@@ -28,33 +25,31 @@ inline PreparedPage& AddPaperPage(TcvReport& report, int code, int orientation, 
     return page;
 }
 
-// A drawing window that notes each page it is asked to draw, with the rectangle, and what the
-// program's state was at that moment; it may also act (cancel, fail) through `onDraw`.
-class NotingDrawWindow : public TcvPreview {
+// A drawing window (no widget) that notes each page it is asked to draw, with the rectangle and
+// whether a print was running; it may also act (cancel, fail) through `onDraw`.
+class NotingDrawWindow : public TcvPreviewWindow {
 public:
-    explicit NotingDrawWindow(TComponent* owner) : TcvPreview(owner) { ++alive; }
+    explicit NotingDrawWindow(TComponent*) { ++alive; }
     ~NotingDrawWindow() override { --alive; }
 
     struct Drawn {
         int page;
         QRect rect;
         bool printingActive;
-        std::string progressLabel;
     };
-    void DrawPage(QPainter* dc, int pageIndex, const QRect& rect) override;
+    void SetCaption(const AnsiString&) override {}
+    void ShowReport(TcvReport* report) override { Report = report; }
+    void DrawPage(QPainter* dc, int pageIndex, const QRect& rect) override {
+        drawn.push_back({pageIndex, rect, PrintingActive});
+        dc->drawLine(rect.topLeft(), rect.bottomRight());
+        if (onDraw) onDraw(pageIndex);
+    }
 
     static inline std::vector<Drawn> drawn;
     static inline int alive = 0;
     static inline std::function<void(int page)> onDraw;
 };
 
-inline void NotingDrawWindow::DrawPage(QPainter* dc, int pageIndex, const QRect& rect) {
-    std::string label = ProgressForm ? ProgressForm->LabelText() : std::string();
-    drawn.push_back({pageIndex, rect, PrintingActive, label});
-    dc->drawLine(rect.topLeft(), rect.bottomRight());
-    if (onDraw) onDraw(pageIndex);
-}
-
-inline TcvPreview* CreateNotingDrawWindow(TComponent* owner) { return new NotingDrawWindow(owner); }
+inline TcvPreviewWindow* CreateNotingDrawWindow(TComponent* owner) { return new NotingDrawWindow(owner); }
 
 }  // namespace tessaly::testing
