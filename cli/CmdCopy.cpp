@@ -7,10 +7,8 @@
 
 namespace tessaly::cli {
 
-namespace {
-
-int Run(const std::vector<std::string>& args) {
-    if (args.size() != 2) return Fail("uso: tessaly-cli copy IN OUT");
+int RunCopy(const Args& args) {
+    if (args.size() != 2) return kWrongUsage;
     EngineUnits units(nullptr);
     try {
         TcvReport report(nullptr);
@@ -22,8 +20,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("copy", "copy IN OUT", tessaly::cli::Run);

@@ -45,8 +45,10 @@ std::string Describe(const Variant& v) {
     return "?";
 }
 
-int Run(const std::vector<std::string>& args) {
-    if (args.empty()) return Fail("uso: tessaly-cli eval EXPR");
+}  // namespace
+
+int RunEval(const Args& args) {
+    if (args.empty()) return kWrongUsage;
     std::string text;
     for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
     EngineUnits units(nullptr);
@@ -63,8 +65,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("eval", "eval EXPR", tessaly::cli::Run);

@@ -13,13 +13,9 @@
 
 namespace tessaly::cli {
 
-namespace {
-
-constexpr const char* kUsage = "uso: tessaly-cli pdf IN.cvp -o OUT.pdf";
-
-int Run(const std::vector<std::string>& args) {
+int RunPdf(const Args& args) {
     std::string in, out;
-    if (!ParseInputAndOutput(args, in, out) || out.empty()) return Fail(kUsage);
+    if (!ParseInputAndOutput(args, in, out) || out.empty()) return kWrongUsage;
 
     GuiApp<QApplication> app;
     auto printer = CreatePdfFilePrinter(out);
@@ -41,8 +37,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("pdf", "pdf IN.cvp -o OUT.pdf", tessaly::cli::Run);

@@ -15,9 +15,6 @@ namespace tessaly::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "uso: tessaly-cli print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]";
-
 struct PrintArgs {
     std::string file;
     std::string printer;
@@ -50,9 +47,11 @@ bool ParseArgs(const std::vector<std::string>& args, PrintArgs& a) {
     return !a.file.empty();
 }
 
-int Run(const std::vector<std::string>& args) {
+}  // namespace
+
+int RunPrint(const Args& args) {
     PrintArgs a;
-    if (!ParseArgs(args, a)) return Fail(kUsage);
+    if (!ParseArgs(args, a)) return kWrongUsage;
 
     GuiApp<QApplication> app;
     std::unique_ptr<print::Printer> printer = CreateSpoolerPrinter();
@@ -82,9 +81,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("print", "print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]",
-                    tessaly::cli::Run);

@@ -104,12 +104,11 @@ int RenderReport(const RenderArgs& a) {
     return Draw(page.Drawing, page.Width * factor, page.Height * factor, a.out);
 }
 
-int Run(const std::vector<std::string>& args) {
+}  // namespace
+
+int RunRender(const Args& args) {
     RenderArgs a;
-    if (!ParseArgs(args, a)) {
-        std::fprintf(stderr, "uso: tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png\n");
-        return 2;
-    }
+    if (!ParseArgs(args, a)) return kWrongUsage;
     GuiApp<QGuiApplication> app;  // fonts need it
     try {
         return IsMetafile(a.file) ? RenderMetafile(a) : RenderReport(a);
@@ -117,9 +116,5 @@ int Run(const std::vector<std::string>& args) {
         return Fail(e.Message());
     }
 }
-
-}  // namespace
-
-TESSALY_CLI_COMMAND("render", "render FILE [--page N] [--zoom Z] -o OUT.png", Run);
 
 }  // namespace tessaly::cli

@@ -10,8 +10,6 @@
 
 namespace tessaly::cli {
 
-namespace {
-
 int DescribePreparedReport(const std::filesystem::path& file) {
     EngineUnits units(nullptr);
     try {
@@ -33,8 +31,4 @@ int DescribePreparedReport(const std::filesystem::path& file) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_INFO_FORMAT(".cvp", tessaly::cli::DescribePreparedReport);
