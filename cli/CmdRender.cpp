@@ -1,6 +1,7 @@
 // tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png
-// Renders page N of a prepared report at the preview's size (width × 397/1050 × Z/100 pixels,
-// likewise the height), or a metafile at its own pixel size × Z/100, on white, with the player.
+// Renders page N of a prepared report at the preview's size (width × PreviewPixelsPerTenthMm ×
+// Z/100 pixels, likewise the height), or a metafile at its own pixel size × Z/100, on white, with
+// the player.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -100,7 +101,7 @@ int RenderReport(const RenderArgs& a) {
     pages.LoadFromStream(stream);
     if (a.page > pages.Count()) return Fail("Pagina inesistente");
     const PreparedPage& page = pages.Pages(a.page - 1);
-    const double factor = 397.0 / 1050.0 * a.zoom / 100.0;
+    const double factor = PreviewPixelsPerTenthMm * a.zoom / 100.0;
     return Draw(page.Drawing, page.Width * factor, page.Height * factor, a.out);
 }
 

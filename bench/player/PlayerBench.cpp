@@ -137,7 +137,7 @@ const Page& DensestPage() {
         const PreparedPage& chosen = pages.Pages(best);
         p->number = best + 1;
         p->drawing = chosen.Drawing;
-        p->size = QSizeF(chosen.Width * 397.0 / 1050.0, chosen.Height * 397.0 / 1050.0);
+        p->size = QSizeF(chosen.Width * PreviewPixelsPerTenthMm, chosen.Height * PreviewPixelsPerTenthMm);
         for (int z = 0; z < 2; ++z) {
             const double scale = z + 1.0;
             QImage scratch(1, 1, QImage::Format_RGB32);

@@ -5,6 +5,10 @@
 
 namespace tessaly {
 
+// Screen pixels per tenth of a millimetre of paper for a page the preview shows at 100 % (a page
+// 2100 wide is 794 pixels).
+inline constexpr double PreviewPixelsPerTenthMm = 397.0 / 1050.0;
+
 // Page and printer metrics of one prepared page, in pixels (screen pixels at 96 per inch).
 struct PageInfo {
     int32_t PrinterPageWidth = 0;

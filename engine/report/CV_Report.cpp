@@ -3,6 +3,9 @@
 #include <optional>
 #include <system_error>
 
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -51,31 +54,13 @@ fs::path CanonicalFolder(const fs::path& folder) {
 
 fs::path PathFromCp1252(const AnsiString& text) { return fs::path(Cp1252ToUtf8(text)); }
 
-// Gives the current directory back when a template was read from the program's folder.
-class CurrentDirGuard {
-public:
-    ~CurrentDirGuard() { Restore(); }
-    void Remember(fs::path dir) { saved_ = std::move(dir); }
-    void Restore() {
-        if (!saved_) return;
-        std::error_code ec;
-        fs::current_path(*saved_, ec);
-        saved_.reset();
-    }
-
-private:
-    std::optional<fs::path> saved_;
-};
-
-// Sets StreamVersion for the duration of a read and gives the old value back, also on failure.
-class StreamVersionGuard {
-public:
-    explicit StreamVersionGuard(int version) : saved_(StreamVersion) { StreamVersion = version; }
-    ~StreamVersionGuard() { StreamVersion = saved_; }
-
-private:
-    int saved_;
-};
+// Gives back the current directory that `saved` holds, once.
+void RestoreCurrentDir(std::optional<fs::path>& saved) {
+    if (!saved) return;
+    std::error_code ec;
+    fs::current_path(*saved, ec);
+    saved.reset();
+}
 
 }  // namespace
 
@@ -252,14 +237,17 @@ void TcvReport::LoadFromFile(const fs::path& fileName) {
             throw EngineError(FormatMessage(kWrongFolder, {FullName()}) + "\"" + reportDir_ + "\"");
         name = requested / name.filename();
     }
-    CurrentDirGuard currentDir;
+    // The current directory comes back when a template was read from the program's folder, also
+    // on failure.
+    std::optional<fs::path> savedDir;
+    auto restoreDir = qScopeGuard([&savedDir] { RestoreCurrentDir(savedDir); });
     if (!FileExists(name)) {
         std::error_code ec;
         fs::path old = fs::current_path(ec);
         fs::current_path(ProgramFolder(), ec);
         if (!pathFromExe_.empty()) fs::current_path(PathFromCp1252(pathFromExe_), ec);
-        currentDir.Remember(old);
-        if (!FileExists(name)) currentDir.Restore();
+        savedDir = old;
+        if (!FileExists(name)) RestoreCurrentDir(savedDir);
     }
     if (!FileExists(name))
         throw EngineError(FormatMessage(kMissingTemplate, {FullName(), PathForMessage(name)}));
@@ -270,7 +258,7 @@ void TcvReport::LoadFromFile(const fs::path& fileName) {
     }
     FileStream stream(name, FileStream::Mode::OpenRead);
     LoadFromStream(stream);
-    currentDir.Restore();
+    RestoreCurrentDir(savedDir);
     templateFileName_ = Utf8ToCp1252(name.filename().string());
 }
 
@@ -279,7 +267,8 @@ void TcvReport::LoadFromStream(Stream&) {
 }
 
 void TcvReport::LoadPreparedReport(const fs::path& fileName) {
-    StreamVersionGuard version(CurrentStreamVersion);
+    // StreamVersion is the file's for the duration of the read, also on failure.
+    QScopedValueRollback version(StreamVersion, CurrentStreamVersion);
     FileStream stream(WithDefaultExtension(fileName, ".cvp"), FileStream::Mode::OpenRead);
     emfPages_->LoadFromStream(stream);
 }

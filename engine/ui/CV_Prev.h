@@ -47,6 +47,16 @@ class TPaintPanel;
 
 enum TZoomMode : uint8_t { zmPercent = 0, zmPageWidth = 1, zmOnePage = 2, zmTwoPages = 3 };
 
+// The zoom box's text of a whole-page mode: "Larghezza", "Una pagina", "Due pagine"; empty for
+// zmPercent, whose text is the percentage.
+const char* ZoomModeText(TZoomMode mode);
+
+// Coordinates the preview computes stay within these bounds, whatever a page or a record claims,
+// so that they always fit the window's 32-bit integers: the page layout within the first, a search
+// hit within the second (also once shifted by a page's position in the layout).
+inline constexpr int64_t kLayoutCoordinateLimit = int64_t(1) << 30;
+inline constexpr double kHitCoordinateLimit = double(kLayoutCoordinateLimit) / 4;
+
 // The preview's mouse cursors, registered under these numbers by the preview unit.
 enum TPreviewCursor : int {
     crHandFlat = 23,

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
@@ -39,7 +40,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kZoomItems[] = {"200%", "150%", "100%", "75%", "50%", "25%"};
-const char* const kModeNames[] = {"Larghezza", "Una pagina", "Due pagine"};
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -98,6 +98,16 @@ QFrame* MakePanel(QWidget* parent, const char* name, bool lowered = false) {
 }
 
 }  // namespace
+
+const char* ZoomModeText(TZoomMode mode) {
+    switch (mode) {
+        case zmPageWidth: return "Larghezza";
+        case zmOnePage: return "Una pagina";
+        case zmTwoPages: return "Due pagine";
+        case zmPercent: break;
+    }
+    return "";
+}
 
 // Runs a command and reports its failure in a message box, the way the application reports an
 // error that reaches it: the message, the program's name as caption, and the preview goes on.
@@ -290,7 +300,7 @@ void TStandardPreview::FormCreate() {
     OpenDialog.DefaultExt = ".cvp";  // "*.cvp" in the form: the extension a bare name gets
     SaveDialog.Title = "Salva il report.";
 
-    for (const char* name : kModeNames) ZoomBtn->addItem(Text(name));
+    for (TZoomMode mode : {zmPageWidth, zmOnePage, zmTwoPages}) ZoomBtn->addItem(Text(ZoomModeText(mode)));
     ZoomBtn->setEditText("100%");
 
     Resized = false;
@@ -604,19 +614,19 @@ void TStandardPreview::PrevPage() {
 }
 
 void TStandardPreview::PageWidth() {
-    ZoomBtn->setEditText("Larghezza");
+    ZoomBtn->setEditText(Text(ZoomModeText(zmPageWidth)));
     ZoomMode = zmPageWidth;
     ApplyZoomMode();
 }
 
 void TStandardPreview::OnePage() {
-    ZoomBtn->setEditText("Una pagina");
+    ZoomBtn->setEditText(Text(ZoomModeText(zmOnePage)));
     ZoomMode = zmOnePage;
     ApplyZoomMode();
 }
 
 void TStandardPreview::TwoPages() {
-    ZoomBtn->setEditText("Due pagine");
+    ZoomBtn->setEditText(Text(ZoomModeText(zmTwoPages)));
     ZoomMode = zmTwoPages;
     ApplyZoomMode();
 }
@@ -628,15 +638,12 @@ void TStandardPreview::ApplyZoomText() {
     // Disabling the box takes the focus from it: the window gets the keys again.
     ZoomBtn->setEnabled(false);
     setFocus();
-    struct EnableAgain {
-        QComboBox* box;
-        ~EnableAgain() { box->setEnabled(true); }
-    } enableAgain{ZoomBtn};
+    auto enableAgain = qScopeGuard([this] { ZoomBtn->setEnabled(true); });
 
     QString text = ZoomBtn->currentText();
-    for (int mode = 0; mode < 3; ++mode) {
-        if (text == Text(kModeNames[mode])) {
-            ZoomMode = static_cast<TZoomMode>(mode + 1);
+    for (TZoomMode mode : {zmPageWidth, zmOnePage, zmTwoPages}) {
+        if (text == Text(ZoomModeText(mode))) {
+            ZoomMode = mode;
             ApplyZoomMode();
             return;
         }

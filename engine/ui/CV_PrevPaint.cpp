@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -21,17 +22,15 @@ namespace tessaly {
 
 namespace {
 
-constexpr double kPixelsPerTenthMm = 397.0 / 1050.0;  // 2100 tenths of a millimetre: 794 pixels
 constexpr int kTopMargin = 10;
 constexpr int kRowGap = 12;
 constexpr int kSideMargin = 10;
 constexpr int kFitMargin = 20;
 constexpr int kShadowOffset = 3;
 constexpr int kHRangeExtra = 20;
-// Layout coordinates are kept within this bound so that they always fit the window's integers.
-constexpr int64_t kCoordinateLimit = int64_t(1) << 30;
-
-int ClampCoordinate(int64_t v) { return static_cast<int>(std::clamp(v, -kCoordinateLimit, kCoordinateLimit)); }
+int ClampCoordinate(int64_t v) {
+    return static_cast<int>(std::clamp(v, -kLayoutCoordinateLimit, kLayoutCoordinateLimit));
+}
 
 int64_t Round64(double v) {
     if (!(std::fabs(v) < 4e18)) return v > 0 ? INT64_MAX / 4 : INT64_MIN / 4;
@@ -44,8 +43,8 @@ int64_t Round64(double v) {
 
 TStandardPreview::PageScale TStandardPreview::ScaleOf(int index) const {
     const PreparedPage& page = Report->EMFPages().Pages(index);
-    const double width = std::max(0, page.Width) * kPixelsPerTenthMm;
-    const double height = std::max(0, page.Height) * kPixelsPerTenthMm;
+    const double width = std::max(0, page.Width) * PreviewPixelsPerTenthMm;
+    const double height = std::max(0, page.Height) * PreviewPixelsPerTenthMm;
     const int mfWidth = page.Drawing.Width(), mfHeight = page.Drawing.Height();
     PageScale s;
     if (mfWidth > 0) {
@@ -81,7 +80,7 @@ bool TStandardPreview::ZoomFits(double z) const {
     if (!std::isfinite(z) || z <= 0) return false;
     const double widest = std::max(MaxPageWidth, 1) * z / 100;
     const double tallest = std::max(MaxPageHeight, 1) * z / 100;
-    return widest < double(kCoordinateLimit) && tallest < double(kCoordinateLimit);
+    return widest < double(kLayoutCoordinateLimit) && tallest < double(kLayoutCoordinateLimit);
 }
 
 QPoint TStandardPreview::PageOrigin(int index) const {
@@ -122,11 +121,7 @@ void TStandardPreview::SetZoom(double z) {
                    Round32(HitRect.bottom * ratio)};
     }
     {
-        struct LayoutPass {
-            TPaintPanel* panel;
-            explicit LayoutPass(TPaintPanel* p) : panel(p) { panel->LayoutOnly = true; }
-            ~LayoutPass() { panel->LayoutOnly = false; }
-        } pass(PaintPanel);
+        QScopedValueRollback layoutOnly(PaintPanel->LayoutOnly, true);
         Zoom = z;
         PaintPanel->Paint(nullptr, {});
         if (!PaintPanel->KeepPosition && isVisible()) {
@@ -203,11 +198,7 @@ void TPaintPanel::ScrollBy(int dx, int dy) {
 
 void TPaintPanel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    struct PaintingFlag {
-        bool& flag;
-        explicit PaintingFlag(bool& f) : flag(f) { flag = true; }
-        ~PaintingFlag() { flag = false; }
-    } paintingFlag(painting_);
+    QScopedValueRollback painting(painting_, true);
     paintClip_ = PageRect::From(event->region().boundingRect());
     try {
         Paint(&painter, paintClip_);
@@ -334,10 +325,7 @@ void TPaintPanel::mouseReleaseEvent(QMouseEvent* event) {
     const QString zoomText = w.ZoomBtn->currentText();
     for (QAction* item : w.PopupMenu->actions()) {
         const QString caption = item->text();
-        const bool checked = (w.ZoomMode == zmPercent && caption == zoomText) ||
-                             (w.ZoomMode == zmPageWidth && caption == "Larghezza") ||
-                             (w.ZoomMode == zmOnePage && caption == "Una pagina") ||
-                             (w.ZoomMode == zmTwoPages && caption == "Due pagine");
+        const bool checked = w.ZoomMode == zmPercent ? caption == zoomText : caption == ZoomModeText(w.ZoomMode);
         if (checked) item->setCheckable(true);
         item->setChecked(checked);
     }

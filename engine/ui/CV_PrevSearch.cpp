@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -19,23 +20,12 @@ namespace tessaly {
 
 namespace {
 
-// A hit's coordinates stay well inside what widgets and 32-bit sums can hold (also once shifted by
-// a page's position), whatever a record claims.
-constexpr double kCoordinateLimit = 1 << 28;
-
-int ScaledCoordinate(double v) { return static_cast<int>(std::nearbyint(std::clamp(v, -kCoordinateLimit, kCoordinateLimit))); }
+int ScaledCoordinate(double v) {
+    return static_cast<int>(std::nearbyint(std::clamp(v, -kHitCoordinateLimit, kHitCoordinateLimit)));
+}
 
 int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-// Searching is set only while the pass over the pages runs, however it ends.
-class SearchPass {
-public:
-    explicit SearchPass(bool& searching) : searching_(searching) { searching_ = true; }
-    ~SearchPass() { searching_ = false; }
-
-private:
-    bool& searching_;
-};
 
 }  // namespace
 
@@ -50,7 +40,8 @@ void TStandardPreview::Find() {
         StopBlink();
         ProcessMessages();
         {
-            SearchPass pass(Searching);
+            // Searching is set only while the pass over the pages runs, however it ends.
+            QScopedValueRollback searching(Searching, true);
             HitShown = false;
             SearchText = form.SearchText();
             MatchCase = form.FindCase->isChecked();
@@ -65,7 +56,7 @@ void TStandardPreview::Find() {
             ShowHit(form);
         else
             UiHooks().ShowWarning(QString::fromUtf8("Non è stato trovato nessun elemento che soddisfi la richiesta."),
-                        "Messaggio.");
+                                  "Messaggio.");
     } else {
         form.SetState(noted);
     }
