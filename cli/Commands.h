@@ -16,6 +16,7 @@ enum ExitCode : int { kDone = 0, kFailed = 1, kWrongUsage = 2 };
 int Fail(const std::string& cp1252Message);
 
 int RunCopy(const Args& args);
+int RunData(const Args& args);
 int RunEval(const Args& args);
 int RunFind(const Args& args);
 int RunInfo(const Args& args);
