@@ -18,19 +18,14 @@ int RunPdf(const Args& args) {
     if (!ParseInputAndOutput(args, in, out) || out.empty()) return kWrongUsage;
 
     GuiApp<QApplication> app;
-    auto printer = CreatePdfFilePrinter(out);
-    EngineWindowUnits units(printer.get());
+    EngineWindowUnits units(nullptr);
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);
         report.LoadPreparedReport(in);
         const int pages = report.EMFPages().Count();
-        if (pages == 0) return Fail("Il report non ha pagine.");
-        bool completed = false;
-        report.OnAfterPrint = [&completed] { completed = true; };
-        report.PrintPreparedReport(1, pages, 1, false);
-        if (!completed || !printer->Finish())
-            return Fail("Impossibile scrivere il file PDF " + Utf8ToCp1252(out) + ".");
+        if (pages == 0) return Fail(kNoPages);
+        if (!PrintPreparedReportToPdf(report, out, 1, pages, 1, false)) return Fail("Stampa non riuscita.");
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }

@@ -56,7 +56,7 @@ int RunPrint(const Args& args) {
     GuiApp<QApplication> app;
     std::unique_ptr<print::Printer> printer = CreateSpoolerPrinter();
     const std::vector<std::string> printers = printer->Printers();
-    if (printers.empty()) return Fail("Nessuna stampante disponibile.");
+    if (printers.empty()) return Fail(print::kNoPrinter);
     if (!a.printer.empty()) {
         auto it = std::find(printers.begin(), printers.end(), a.printer);
         if (it == printers.end()) return Fail("Stampante sconosciuta: " + Utf8ToCp1252(a.printer));
@@ -68,7 +68,7 @@ int RunPrint(const Args& args) {
         report.SetShowProgress(false);
         report.LoadPreparedReport(a.file);
         const int pages = report.EMFPages().Count();
-        if (pages == 0) return Fail("Il report non ha pagine.");
+        if (pages == 0) return Fail(kNoPages);
         const int to = a.to == 0 ? pages : a.to;
         if (a.from > pages || a.from > to) return Fail("Intervallo di pagine non valido.");
         bool completed = false;

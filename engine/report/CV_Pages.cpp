@@ -59,7 +59,9 @@ PreparedPage& TcvEMFPages::AddPage(const PageTemplate& t) {
 
 void TcvEMFPages::LoadFromStream(Stream& stream) {
     if (!PrinterSettings) throw EngineError("Impostazioni di stampa non disponibili.");
-    Clear();
+    // The pages are read into a list of their own and replace the held ones only when the whole
+    // stream was read: a damaged file leaves the report as it was (a save must not lose it).
+    std::vector<std::unique_ptr<PreparedPage>> loaded;
     ReadCountedStrings(stream, ScratchList);
     const int64_t size = stream.Size();
     int32_t count = stream.ReadI32();
@@ -77,9 +79,11 @@ void TcvEMFPages::LoadFromStream(Stream& stream) {
         if (next < stream.Position() || next > size) throw EReadError();
         PrinterSettings->SetPrinterInfo(page->PaperSize, page->Width, page->Orientation, page->Height);
         PrinterSettings->FillPrnInfo(page->Info);
-        pages_.push_back(std::move(page));
+        loaded.push_back(std::move(page));
         stream.SetPosition(next);
     }
+    Clear();
+    pages_ = std::move(loaded);
 }
 
 void TcvEMFPages::SaveToStream(Stream& stream) const {

@@ -36,6 +36,9 @@ namespace tessaly {
 
 class TcvReport;
 
+// The message of a command that needs pages when the report has none (cp1252).
+inline constexpr char kNoPages[] = "Il report non ha pagine.";
+
 // What a template page hands to AddPage: its paper, size, orientation, scale and metrics.
 struct PageTemplate {
     int PaperSize = 9;
@@ -75,7 +78,8 @@ public:
     void Clear();
     // Appends a page for a template page and opens its Surface, which becomes CurPageCanvas.
     PreparedPage& AddPage(const PageTemplate& templatePage);
-    // Reads a prepared report; on a failure the pages read completely so far stay.
+    // Reads a prepared report and puts its pages in place of the held ones; on a failure the held
+    // pages stay as they were.
     void LoadFromStream(Stream& stream);
     void SaveToStream(Stream& stream) const;
     TcvReport* Parent() const { return parent_; }

@@ -4,11 +4,13 @@
 
 #include <QRect>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Rounding.h"
+#include "platform/core/Stream.h"
 
 namespace tessaly {
 
@@ -29,6 +31,25 @@ std::unique_ptr<print::PdfFilePrinter> CreatePdfFilePrinter(const std::filesyste
     return std::make_unique<print::PdfFilePrinter>(file, PaperTableLookup());
 }
 
+bool PrintPreparedReportToPdf(TcvReport& report, const std::filesystem::path& file, int firstPage, int lastPage,
+                              int copies, bool collate) {
+    if (!PrinterSettings) throw print::EPrinter(print::kNoPrinter);
+    std::unique_ptr<print::PdfFilePrinter> pdf = CreatePdfFilePrinter(file);
+    print::Printer* platform = PrinterSettings->Printer();
+    PrinterSettings->FillPrinters(pdf.get());
+    const auto restore = qScopeGuard([platform] { PrinterSettings->FillPrinters(platform); });
+    bool completed = false;
+    auto noteCompleted = [&completed, host = report.OnAfterPrint] {
+        completed = true;
+        if (host) host();
+    };
+    const QScopedValueRollback<std::function<void()>> afterPrint(report.OnAfterPrint, noteCompleted);
+    report.PrintPreparedReport(firstPage, lastPage, copies, collate);
+    if (completed && !pdf->Finish())
+        throw EngineError("Impossibile scrivere il file PDF " + PathForMessage(file) + ".");
+    return completed;
+}
+
 AnsiString PrintJobTitle(const AnsiString& title) {
     return "Corvane- " + (title.empty() ? AnsiString("Nessun nome") : title);
 }
@@ -37,7 +58,7 @@ namespace {
 
 print::Printer& PlatformPrinter() {
     print::Printer* printer = PrinterSettings ? PrinterSettings->Printer() : nullptr;
-    if (!printer) throw print::EPrinter("There is no default printer currently selected");
+    if (!printer) throw print::EPrinter(print::kNoPrinter);
     return *printer;
 }
 
@@ -136,11 +157,13 @@ void TcvReport::DoPrintReport(int firstPage, int lastPage, int copies, bool coll
             completed = true;
         }
     } catch (...) {
-        // Errors of the page loop end the print silently.
+        // An error of the page loop (drawing, a paper switch, the spooler at the end of a job)
+        // drops the job and reaches the caller: a print that failed must not look done.
         try {
             if (printer.Printing()) printer.Abort();
         } catch (...) {
         }
+        throw;
     }
     if (completed && OnAfterPrint) OnAfterPrint();
 }

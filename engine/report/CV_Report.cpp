@@ -22,9 +22,10 @@ const AnsiString kWrongFolder =
 const AnsiString kMissingTemplate =
     "Si \xE8 tentato di caricare da disco il report '%s'. \r\nMa il file '%s' \xE8 inesistente";
 
-// A name with no "." anywhere in its whole text gets the default extension.
+// A file name with no "." at all gets the default extension. Only the name is looked at, not its
+// folders: dotted folder names ("/home/mario.rossi", "~/.local") are ordinary here.
 fs::path WithDefaultExtension(const fs::path& name, const char* extension) {
-    if (name.native().find('.') != std::string::npos) return name;
+    if (name.filename().native().find('.') != std::string::npos) return name;
     fs::path result = name;
     result += extension;
     return result;

@@ -42,7 +42,7 @@ public:
     // Templates (".cvf"): the folder rules, then the template stream.
     void LoadFromFile(const std::filesystem::path& fileName);
     virtual void LoadFromStream(Stream& stream);
-    // Prepared reports (".cvp"); a name without any "." gets ".cvp" appended.
+    // Prepared reports (".cvp"); a file name without any "." (folders aside) gets ".cvp" appended.
     void LoadPreparedReport(const std::filesystem::path& fileName);
     void SavePreparedReport(const std::filesystem::path& fileName);
     void ShowPreparedReport();

@@ -20,6 +20,16 @@ QString BothCases(const QString& masks) {
     return out.join(' ');
 }
 
+// The 1-based index of the filter chosen in the dialog. While the masks are hidden, Qt names the
+// chosen filter by the text it shows, the description, rather than as it was given.
+int ChosenFilterIndex(const QFileDialog& dialog, const AnsiString& filter, const QStringList& filters) {
+    const QString chosen = dialog.selectedNameFilter();
+    const QStringList parts = ToQString(filter).split('|');
+    for (qsizetype i = 0; i < filters.size(); ++i)
+        if (chosen == filters[i] || chosen == parts[2 * i].simplified()) return static_cast<int>(i) + 1;
+    return 1;
+}
+
 }  // namespace
 
 QStringList QtNameFilters(const AnsiString& filter) {
@@ -48,8 +58,7 @@ bool TFileDialog::Execute(QWidget* parent, Kind kind) {
     if (!FileName.empty()) dialog.selectFile(QString::fromStdString(FileName.string()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     FileName = std::filesystem::path(dialog.selectedFiles().first().toStdString());
-    FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (FilterIndex < 1) FilterIndex = 1;
+    FilterIndex = ChosenFilterIndex(dialog, Filter, filters);
     return true;
 }
 

@@ -329,6 +329,8 @@ private:
     void FormResize();
     void FormClose();
     void Realign();
+    void FormKeyDown(QKeyEvent* event);
+    bool ZoomBtnKeyDown(QKeyEvent* event);
     bool ZoomBtnKeyPress(QKeyEvent* event);
     void ZoomMenuClick(QAction* item);
     void VScrollChange(int value);

@@ -8,6 +8,7 @@
 
 #include "engine/report/CV_Export.h"
 #include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
 #include "engine/ui/CV_Prev.h"
@@ -81,11 +82,15 @@ void TStandardPreview::Save() {
     directory.Restore();
 }
 
+// The file name keeps its form when the first ".EMF" in it (any case) ends it; otherwise ".emf" is
+// appended. Only the name is looked at, not its folders, whose names may hold dots here.
 void TStandardPreview::SaveCurrentPageAsEmf(const fs::path& fileName) {
-    std::string name = fileName.string();
-    const size_t at = UpperCase(name).find(".EMF");
-    if (at == std::string::npos || at + 4 != name.size()) name += ".emf";
-    Report->EMFPages().Pages(CurPage - 1).Drawing.SaveToFile(fs::path(name));
+    if (PageCount() == 0) throw EngineError(kNoPages);
+    fs::path name = fileName;
+    const std::string file = fileName.filename().string();
+    const size_t at = UpperCase(file).find(".EMF");
+    if (at == std::string::npos || at + 4 != file.size()) name += ".emf";
+    Report->EMFPages().Pages(CurPage - 1).Drawing.SaveToFile(name);
 }
 
 void TStandardPreview::Print() {
@@ -104,6 +109,12 @@ void TStandardPreview::Print() {
     if (printer.printRange() == QPrinter::PageRange) {
         from = printer.fromPage();
         to = printer.toPage();
+    }
+    // Printing to a file, as the dialog offers it, writes the pages into that PDF file.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        PrintPreparedReportToPdf(*Report, fs::path(printer.outputFileName().toStdString()), from, to, copies,
+                                 printer.collateCopies());
+        return;
     }
     // The printer chosen in the dialog becomes the current one.
     if (print::Printer* platform = PrinterSettings ? PrinterSettings->Printer() : nullptr) {

@@ -181,6 +181,8 @@ void TStandardPreview::CreateToolbar() {
     for (const char* item : kZoomItems) ZoomBtn->addItem(Text(item));
     ZoomBtn->setEditText("100%");
     ZoomBtn->setGeometry(11, 1, 75, 22);
+    // Keys reach the combo box itself (its editor's focus proxy), or its editor when that has the focus.
+    ZoomBtn->installEventFilter(this);
     ZoomBtn->lineEdit()->installEventFilter(this);
     connect(ZoomBtn, &QComboBox::activated, this, [this](int) { ApplyZoomText(); });
 
@@ -488,13 +490,18 @@ bool TStandardPreview::ZoomBtnFocused() const {
 }
 
 void TStandardPreview::keyPressEvent(QKeyEvent* event) {
+    // Keys that the zoom box passed on stay unused: they were meant for the box.
     if (ZoomBtnFocused()) {
         event->ignore();
         return;
     }
+    event->accept();
+    FormKeyDown(event);
+}
+
+void TStandardPreview::FormKeyDown(QKeyEvent* event) {
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
-    event->accept();
     RunCommand(this, [&] {
         switch (event->key()) {
         case Qt::Key_Escape:
@@ -540,16 +547,32 @@ void TStandardPreview::keyPressEvent(QKeyEvent* event) {
     });
 }
 
-// The zoom box lets through only Backspace, "%", digits and the decimal separator; Enter applies
-// the zoom. Keys without a character (arrows, Delete) reach the box as usual.
-bool TStandardPreview::ZoomBtnKeyPress(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        RunCommand(this, [this] { ApplyZoomText(); });
-        return true;
+// A key pressed in the zoom box. The platform delivers it to the combo box, which is its editor's
+// focus proxy and hands it to the editor directly, past any filter on the editor; the editor gets
+// it itself only when it holds the focus. Enter applies the zoom; the command keys F2, F3, F10 and
+// F11, which the box has no use for, stay the window's (each command applies the zoom being typed
+// first). True when the key is used up here.
+bool TStandardPreview::ZoomBtnKeyDown(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: RunCommand(this, [this] { ApplyZoomText(); }); return true;
+    case Qt::Key_F2:
+    case Qt::Key_F3:
+    case Qt::Key_F10:
+    case Qt::Key_F11: FormKeyDown(event); return true;
+    default: return ZoomBtnKeyPress(event);
     }
+}
+
+// The zoom box lets through only Backspace, "%", digits and the decimal separator of the characters
+// typed. Keys that type no printable character (arrows, Delete, Escape) and shortcuts (Ctrl+A,
+// Ctrl+Z) reach the box as usual.
+bool TStandardPreview::ZoomBtnKeyPress(QKeyEvent* event) {
     const QString text = event->text();
-    if (text.isEmpty()) return false;
+    if (text.isEmpty() || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
     const QChar c = text.at(0);
+    if (c != QChar(8) && !c.isPrint()) return false;
     const bool allowed = c == QChar(8) || c == '%' || (c >= '0' && c <= '9') || c == DecimalSeparator();
     return !allowed;
 }
@@ -562,7 +585,8 @@ void TStandardPreview::WheelNotches(int notches) {
 bool TStandardPreview::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (watched == ZoomBtn->lineEdit()) return ZoomBtnKeyPress(static_cast<QKeyEvent*>(event));
+        if (watched == ZoomBtn || watched == ZoomBtn->lineEdit())
+            return ZoomBtnKeyDown(static_cast<QKeyEvent*>(event));
         break;
     case QEvent::Wheel: {
         wheelRemainder_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
@@ -638,7 +662,7 @@ void TStandardPreview::ApplyZoomText() {
     // Disabling the box takes the focus from it: the window gets the keys again.
     ZoomBtn->setEnabled(false);
     setFocus();
-    auto enableAgain = qScopeGuard([this] { ZoomBtn->setEnabled(true); });
+    const auto enableAgain = qScopeGuard([this] { ZoomBtn->setEnabled(true); });
 
     QString text = ZoomBtn->currentText();
     for (TZoomMode mode : {zmPageWidth, zmOnePage, zmTwoPages}) {

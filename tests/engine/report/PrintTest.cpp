@@ -213,25 +213,40 @@ TEST_F(PrintTest, CancelEndsTheJobAfterTheCurrentPage) {
     EXPECT_FALSE(PrintingActive);
 }
 
-TEST_F(PrintTest, ErrorsInThePageLoopAbortTheJobSilently) {
+TEST_F(PrintTest, ErrorsInThePageLoopAbortTheJobAndReachTheCaller) {
     struct Case {
         const char* name;
-        int failingPrinterCall;  // 0: the drawing fails instead
+        int secondPaper;         // A4 (9) as the first page, or A3 (8): a second job
+        int failingPrinterCall;  // 0: none
+        int failingEndDoc;       // the n-th EndDoc fails (0: none)
         bool lastJobAborted;     // false: the failing job never started, the one before was sent
-    } cases[] = {{"new sheet", 2, true}, {"new job", 2, false}, {"drawing", 0, true}};
+        const char* message;
+    } cases[] = {
+        {"new sheet", 9, 2, 0, true, "Printer failure at NewPage"},
+        {"new job", 8, 2, 0, false, "Printer failure at BeginDoc"},
+        {"drawing", 9, 0, 0, true, "disegno fallito"},
+        {"paper switch refused by the spooler", 8, 0, 1, true, "Printer failure at EndDoc"},
+        {"end of the job refused by the spooler", 8, 0, 2, true, "Printer failure at EndDoc"},
+    };
     for (const auto& c : cases) {
         report.EMFPages().Clear();
         AddPaperPage(report, 9, 0);
-        AddPaperPage(report, std::string(c.name) == "new job" ? 8 : 9, 0);
+        AddPaperPage(report, c.secondPaper, 0);
         RecordingPrinter fresh;
         PrinterSettings->FillPrinters(&fresh);
         fresh.FailAfter(c.failingPrinterCall);
+        fresh.FailAtEndDoc(c.failingEndDoc);
         NotingDrawWindow::onDraw = [&c](int page) {
-            if (c.failingPrinterCall == 0 && page == 1) throw EngineError("disegno fallito");
+            if (std::string(c.name) == "drawing" && page == 1) throw EngineError("disegno fallito");
         };
         bool after = false;
         report.OnAfterPrint = [&] { after = true; };
-        EXPECT_NO_THROW(report.PrintPreparedReport(1, 2, 1, false)) << c.name;
+        try {
+            report.PrintPreparedReport(1, 2, 1, false);
+            ADD_FAILURE() << c.name << ": the failure looked like a print";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.name;
+        }
         EXPECT_FALSE(after) << c.name;
         EXPECT_FALSE(PrintingActive) << c.name;
         EXPECT_FALSE(fresh.Printing()) << c.name;
@@ -266,7 +281,12 @@ TEST_F(PrintTest, AnErrorBeforeTheFirstPageReachesTheCaller) {
     EXPECT_EQ(NotingDrawWindow::alive, 0);
 
     PrinterSettings->FillPrinters(nullptr);
-    EXPECT_THROW(report.PrintPreparedReport(1, 1, 1, false), print::EPrinter) << "no printer";
+    try {
+        report.PrintPreparedReport(1, 1, 1, false);
+        ADD_FAILURE() << "no printer";
+    } catch (const print::EPrinter& e) {
+        EXPECT_EQ(e.Message(), "Nessuna stampante disponibile.");
+    }
 }
 
 TEST(ProgressLabel, CountsOfTheTotalOnlyInTheSecondPassOfATwoPassReport) {

@@ -184,7 +184,9 @@ TEST_F(ReportTest, AMissingTemplateIsNamedInTheMessage) {
               "Si \xE8 tentato di caricare da disco il report 'R'. \r\nMa il file 'assente.cvf' \xE8 inesistente");
     EXPECT_EQ(fs::current_path(), folder.Path()) << "the current folder is given back";
     EXPECT_EQ(LoadError(report, "a.b/assente"),
-              "Si \xE8 tentato di caricare da disco il report 'R'. \r\nMa il file 'a.b/assente' \xE8 inesistente");
+              "Si \xE8 tentato di caricare da disco il report 'R'. \r\nMa il file 'a.b/assente.cvf' \xE8 inesistente");
+    EXPECT_EQ(LoadError(report, "a.b/assente.v2"),
+              "Si \xE8 tentato di caricare da disco il report 'R'. \r\nMa il file 'a.b/assente.v2' \xE8 inesistente");
 }
 
 TEST_F(ReportTest, ATemplateNotFoundIsLookedForUnderTheProgramFolder) {
@@ -239,18 +241,32 @@ TEST_F(ReportTest, CheckAutoLoadReloadsAChangedTemplate) {
     EXPECT_EQ(report.loads, 2);
 }
 
-TEST_F(ReportTest, PreparedReportNamesGetTheirExtensionOnlyWithoutAnyDot) {
+// Only the file name itself decides: dotted folder names ("/home/mario.rossi", "~/.local") are
+// ordinary here.
+TEST_F(ReportTest, PreparedReportNamesGetTheirExtensionOnlyWithoutAnyDotInTheName) {
     TcvReport report(nullptr);
-    fs::create_directories(folder / "re.ports");
-    report.SavePreparedReport(folder / "march");
-    EXPECT_TRUE(fs::exists(folder / "march.cvp"));
-    report.SavePreparedReport(folder / "re.ports" / "march");
-    EXPECT_TRUE(fs::exists(folder / "re.ports" / "march"));
-    EXPECT_EQ(tessaly::testing::ReadFile(folder / "march.cvp"), std::vector<uint8_t>(6, 0));
-
-    report.LoadPreparedReport(folder / "march");
-    report.LoadPreparedReport(folder / "re.ports" / "march");
-    EXPECT_THROW(report.LoadPreparedReport(folder / "re.ports" / "april"), EFileError);
+    fs::create_directories(folder / "mario.rossi" / ".local");
+    const struct {
+        const char* chosen;
+        const char* written;
+    } cases[] = {
+        {"march", "march.cvp"},
+        {"march.v2", "march.v2"},
+        {"mario.rossi/march", "mario.rossi/march.cvp"},
+        {"mario.rossi/.local/march", "mario.rossi/.local/march.cvp"},
+        {"mario.rossi/march.v2", "mario.rossi/march.v2"},
+    };
+    for (const auto& c : cases) {
+        report.SavePreparedReport(folder / c.chosen);
+        EXPECT_EQ(tessaly::testing::ReadFile(folder / c.written), std::vector<uint8_t>(6, 0)) << c.chosen;
+        EXPECT_NO_THROW(report.LoadPreparedReport(folder / c.chosen)) << c.chosen;
+    }
+    try {
+        report.LoadPreparedReport(folder / "mario.rossi" / "april");
+        ADD_FAILURE() << "a missing file loaded";
+    } catch (const EFileError& e) {
+        EXPECT_NE(e.Message().find("mario.rossi/april.cvp\""), std::string::npos) << e.Message();
+    }
 }
 
 TEST_F(ReportTest, LoadingGivesTheStreamVersionBackAlsoOnFailure) {

@@ -31,7 +31,8 @@ inline std::unique_ptr<TcvReport> MakeReport(int pages, const DrawPageFn& draw =
     return report;
 }
 
-// A standard preview on `report`, shown (not maximised) so that its page area is `area` big.
+// A standard preview on `report`, shown (not maximised) and active, so that its page area is `area`
+// big.
 inline TStandardPreview* OpenPreview(TcvReport* report, QSize area) {
     auto* window = new TStandardPreview(nullptr);
     window->Report = report;
@@ -40,6 +41,9 @@ inline TStandardPreview* OpenPreview(TcvReport* report, QSize area) {
     if (!QTest::qWaitForWindowExposed(window)) return window;
     const QSize frame = window->size() - window->PaintPanel->size();
     window->resize(area + frame);
+    // The window the user works in is the active one: keys reach its focused widget.
+    window->activateWindow();
+    (void)QTest::qWaitForWindowActive(window);
     QApplication::processEvents();
     return window;
 }

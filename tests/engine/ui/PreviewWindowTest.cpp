@@ -2,6 +2,7 @@
 // the pixels of the page area.
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,10 +15,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/PdfPages.h"
+#include "common/TestFiles.h"
 #include "engine/report/CV_Export.h"
+#include "engine/ui/CV_Find.h"
 #include "engine/ui/UiHooks.h"
 #include "engine/ui/UiStartup.h"
 #include "platform/core/Rounding.h"
+#include "platform/print/RecordingPrinter.h"
 #include "platform/text/FormatSettings.h"
 #include "PreviewSupport.h"
 
@@ -29,10 +34,26 @@ namespace {
 
 constexpr QRgb kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000;
 
+// A key pressed as the window system delivers it: to the application's focused widget.
+void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+// Gives the keys to the window itself, active again after a dialog that was shown and closed (under
+// the offscreen platform nothing hands the activation back).
+void FocusWindow(TStandardPreview* w) {
+    w->activateWindow();
+    (void)QTest::qWaitForWindowActive(w);
+    w->setFocus();
+}
+
+// Types into the zoom box as a user does: a click into the box, its text selected and removed,
+// then the characters, each to whatever widget has the focus.
 void TypeIntoZoomBox(TStandardPreview* w, const QString& text) {
-    w->ZoomBtn->setFocus();
-    w->ZoomBtn->lineEdit()->clear();
-    for (QChar c : text) QTest::keyClick(w->ZoomBtn->lineEdit(), c.toLatin1());
+    QTest::mouseClick(w->ZoomBtn->lineEdit(), Qt::LeftButton);
+    PressKey(Qt::Key_A, Qt::ControlModifier);
+    PressKey(Qt::Key_Backspace);
+    for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
 }
 
 void Settle() {
@@ -271,7 +292,7 @@ private slots:
             beeps_ = 0;
             TypeIntoZoomBox(w, c.typed);
             QCOMPARE(w->ZoomBtn->currentText(), c.kept);
-            QTest::keyClick(w->ZoomBtn->lineEdit(), Qt::Key_Return);
+            PressKey(Qt::Key_Return);
             Settle();
             QCOMPARE(w->Zoom, c.zoom);
             QCOMPARE(w->ZoomMode, zmPercent);
@@ -286,7 +307,7 @@ private slots:
         // A mode name chosen in the box applies that mode.
         w->ZoomBtn->setFocus();
         w->ZoomBtn->setEditText("Una pagina");
-        QTest::keyClick(w->ZoomBtn->lineEdit(), Qt::Key_Return);
+        PressKey(Qt::Key_Return);
         QCOMPARE(w->ZoomMode, zmOnePage);
         QVERIFY(qAbs(w->Zoom - (700.0 - 20) / 1123 * 100) < 1e-9);
         ClosePreview(w);
@@ -344,13 +365,14 @@ private slots:
                 QCOMPARE(w->CurPage, c.page);
             }
         }
-        // Every key is the zoom box's while it has the focus.
+        // The keys of the view are the zoom box's while it has the focus.
         w->VScroll->setValue(400);
-        w->ZoomBtn->setFocus();
-        QTest::keyClick(w->ZoomBtn->lineEdit(), Qt::Key_PageDown);
-        QTest::keyClick(w->ZoomBtn->lineEdit(), Qt::Key_Escape);
+        QTest::mouseClick(w->ZoomBtn->lineEdit(), Qt::LeftButton);
+        for (Qt::Key key : {Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Escape, Qt::Key_Space}) PressKey(key);
         QCOMPARE(w->VScroll->value(), 400);
+        QCOMPARE(w->CurPage, 1);
         QVERIFY(w->isVisible());
+        QVERIFY(!w->FullScreen);
         // The wheel: one notch is one small step.
         w->setFocus();
         SendWheel(w->PaintPanel, -120);
@@ -644,7 +666,12 @@ private slots:
             {2, "pagina", "pagina.emf"},      {2, "PAGINA.EMF", "PAGINA.EMF"},  {2, "p.emf.bak", "p.emf.bak.emf"},
             {2, "p.Emf", "p.Emf"},            {1, "tutto", "tutto.cvp"},        {1, "tutto.rep", "tutto.rep"},
             {3, "uscita.dat", "uscita.pag"},  {3, "uscita2", "uscita2.pag"},
+            // Dotted folder names are ordinary: only the file name decides.
+            {2, "x.emf/pagina", "x.emf/pagina.emf"}, {2, "x.emf/p.EMF", "x.emf/p.EMF"},
+            {1, "mario.rossi/tutto", "mario.rossi/tutto.cvp"}, {3, "mario.rossi/uscita", "mario.rossi/uscita.pag"},
         };
+        fs::create_directories(dir / "x.emf");
+        fs::create_directories(dir / "mario.rossi");
         w->ShowPage(2);
         QVERIFY(RegisterExportFilter(ExportFilterClass<PagesFilter>, "Pagine (*.pag)", "*.pag"));
         for (const Case& c : cases) {
@@ -765,6 +792,215 @@ private slots:
         ClosePreview(w);
     }
 
+    // The window's command keys work while the zoom box has the focus, each command applying the
+    // zoom being typed first.
+    void CommandKeysWorkFromTheZoomBox() {
+        auto report = MakeReport(3);
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        const auto fileDialog = UiHooks().ExecuteFileDialog;
+        const auto printDialog = UiHooks().ExecutePrintDialog;
+        QStringList asked;
+        UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+            asked << QString::fromStdString(Cp1252ToUtf8(d.Title));
+            return false;
+        };
+        UiHooks().ExecutePrintDialog = [&](QPrinter&, QWidget*) {
+            asked << "stampa";
+            return false;
+        };
+        const struct {
+            Qt::Key key;
+            QString typed;
+            double zoom;
+            QString dialog;
+        } cases[] = {
+            {Qt::Key_F11, "150", 150, "Salva il report."},
+            {Qt::Key_F10, "75%", 75, "Apre un report."},
+            {Qt::Key_F2, "1a20", 120, "stampa"},
+            {Qt::Key_F3, "50", 50, "trova"},
+        };
+        for (const auto& c : cases) {
+            asked.clear();
+            QTimer::singleShot(0, [&] {
+                if (auto* form = qobject_cast<TFindForm*>(QApplication::activeModalWidget())) {
+                    asked << "trova";
+                    form->reject();
+                }
+            });
+            TypeIntoZoomBox(w, c.typed);
+            PressKey(c.key);
+            Settle();
+            QCOMPARE(asked, QStringList{c.dialog});
+            QCOMPARE(w->Zoom, c.zoom);
+            QVERIFY(!w->ZoomBtnFocused());
+        }
+        UiHooks().ExecuteFileDialog = fileDialog;
+        UiHooks().ExecutePrintDialog = printDialog;
+        ClosePreview(w);
+    }
+
+    // The whole flow: a 20-page report is open, Open of a damaged file fails, then Save. The report
+    // stays as it was, on screen and in memory, and the file keeps its 20 pages.
+    void AFailedOpenLeavesTheReportToSaveWhole() {
+        tessaly::testing::TempFolder dir("preview-open");
+        const fs::path file = dir / "listing.cvp";
+        fs::copy_file(fs::path(TESSALY_SOURCE_DIR) / "examples" / "listing.cvp", file);
+        const std::vector<uint8_t> original = tessaly::testing::ReadFile(file);
+        tessaly::testing::WriteFile(dir / "rotto.cvp",
+                                    std::vector<uint8_t>(original.begin(), original.begin() + original.size() / 2));
+        TcvReport report(nullptr);
+        report.LoadPreparedReport(file);
+        TStandardPreview* w = OpenPreview(&report, QSize(900, 700));
+        w->ShowPage(3);
+        fs::path chosen;
+        UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+            d.FileName = chosen;
+            d.FilterIndex = 1;
+            return true;
+        };
+        FocusWindow(w);
+        chosen = dir / "rotto.cvp";
+        PressKey(Qt::Key_F10);
+        QCOMPARE(errors_.size(), 1);
+        QCOMPARE(report.EMFPages().Count(), 20);
+        QCOMPARE(w->LabelPage->text(), QString("3 di 20"));
+
+        chosen = file;
+        PressKey(Qt::Key_F11);
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY(tessaly::testing::ReadFile(file) == original);
+        ClosePreview(w);
+    }
+
+    // Printing to a file, as the print dialog offers it, writes the chosen pages into that PDF file,
+    // each on its own paper, as tessaly-cli pdf does: with no printer at all, and with one, which
+    // then prints nothing.
+    void PrintToFileWritesThePagesIntoThePdf() {
+        tessaly::testing::TempFolder dir("preview-pdf");
+        TcvReport report(nullptr);
+        report.LoadPreparedReport(fs::path(TESSALY_SOURCE_DIR) / "examples" / "mixed.cvp");
+        TStandardPreview* w = OpenPreview(&report, QSize(900, 700));
+        print::RecordingPrinter printer;
+        const std::vector<std::pair<int, int>> all = {{595, 842}, {420, 595}, {612, 792}, {1191, 842},
+                                                      {624, 312}, {340, 510}, {297, 420}};
+        const struct {
+            print::Printer* printer;
+            int from, to;  // 0: all pages
+            std::vector<std::pair<int, int>> sheets;
+        } cases[] = {
+            {nullptr, 0, 0, all},
+            {&printer, 2, 4, {all[1], all[2], all[3]}},
+        };
+        for (const auto& c : cases) {
+            PrinterSettings->FillPrinters(c.printer);
+            const fs::path pdf = dir / "stampa.pdf";
+            fs::remove(pdf);
+            UiHooks().ExecutePrintDialog = [&](QPrinter& p, QWidget*) {
+                p.setOutputFormat(QPrinter::PdfFormat);
+                p.setOutputFileName(QString::fromStdString(pdf.string()));
+                if (c.from) {
+                    p.setPrintRange(QPrinter::PageRange);
+                    p.setFromTo(c.from, c.to);
+                }
+                return true;
+            };
+            FocusWindow(w);
+            PressKey(Qt::Key_F2);
+            QCOMPARE(errors_, QStringList());
+            QVERIFY(MediaBoxes(tessaly::testing::ReadText(pdf)) == c.sheets);
+            QCOMPARE(PrinterSettings->Printer(), c.printer);
+            QVERIFY(printer.Jobs().empty());
+        }
+        PrinterSettings->FillPrinters(nullptr);
+        ClosePreview(w);
+    }
+
+    // A print that fails shows why, in Italian where the words are ours; no printer is no printer.
+    void AFailedPrintSaysWhy() {
+        auto report = MakeReport(2);
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        UiHooks().ExecutePrintDialog = [](QPrinter& p, QWidget*) {
+            p.setOutputFileName(QString());
+            return true;
+        };
+        print::RecordingPrinter failing;
+        failing.FailAtEndDoc(1);
+        const struct {
+            print::Printer* printer;
+            QString message;
+        } cases[] = {{nullptr, "Nessuna stampante disponibile."}, {&failing, "Printer failure at EndDoc"}};
+        for (const auto& c : cases) {
+            errors_.clear();
+            PrinterSettings->FillPrinters(c.printer);
+            FocusWindow(w);
+            PressKey(Qt::Key_F2);
+            QCOMPARE(errors_, QStringList{c.message});
+        }
+        QVERIFY(failing.Jobs().at(0).aborted);
+        PrinterSettings->FillPrinters(nullptr);
+        ClosePreview(w);
+    }
+
+    // Saving the current page of a report without pages writes nothing and says why.
+    void SavingThePageOfAnEmptyReportSaysWhy() {
+        tessaly::testing::TempFolder dir("preview-empty");
+        auto report = MakeReport(0);
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+            d.FileName = dir / "vuota";
+            d.FilterIndex = 2;
+            return true;
+        };
+        FocusWindow(w);
+        PressKey(Qt::Key_F11);
+        QCOMPARE(errors_, QStringList{"Il report non ha pagine."});
+        QVERIFY(fs::is_empty(dir.Path()));
+        ClosePreview(w);
+    }
+
+    // The save dialog as the user meets it: a name typed, the file type chosen in its list, Enter.
+    // The type chosen decides what is written.
+    void TheFileTypeChosenInTheSaveDialogDecidesWhatIsWritten() {
+        tessaly::testing::TempFolder dir("preview-dialog");
+        auto report = MakeReport(3, [](emf::RecordingCanvas& c, int page) {
+            c.TextOut(50, 50, "Pagina " + std::to_string(page + 1));
+        });
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        w->ShowPage(2);
+        UiHooks().ExecuteFileDialog = [](TFileDialog& d, QWidget* parent, TFileDialog::Kind kind) {
+            return d.Execute(parent, kind);
+        };
+        const struct {
+            int typeSteps;  // Down presses in the list of file types
+            const char* typed;
+            const char* written;
+        } cases[] = {{1, "pagina", "pagina.emf"}, {0, "tutto", "tutto.cvp"}};
+        for (const auto& c : cases) {
+            FocusWindow(w);
+            bool answered = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                answered = true;
+                dialog->activateWindow();  // as the window system does with a new dialog
+                QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), dialog, 2000);
+                QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString((dir / c.typed).string()));
+                for (QComboBox* types : dialog->findChildren<QComboBox*>())
+                    if (types->count() == 2 && types->itemText(1).startsWith("Enhanced Meta File")) types->setFocus();
+                for (int i = 0; i < c.typeSteps; ++i) PressKey(Qt::Key_Down);
+                PressKey(Qt::Key_Return);
+            });
+            PressKey(Qt::Key_F11);
+            QVERIFY(answered);
+            QCOMPARE(errors_, QStringList());
+            QVERIFY2(fs::exists(dir / c.written), c.written);
+        }
+        const auto expected = report->EMFPages().Pages(1).Drawing.Bytes();
+        const std::vector<uint8_t> page = tessaly::testing::ReadFile(dir / "pagina.emf");
+        QVERIFY(std::equal(page.begin(), page.end(), expected.begin(), expected.end()));
+        ClosePreview(w);
+    }
+
     void ShowReportSharesOrCopies() {
         auto report = MakeReport(3);
         // Modal: the caller's report, shown maximised, until closed.
@@ -811,7 +1047,7 @@ private slots:
         });
         TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
         TypeIntoZoomBox(w, "99999999");
-        QTest::keyClick(w->ZoomBtn->lineEdit(), Qt::Key_Return);
+        PressKey(Qt::Key_Return);
         QCOMPARE(beeps_, 1);
         QCOMPARE(w->Zoom, 100.0);
         for (double z : {1e4, 1e6, 9e7}) {
