@@ -5,24 +5,20 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
 
-namespace {
-
-constexpr const char* kUsage = "uso: tessaly-cli pdf IN.cvp -o OUT.pdf";
-
-int Run(const std::vector<std::string>& args) {
+int RunPdf(const Args& args) {
     std::string in, out;
-    if (!ParseInputAndOutput(args, in, out) || out.empty()) return Fail(kUsage);
+    if (!ParseInputAndOutput(args, in, out) || out.empty()) return kWrongUsage;
 
     GuiApp<QApplication> app;
-    EngineUnits units(nullptr);
+    EngineWindowUnits units(nullptr);
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);
@@ -36,8 +32,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("pdf", "pdf IN.cvp -o OUT.pdf", tessaly::cli::Run);

@@ -1,6 +1,6 @@
 #include "platform/print/PdfFilePrinter.h"
 
-#include "platform/core/Cp1252.h"
+#include "platform/core/QtStrings.h"
 #include "platform/print/PdfSheets.h"
 
 namespace tessaly::print {
@@ -46,7 +46,7 @@ void PdfFilePrinter::BeginDoc(const std::string& title) {
     try {
         if (!document_) {
             if (!file_.open(QIODevice::WriteOnly)) throw EPrinter("Impossibile creare il file PDF");
-            document_ = std::make_unique<PdfSheets>(&file_, QString::fromStdString(Cp1252ToUtf8(title)), jobLayout_,
+            document_ = std::make_unique<PdfSheets>(&file_, ToQString(title), jobLayout_,
                                                     dpi_);
         } else {
             document_->NewSheet(jobLayout_);
