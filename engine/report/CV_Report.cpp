@@ -6,6 +6,7 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
+#include "engine/expr/CV_AggregateStore.h"
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -98,12 +99,7 @@ void TcvReport::ResolveNameOf(void* report, std::string_view name, const TcvExpr
 void TcvReport::ResolveName(std::string_view, const TcvExprArgs*, Variant&) {}
 
 void TcvReport::InitAggregate(const AnsiString& name, Variant& value) {
-    if (name == "SUM" || name == "AVG")
-        value = Variant(0);
-    else if (name == "MIN")
-        value = Variant(1e200);
-    else
-        value = Variant(-1e200);
+    value = TcvAggregateStore::InitialValue(name);
 }
 
 void TcvReport::Clear() {

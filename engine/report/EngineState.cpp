@@ -17,7 +17,20 @@ TPreviewFormClass PreviewFormClass = nullptr;
 TPrinterSettings* PrinterSettings = nullptr;
 emf::RecordingCanvas* CurPageCanvas = nullptr;
 TcvReport* CurrentReport = nullptr;
+TcvPageRun* CurrentPage = nullptr;
+TcvBand* CurrentBand = nullptr;
+TcvView* CurrentObject = nullptr;
+TcvBand* AggregateBand = nullptr;
+bool AggregatesSuspended = false;
+bool FirstPass = false;
+int PreparedIndex = 0;
+int ErrorPageNo = 0;
 int TotalPages = 0;
+double ReportDate = 0;
+double ReportTime = 0;
+Variant CurrentValue;
+std::vector<int> PageOrder;
+TcvPreparationError PreparationError;
 bool ExportCancelled = false;
 TExportDialogClass ExportDialogClass = nullptr;
 
@@ -31,6 +44,19 @@ int ReadScreenPixelsPerInch() {
 
 }  // namespace
 
+void ResetPreparationState() {
+    CurrentPage = nullptr;
+    CurrentBand = nullptr;
+    CurrentObject = nullptr;
+    AggregateBand = nullptr;
+    AggregatesSuspended = false;
+    FirstPass = false;
+    PreparedIndex = 0;
+    ErrorPageNo = 0;
+    CurrentValue.Clear();
+    PageOrder.clear();
+}
+
 void InitReportUnit() {
     PrintingActive = false;
     PreviewList.clear();
@@ -38,10 +64,14 @@ void InitReportUnit() {
     ScratchList.Clear();
     PageCharset = 1;
     StreamVersion = CurrentStreamVersion;
+    ResetPreparationState();
+    PreparationError = {};
 }
 
 void DoneReportUnit() {
     ScratchList.Clear();
+    ResetPreparationState();
+    PreparationError = {};
     // Each window takes itself out of the list as it goes.
     std::vector<TcvPreviewWindow*> open = PreviewList;
     for (TcvPreviewWindow* window : open) delete window;
