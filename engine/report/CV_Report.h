@@ -19,6 +19,11 @@ namespace tessaly {
 
 class TcvEMFPages;
 class TcvExportFilter;
+class TcvPages;
+class TcvView;
+namespace data {
+class Dataset;
+}
 class Stream;
 // Makes an export filter on a stream (see CV_Export.h).
 using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
@@ -61,6 +66,26 @@ public:
     StringList& DataLines() { return dataLines_; }
     // Report datasets: name -> dataset; an entry whose dataset has no owner belongs to the report.
     StringList& DataSets() { return dataSets_; }
+    const StringList& DataSets() const { return dataSets_; }
+
+    // --- Template: pages, objects, datasets and the template file (engine/model, engine/data) ---
+    TcvPages& Pages() const { return *pages_; }
+    // Adds a report dataset under `name`: false, and nothing added, when an entry has that name
+    // already. The entry leaves the list by itself when the dataset is freed.
+    bool AddDataset(const AnsiString& name, TComponent* dataset);
+    // The template stream (CV_Template.cpp). Loading shows its problems through the engine's
+    // message sink; after an error the report is left with one empty page and no datasets, and
+    // EAbort tells the caller that the load failed. Saving first checks that everything it would
+    // write reads back the same, and otherwise raises an error without writing anything.
+    void SaveToStream(Stream& stream);
+    // Saves the template as a ".cvf" file (the extension added to a name without any "."): a
+    // refused or failed save leaves the old file as it was.
+    void SaveToFile(const std::filesystem::path& fileName);
+    // The report's events of the model: a dataset's moments (flags 0 to 4) and object drawing.
+    std::function<void(const AnsiString& BandName, data::Dataset* DataSet, int32_t& RecordCount, int Operation)>
+        OnDataSetWork;
+    std::function<void(TcvView* View)> OnDrawObject;
+    std::function<void(TcvView* View)> OnDrawedObject;
 
     // Published properties.
     bool ShowProgress() const { return showProgress_; }
@@ -122,6 +147,7 @@ public:
     void DefineProperties(TFiler& filer) override;
 
 protected:
+    void Notification(TComponent* freed) override;
     // The names of report texts: what this report knows (installed into the evaluator when the
     // report is created). It leaves the value empty for a name it does not know.
     virtual void ResolveName(std::string_view name, const TcvExprArgs* args, Variant& value);
@@ -130,6 +156,9 @@ private:
     static void ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value);
     void ReadData(Stream& stream);
     void WriteData(Stream& stream);
+    void ReadTemplate(Stream& stream);
+    void ResetAfterFailedLoad();
+    void CheckTemplate() const;
 
     TDesignerOptions designerOptions_ = doSaveConfirm;
     AnsiString autoLoad_;
@@ -141,6 +170,7 @@ private:
     bool disableDataSetControls_ = true;
     bool modalPreview_ = true;
     std::unique_ptr<TcvEMFPages> emfPages_;
+    std::unique_ptr<TcvPages> pages_;
     StringList dataLines_;
     AnsiString title_;
     bool showProgress_ = true;
