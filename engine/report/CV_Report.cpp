@@ -7,6 +7,7 @@
 #include <QScopedValueRollback>
 
 #include "engine/expr/CV_AggregateStore.h"
+#include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -72,6 +73,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     pixelsPerInch_ = ScreenPixelsPerInch;
     dataSets_.SetSorted(true);
     emfPages_ = std::make_unique<TcvEMFPages>(this);
+    values_ = std::make_unique<TcvValues>();
     CurReport = this;
     SetExpressionResolver(&TcvReport::ResolveNameOf, this);
     Clear();
@@ -80,6 +82,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
 TcvReport::~TcvReport() {
     TcvReport* previous = CurReport;
     CurReport = this;
+    values_.reset();
     emfPages_.reset();
     dataLines_.Clear();
     DestroyComponents();
@@ -105,6 +108,7 @@ void TcvReport::InitAggregate(const AnsiString& name, Variant& value) {
 void TcvReport::Clear() {
     emfPages_->Clear();
     dataLines_.Clear();
+    values_->Clear();
     TwoPass = 0;
     Interleave = 0;
     InterleavedNumbering = 0;
@@ -194,6 +198,9 @@ bool TcvReport::ReadProperty(const std::string& name, TReader& r) {
 
 void TcvReport::DefineProperties(TFiler& filer) {
     TComponent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Values.Data", [this](Stream& s) { values_->ReadValues(s); },
+        [this](Stream& s) { values_->WriteValues(s); }, !values_->Empty());
     filer.DefineBinaryProperty(
         "Data", [this](Stream& s) { ReadData(s); }, [this](Stream& s) { WriteData(s); },
         !dataLines_.Empty());

@@ -19,6 +19,7 @@ namespace tessaly {
 
 class TcvEMFPages;
 class TcvExportFilter;
+class TcvValues;
 class Stream;
 // Makes an export filter on a stream (see CV_Export.h).
 using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
@@ -119,7 +120,14 @@ public:
 
     void WriteProperties(TWriter& writer) override;
     bool ReadProperty(const std::string& name, TReader& reader) override;
+    // Defines "Values.Data" (the named values, when there are any), "Data" (the stored data lines,
+    // when there are any) and "PixelsPerInch".
     void DefineProperties(TFiler& filer) override;
+
+    // --- Names and values (engine/expr) ---------------------------------------------------------
+    // The named values; stored as "Values.Data".
+    TcvValues& Values() { return *values_; }
+    const TcvValues& Values() const { return *values_; }
 
 protected:
     // The names of report texts: what this report knows (installed into the evaluator when the
@@ -141,6 +149,7 @@ private:
     bool disableDataSetControls_ = true;
     bool modalPreview_ = true;
     std::unique_ptr<TcvEMFPages> emfPages_;
+    std::unique_ptr<TcvValues> values_;
     StringList dataLines_;
     AnsiString title_;
     bool showProgress_ = true;
