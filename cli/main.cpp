@@ -45,7 +45,10 @@ constexpr Command kCommands[] = {
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
      "elenca le tabelle di un database SQLite o PostgreSQL, o i campi e i primi record di una tabella o di una query",
      &RunData},
-    {"eval", "eval EXPR", "calcola un'espressione e ne scrive tipo e valore", &RunEval},
+    {"eval", "eval [--db ORIGINE [--module NOME]] EXPR",
+     "calcola un'espressione e ne scrive tipo e valore; con --db i campi delle tabelle di ORIGINE (modulo NOME, "
+     "di solito Dati) rispondono ai nomi, e la prima tabella ai nomi senza tabella",
+     &RunEval},
     {"words", "words NUMERO...", "scrive ogni numero in lettere", &RunWords},
     {"help", "help [COMANDO]", "descrive i comandi, o un comando", &RunHelp},
     {"version", "version", "scrive la versione", &RunVersion},

@@ -75,7 +75,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     emfPages_ = std::make_unique<TcvEMFPages>(this);
     values_ = std::make_unique<TcvValues>();
     CurReport = this;
-    SetExpressionResolver(&TcvReport::ResolveNameOf, this);
+    if (!ExpressionEvaluator().ResolveValue) SetExpressionResolver(&TcvReport::ResolveNameOf, this);
     Clear();
 }
 
@@ -98,8 +98,6 @@ TcvReport::~TcvReport() {
 void TcvReport::ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value) {
     static_cast<TcvReport*>(report)->ResolveName(name, args, value);
 }
-
-void TcvReport::ResolveName(std::string_view, const TcvExprArgs*, Variant&) {}
 
 void TcvReport::InitAggregate(const AnsiString& name, Variant& value) {
     value = TcvAggregateStore::InitialValue(name);
