@@ -50,6 +50,10 @@ constexpr Command kCommands[] = {
      "di solito Dati) rispondono ai nomi, e la prima tabella ai nomi senza tabella",
      &RunEval},
     {"words", "words NUMERO...", "scrive ogni numero in lettere", &RunWords},
+    {"format-dialog", "format-dialog [--format CODICE] [--text TESTO] [--shot OUT.png]",
+     "apre la finestra di formato di un oggetto e scrive codice e testo scelti (con --shot la disegna in "
+     "un'immagine PNG)",
+     &RunFormatDialog},
     {"help", "help [COMANDO]", "descrive i comandi, o un comando", &RunHelp},
     {"version", "version", "scrive la versione", &RunVersion},
 };
