@@ -1,14 +1,27 @@
-// tessaly-cli eval EXPR: evaluates an expression and prints the kind and text of its value.
+// tessaly-cli eval [--db SOURCE [--module NAME]] EXPR: evaluates an expression through a report's
+// names and prints the kind and text of its value ("integer 3", "string abc", ...). With --db, a
+// data module NAME (default "Dati") holds one dataset per table and view of SOURCE (a SQLite file
+// or a PostgreSQL URI), each open at its first record; the report belongs to the module, so
+// "Dati.righe.prezzo" and "righe.prezzo" name a field, and the first table in name order feeds
+// the master data band, whose fields answer unqualified names ("prezzo") and which is the current
+// band (LINE# is 1). A failure prints the
+// most specific message: a function's own ("Tipi di parametri errati nella funzione: VAL ('abc')").
+#include <QScopedValueRollback>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/expr/CV_Expr.h"
+#include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_PageRun.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
+#include "platform/data/DataModule.h"
+#include "platform/data/Dataset.h"
+#include "platform/data/ModuleRegistry.h"
 #include "platform/text/DateFormat.h"
 #include "platform/text/NumberFormat.h"
 
@@ -45,19 +58,64 @@ std::string Describe(const Variant& v) {
     return "?";
 }
 
+struct EvalArgs {
+    std::string source;
+    std::string module = "Dati";
+    bool db = false;
+    std::string text;  // UTF-8
+};
+
+// Options first, then the words of the expression (joined by blanks).
+bool ParseArgs(const Args& args, EvalArgs& out) {
+    size_t i = 0;
+    bool moduleGiven = false;
+    for (; i + 1 < args.size() && (args[i] == "--db" || args[i] == "--module"); i += 2) {
+        if (args[i] == "--db" && !out.db) out.source = args[i + 1], out.db = true;
+        else if (args[i] == "--module" && !moduleGiven) out.module = args[i + 1], moduleGiven = true;
+        else return false;
+    }
+    if (i == args.size()) return false;
+    for (const size_t first = i; i < args.size(); ++i) out.text += (i == first ? "" : " ") + args[i];
+    if (out.db && out.source.empty()) return false;
+    return (out.db || !moduleGiven) && !out.module.empty();
+}
+
+// The database's data module, registered with the application, every dataset open.
+std::unique_ptr<data::DatabaseModule> OpenModule(const EvalArgs& a) {
+    auto module = std::make_unique<data::DatabaseModule>(data::Database::Open(a.source), nullptr);
+    module->SetName(Utf8ToCp1252(a.module));
+    data::ApplicationModules().AddDataModule(*module);
+    for (int i = 0; i < module->ComponentCount(); ++i)
+        if (auto* ds = dynamic_cast<data::Dataset*>(module->Components(i))) ds->Open();
+    return module;
+}
+
+Variant Evaluate(const EvalArgs& a) {
+    std::unique_ptr<data::DatabaseModule> module;
+    if (a.db) module = OpenModule(a);
+    TcvBand master(btMasterData);
+    TcvPageRun page;
+    page.Bands[btMasterData] = &master;
+    if (module && module->ComponentCount() > 0) master.DataSet = dynamic_cast<data::Dataset*>(module->Components(0));
+    QScopedValueRollback pageScope(CurrentPage, &page);
+    QScopedValueRollback bandScope(CurrentBand, &master);
+    // The module owns a report made for it (and frees it before the datasets).
+    std::unique_ptr<TcvReport> own = module ? nullptr : std::make_unique<TcvReport>(nullptr);
+    TcvReport* report = module ? new TcvReport(module.get()) : own.get();
+    Variant value;
+    report->Evaluate(Utf8ToCp1252(a.text), value);
+    return value;
+}
+
 }  // namespace
 
 int RunEval(const Args& args) {
-    if (args.empty()) return kWrongUsage;
-    std::string text;
-    for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
+    EvalArgs a;
+    if (!ParseArgs(args, a)) return kWrongUsage;
     EngineUnits units(nullptr);
     Variant value;
     try {
-        // A report's constructor installs its name resolver, through which names reach the
-        // built-in variables and functions.
-        TcvReport report(nullptr);
-        EvaluateExpression(Utf8ToCp1252(text), value);
+        value = Evaluate(a);
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }

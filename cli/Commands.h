@@ -19,6 +19,7 @@ int RunCopy(const Args& args);
 int RunData(const Args& args);
 int RunEval(const Args& args);
 int RunFind(const Args& args);
+int RunFormatDialog(const Args& args);
 int RunInfo(const Args& args);
 int RunPdf(const Args& args);
 int RunPrint(const Args& args);

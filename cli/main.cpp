@@ -45,8 +45,15 @@ constexpr Command kCommands[] = {
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
      "elenca le tabelle di un database SQLite o PostgreSQL, o i campi e i primi record di una tabella o di una query",
      &RunData},
-    {"eval", "eval EXPR", "calcola un'espressione e ne scrive tipo e valore", &RunEval},
+    {"eval", "eval [--db ORIGINE [--module NOME]] EXPR",
+     "calcola un'espressione e ne scrive tipo e valore; con --db i campi delle tabelle di ORIGINE (modulo NOME, "
+     "di solito Dati) rispondono ai nomi, e la prima tabella ai nomi senza tabella",
+     &RunEval},
     {"words", "words NUMERO...", "scrive ogni numero in lettere", &RunWords},
+    {"format-dialog", "format-dialog [--format CODICE] [--text TESTO] [--shot OUT.png]",
+     "apre la finestra di formato di un oggetto e scrive codice e testo scelti (con --shot la disegna in "
+     "un'immagine PNG)",
+     &RunFormatDialog},
     {"help", "help [COMANDO]", "descrive i comandi, o un comando", &RunHelp},
     {"version", "version", "scrive la versione", &RunVersion},
 };

@@ -36,19 +36,6 @@ private:
     std::vector<std::pair<const AnsiString*, Variant>> values_;
 };
 
-void TakeIn(const AnsiString& function, const Variant& v, TcvAggregateValue& into) {
-    Variant& acc = into.Value;
-    if (function == "SUM")
-        acc = acc + v;
-    else if (function == "AVG")
-        acc = (acc * Variant(into.Rows) + v) / Variant(into.Rows + 1);
-    else if (function == "MIN" && VarCompare(v, acc) < 0)
-        acc = v;
-    else if (function == "MAX" && VarCompare(v, acc) > 0)
-        acc = v;
-    ++into.Rows;
-}
-
 // COUNT() takes in the row without an argument.
 void Apply(const AnsiString& function, const AnsiString& argument, RowValues& row, TcvAggregateValue& into) {
     if (function == "COU") {
@@ -56,7 +43,7 @@ void Apply(const AnsiString& function, const AnsiString& argument, RowValues& ro
         return;
     }
     try {
-        TakeIn(function, row.Of(argument), into);
+        TcvAggregateStore::TakeIn(function, row.Of(argument), into);
     } catch (const EngineError&) {
         throw EngineError(MsgFunctionFailed + function + " (" + argument + ")");
     }
@@ -78,6 +65,19 @@ AnsiString TcvAggregateStore::AccumulatorKey(std::string_view function, std::str
 AnsiString TcvAggregateStore::ColumnKey(std::string_view function, std::string_view argument,
                                         std::string_view objectName) {
     return KeyStart(function, argument, objectName);
+}
+
+void TcvAggregateStore::TakeIn(std::string_view function, const Variant& v, TcvAggregateValue& into) {
+    Variant& acc = into.Value;
+    if (function == "SUM")
+        acc = acc + v;
+    else if (function == "AVG")
+        acc = (acc * Variant(into.Rows) + v) / Variant(into.Rows + 1);
+    else if (function == "MIN" && VarCompare(v, acc) < 0)
+        acc = v;
+    else if (function == "MAX" && VarCompare(v, acc) > 0)
+        acc = v;
+    ++into.Rows;
 }
 
 void TcvAggregateStore::AddAccumulator(const AnsiString& key, std::string_view function, std::string_view argument) {

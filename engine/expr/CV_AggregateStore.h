@@ -52,6 +52,10 @@ public:
     static AnsiString AccumulatorKey(std::string_view function, std::string_view argument,
                                      std::string_view objectName, char tag);
     static AnsiString ColumnKey(std::string_view function, std::string_view argument, std::string_view objectName);
+    // Takes one value into an aggregate: SUM adds, AVG keeps the mean of the values taken in, MIN
+    // and MAX keep the smaller and the larger; the rows grow by one. EngineError when the values
+    // cannot be added or compared.
+    static void TakeIn(std::string_view function, const Variant& v, TcvAggregateValue& into);
 
     // Registration: adds the aggregate unless its key is present.
     void AddAccumulator(const AnsiString& key, std::string_view function, std::string_view argument);

@@ -58,10 +58,14 @@ TcvFieldLookup FindDataField(const TcvReport& report, std::string_view name) {
     return WithField(band ? band->DataSet : nullptr, name);
 }
 
+data::Dataset* LookupDataset(const TcvReport& report, std::string_view name) {
+    if (name.find('.') != std::string_view::npos)
+        return dynamic_cast<data::Dataset*>(data::ApplicationModules().FindModuleComponent(name));
+    return DatasetOn(report.Owner(), name);
+}
+
 data::Dataset* FindDataset(const TcvReport& report, const AnsiString& name) {
-    data::Dataset* ds = name.find('.') != AnsiString::npos
-                            ? dynamic_cast<data::Dataset*>(data::ApplicationModules().FindModuleComponent(name))
-                            : DatasetOn(report.Owner(), name);
+    data::Dataset* ds = LookupDataset(report, name);
     if (!ds) ReportPreparationError(MsgDatasetNotFound + name);
     return ds;
 }

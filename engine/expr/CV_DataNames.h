@@ -31,8 +31,9 @@ struct TcvFieldLookup {
 
 TcvFieldLookup FindDataField(const TcvReport& report, std::string_view name);
 
-// The dataset called `name` (a dataset of the report's owner, or "Form.Dataset"); none reports
-// "Non è stato trovato il cvDataset: " + name as the preparation error.
+// The dataset called `name` (a dataset of the report's owner, or "Form.Dataset"), or none.
+data::Dataset* LookupDataset(const TcvReport& report, std::string_view name);
+// The same; none reports "Non è stato trovato il cvDataset: " + name as the preparation error.
 data::Dataset* FindDataset(const TcvReport& report, const AnsiString& name);
 
 // The data band whose rows feed a band of type `bandType` (the current page's master, detail,

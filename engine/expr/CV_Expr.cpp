@@ -19,7 +19,11 @@ const char kIncompatibleMessage[] = "Tipo di dati incompatibili nell'espressione
 const char kDepthMessage[] = "Troppi livelli di annidamento nell'espressione: ";
 const char kMissingOperatorMessage[] = "Operatore mancante nell'espressione: ";
 
-enum CharClass : uint8_t { kNumber = 1, kNameStart = 2, kName = 4, kBlank = 8 };
+enum CharClass : uint8_t {
+    kNumber = 1, kNameStart = 2, kName = 4, kBlank = 8,
+    kQuoteOrParen = 16,  // the characters that counting parentheses looks at
+    kSplitting = 32,     // the characters that splitting an argument list looks at
+};
 
 constexpr std::array<uint8_t, 256> MakeClasses() {
     std::array<uint8_t, 256> t{};
@@ -29,6 +33,8 @@ constexpr std::array<uint8_t, 256> MakeClasses() {
     for (int c : {'"', '#', '_'}) t[c] |= kNameStart | kName;
     for (int c = 'A'; c <= 'Z'; ++c) t[c] |= kNameStart | kName;
     for (int c = 'a'; c <= 'z'; ++c) t[c] |= kNameStart | kName;
+    for (int c : {'"', '\'', '(', ')'}) t[c] |= kQuoteOrParen | kSplitting;
+    for (int c : {'[', ']', ','}) t[c] |= kSplitting;
     return t;
 }
 constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
@@ -54,13 +60,14 @@ std::string_view TrimBlanks(std::string_view s) {
 // character, so 'say "hi"' and "it's" leave both states off.
 void CheckParentheses(std::string_view text) {
     int open = 0, close = 0;
-    bool dq = false, sq = false;
+    char quote = 0;  // the quote character whose text is being read, 0 outside quotes
     for (char c : text) {
-        if (c == '"' && !sq)
-            dq = !dq;
-        else if (c == '\'' && !dq)
-            sq = !sq;
-        else if (!dq && !sq)
+        if (!Is(c, kQuoteOrParen)) continue;
+        if (quote)
+            quote = c == quote ? 0 : quote;
+        else if (c == '"' || c == '\'')
+            quote = c;
+        else
             open += c == '(', close += c == ')';
     }
     if (open != close) throw EngineError(kParenthesesMessage + std::string(text));
@@ -279,6 +286,7 @@ private:
             bool dq = false, sq = false, br = false;
             for (; i < t_.size(); ++i) {
                 const char c = t_[i];
+                if (!Is(c, kSplitting)) continue;
                 if (br) {
                     br = c != ']';
                     continue;

@@ -101,7 +101,7 @@ void TcvValues::BindDataFields(TcvReport& report) {
         TcvValue& v = *e.value;
         if (v.Kind != vkDataField) continue;
         v.BoundField = nullptr;
-        v.BoundDataSet = FindDataset(report, v.DataSetName);
+        v.BoundDataSet = LookupDataset(report, v.DataSetName);
         if (!v.BoundDataSet) return ReportPreparationError(MsgDatasetUnassigned + v.DataSetName);
         if (!v.BoundDataSet->Active()) continue;
         v.BoundField = v.BoundDataSet->FindField(v.FieldName);

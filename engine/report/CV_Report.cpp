@@ -77,7 +77,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     pages_ = std::make_unique<TcvPages>(this);
     values_ = std::make_unique<TcvValues>();
     CurReport = this;
-    SetExpressionResolver(&TcvReport::ResolveNameOf, this);
+    if (!ExpressionEvaluator().ResolveValue) SetExpressionResolver(&TcvReport::ResolveNameOf, this);
     Clear();
 }
 
@@ -101,8 +101,6 @@ TcvReport::~TcvReport() {
 void TcvReport::ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value) {
     static_cast<TcvReport*>(report)->ResolveName(name, args, value);
 }
-
-void TcvReport::ResolveName(std::string_view, const TcvExprArgs*, Variant&) {}
 
 void TcvReport::InitAggregate(const AnsiString& name, Variant& value) {
     value = TcvAggregateStore::InitialValue(name);

@@ -153,11 +153,34 @@ public:
     // The named values; stored as "Values.Data".
     TcvValues& Values() { return *values_; }
     const TcvValues& Values() const { return *values_; }
+    // Evaluates `text` with this report answering its names. Outside a preparation, a function
+    // that fails raises its own message (the one a preparation would record) rather than the
+    // evaluator's "Identificatore sconosciuto" that follows it; the preparation state is left as
+    // it was.
+    void Evaluate(std::string_view text, Variant& value);
+
+    // Makes a report answer the evaluator's names, and be CurrentReport, until the scope ends;
+    // what answered before answers again afterwards. The first report created answers names by
+    // default; a preparation or an evaluation of another one goes through a scope, so that a
+    // report made later (a preview's private copy) never answers for another.
+    class NameScope {
+    public:
+        explicit NameScope(TcvReport& report);
+        ~NameScope();
+        NameScope(const NameScope&) = delete;
+        NameScope& operator=(const NameScope&) = delete;
+
+    private:
+        TcvResolveValue resolver_;
+        void* context_;
+        TcvReport* report_;
+    };
 
 protected:
     void Notification(TComponent* freed) override;
-    // The names of report texts: what this report knows (installed into the evaluator when the
-    // report is created). It leaves the value empty for a name it does not know.
+    // The names of report texts (CV_Resolver.cpp): named values, PI, data fields, built-in
+    // variables and functions, then OnUserFunction. It leaves the value empty for a name it does
+    // not know.
     virtual void ResolveName(std::string_view name, const TcvExprArgs* args, Variant& value);
 
 private:

@@ -1,6 +1,9 @@
 #include "platform/core/DateTime.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <ctime>
 
 #include "platform/core/Errors.h"
 
@@ -97,6 +100,19 @@ int DayOfWeek(double dateTime) {
     int64_t day = static_cast<int64_t>(std::trunc(dateTime));
     int64_t w = ((day + 6) % 7 + 7) % 7;  // 0 = Sunday
     return static_cast<int>(w) + 1;
+}
+
+double NowDateTime() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const int msec = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+    double date = 0, time = 0;
+    TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date);
+    TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), msec < 0 ? 0 : msec, time);
+    return CombineDateTime(date, time);
 }
 
 }  // namespace tessaly

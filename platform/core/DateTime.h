@@ -30,5 +30,7 @@ TimeParts DecodeTime(double dateTime);
 inline double CombineDateTime(double date, double time) { return date < 0 ? date - time : date + time; }
 // 1 for Sunday to 7 for Saturday.
 int DayOfWeek(double dateTime);
+// The local date and time now, to the millisecond.
+double NowDateTime();
 
 }  // namespace tessaly

@@ -56,7 +56,8 @@ TEST(CliCommands, WrongUsageExitsTwoWithTheUsageOnStandardError) {
         {"info a b", "uso: tessaly-cli info FILE.cvp|FILE.emf\n"},
         {"copy a", "uso: tessaly-cli copy IN OUT\n"},
         {"render x.cvp", "uso: tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png\n"},
-        {"eval", "uso: tessaly-cli eval EXPR\n"},
+        {"eval", "uso: tessaly-cli eval [--db ORIGINE [--module NOME]] EXPR\n"},
+        {"eval --module Dati 1", "uso: tessaly-cli eval [--db ORIGINE [--module NOME]] EXPR\n"},
         {"words", "uso: tessaly-cli words NUMERO...\n"},
         {"version x", "uso: tessaly-cli version\n"},
     };

@@ -386,18 +386,26 @@ int Evaluated(const char* text) {
 
 }  // namespace
 
-TEST(ReportValues, TheNewestReportAnswersNamesAndAGoneReportIsNeverAsked) {
+TEST(ReportValues, TheReportBeingEvaluatedAnswersNamesAndAGoneReportIsNeverAsked) {
     EngineUnits units(nullptr);
     auto first = std::make_unique<NamingReport>(1);
     EXPECT_EQ(Evaluated("[Valore]"), 1);
+    auto second = std::make_unique<NamingReport>(2);
+    EXPECT_EQ(Evaluated("[Valore]"), 1) << "a report made later (a preview's private copy) does not take over";
     {
-        NamingReport second(2);
-        EXPECT_EQ(Evaluated("[Valore]"), 2) << "the most recently created report wins";
-        CurReport = first.get();
+        TcvReport::NameScope scope(*second);
+        EXPECT_EQ(Evaluated("[Valore]"), 2) << "the report being prepared or evaluated answers";
+        EXPECT_EQ(CurrentReport, second.get());
     }
-    EXPECT_EQ(Evaluated("[Valore]"), 1) << "the current report answers once the newer one is gone";
+    EXPECT_EQ(Evaluated("[Valore]"), 1) << "the first one answers again after the scope";
+    Variant v;
+    second->Evaluate("[Valore] + 1", v);
+    EXPECT_EQ(v.AsInteger(), 3);
+    EXPECT_EQ(CurrentReport, nullptr);
     first.reset();
+    EXPECT_EQ(Evaluated("[Valore]"), 2) << "the current report answers once the first one is gone";
+    second.reset();
     EXPECT_EQ(Evaluated("[Valore]"), -1);
     TcvReport plain(nullptr);
-    EXPECT_EQ(Evaluated("[Valore]"), -1) << "a report resolves no names of its own yet";
+    EXPECT_EQ(Evaluated("[Valore]"), -1) << "the current value is empty outside a text expansion";
 }

@@ -1,0 +1,95 @@
+#pragma once
+// A preparation in miniature for the tests of names and values: a report answering names, the
+// run-time side of a page with the bands a test adds, objects placed in them, and a data module
+// "Dati" with a dataset "righe" (prezzo, qta, nota) and a form "Vendite" owning the report and a
+// dataset "clienti" (nome, saldo, "ragione sociale", dal, attivo). Everything is undone at the end.
+#include <memory>
+#include <vector>
+
+#include <QScopedValueRollback>
+
+#include "engine/expr/CV_PrepError.h"
+#include "engine/model/CV_View.h"
+#include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_PageRun.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
+#include "engine/report/EngineState.h"
+#include "platform/data/DataModule.h"
+#include "platform/data/MemoryDataset.h"
+#include "platform/data/ModuleRegistry.h"
+#include "platform/text/FormatSettings.h"
+
+namespace tessaly::testing {
+
+class MiniPreparation {
+public:
+    MiniPreparation() {
+        form.SetName("Vendite");
+        module.SetName("Dati");
+        righe->SetName("righe");
+        clienti->SetName("clienti");
+        righe->SetColumns({{"prezzo", data::FieldKind::Float}, {"qta", data::FieldKind::Integer},
+                           {"nota", data::FieldKind::String}});
+        clienti->SetColumns({{"nome", data::FieldKind::String}, {"saldo", data::FieldKind::Currency},
+                             {"ragione sociale", data::FieldKind::String}, {"dal", data::FieldKind::DateTime},
+                             {"attivo", data::FieldKind::Boolean}, {"foto", data::FieldKind::Graphic}});
+        righe->AppendRow({Variant(12.5), Variant(4), Variant("prima")});
+        righe->AppendRow({Variant(0.35), Variant(100), Variant()});
+        clienti->AppendRow({Variant("Mario"), Variant(Currency::FromScaled(15000)), Variant("Rossi srl"),
+                            Variant::DateTime(36104), Variant(true), Variant()});
+        righe->Open();
+        clienti->Open();
+        data::ApplicationModules().AddForm(form);
+        data::ApplicationModules().AddDataModule(module);
+        report = new TcvReport(&form);
+        report->SetName("Report");
+        names = std::make_unique<TcvReport::NameScope>(*report);
+        CurrentPage = &page;
+    }
+    ~MiniPreparation() {
+        names.reset();
+        ResetPreparationState();
+        ClearPreparationError();
+    }
+
+    // A band of the page (the first of its type), with its place and the dataset it walks.
+    TcvBand& AddBand(int type, data::Dataset* dataSet = nullptr, int left = 0, int top = 0, int width = 600,
+                     int height = 40) {
+        bands.push_back(std::make_unique<TcvBand>(static_cast<uint8_t>(type)));
+        TcvBand& b = *bands.back();
+        b.DataSet = dataSet;
+        b.Left = left, b.Top = top, b.Width = width, b.Height = height;
+        if (!page.Bands[type]) page.Bands[type] = &b;
+        return b;
+    }
+    // A text object printing in `band` (its design place given absolutely).
+    TcvView& AddObject(const char* name, TcvBand& band, int left = 10, int top = -1, int width = 50, int height = 10) {
+        objects.push_back(std::make_unique<TcvView>(report));
+        TcvView& o = *objects.back();
+        o.Name = name;
+        o.ParentBand = &band;
+        o.ParentBandType = band.BandType;
+        o.Left = left, o.Top = top < 0 ? band.Top + 1 : top, o.Width = width, o.Height = height;
+        return o;
+    }
+    // Makes the object current in its band, as the band engine does while it prints it.
+    void Enter(TcvView& object) {
+        CurrentObject = &object;
+        CurrentBand = object.ParentBand;
+    }
+
+    EngineUnits units{nullptr};
+    FormatSettingsScope italian{FormatSettings::Italian()};
+    TComponent form{nullptr};
+    data::TDataModule module{nullptr};
+    data::MemoryDataset* righe = new data::MemoryDataset(&module);
+    data::MemoryDataset* clienti = new data::MemoryDataset(&form);
+    TcvReport* report = nullptr;  // owned by the form
+    TcvPageRun page;
+    std::vector<std::unique_ptr<TcvBand>> bands;
+    std::vector<std::unique_ptr<TcvView>> objects;
+    std::unique_ptr<TcvReport::NameScope> names;
+};
+
+}  // namespace tessaly::testing

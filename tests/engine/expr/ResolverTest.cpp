@@ -1,0 +1,313 @@
+// The name resolver of a report: built-in functions and variables, named values, data fields, the
+// host's events, and the preparation error that a failure records.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PrepSupport.h"
+#include "engine/expr/CV_Const.h"
+#include "engine/expr/CV_Format.h"
+#include "engine/expr/CV_Values.h"
+#include "platform/core/Errors.h"
+
+using namespace tessaly;
+using tessaly::testing::MiniPreparation;
+
+namespace {
+
+// "kind text": the value's kind and its text under the Italian conventions.
+std::string Shown(const Variant& v) {
+    switch (v.Type()) {
+        case VarType::Integer: return "int " + v.AsString();
+        case VarType::Double: return "dbl " + v.AsString();
+        case VarType::String: return "str " + v.AsString();
+        case VarType::Date: return "date " + v.AsString();
+        case VarType::Null: return "null";
+        default: return "other " + v.AsString();
+    }
+}
+
+class Resolver : public ::testing::Test {
+protected:
+    std::string Eval(const std::string& text) {
+        Variant v;
+        try {
+            prep.report->Evaluate(text, v);
+        } catch (const EngineError& e) {
+            return "error " + e.Message();
+        }
+        return Shown(v);
+    }
+    void AddValue(const char* name, uint8_t kind, int32_t other, const char* ds = "", const char* field = "") {
+        TcvValues& values = prep.report->Values();
+        const int i = values.AddValue();
+        values.SetName(i, name);
+        values.Items(i).Kind = kind;
+        values.Items(i).OtherKind = other;
+        values.Items(i).DataSetName = ds;
+        values.Items(i).FieldName = field;
+    }
+
+    MiniPreparation prep;
+};
+
+}  // namespace
+
+TEST_F(Resolver, FunctionsComputeAsTheCatalogueSays) {
+    struct Case { const char* text; const char* shown; };
+    const Case cases[] = {
+        {"ROUND(2.5)", "int 2"}, {"ROUND(3.5)", "int 4"}, {"ROUND(-2.5)", "int -2"}, {"TRUNC(-2.7)", "int -2"},
+        {"CEIL(-2.5)", "int -2"}, {"FLOOR(-2.5)", "int -3"}, {"CEIL(2)", "int 2"}, {"FLOOR(2)", "int 2"},
+        {"CEIL(2.1)", "int 3"}, {"FLOOR(-0.1)", "int -1"}, {"INT(-2.7)", "dbl -2"}, {"FRAC(-2.75)", "dbl -0,75"},
+        {"ABS(-3)", "dbl 3"}, {"SQR(3)", "dbl 9"}, {"SQRT(16)", "dbl 4"}, {"POWER(2, 10)", "dbl 1024"},
+        {"EXP(0)", "dbl 1"}, {"LN(1)", "dbl 0"}, {"COS(0)", "dbl 1"}, {"SIN(0)", "dbl 0"}, {"ARCTAN(0)", "dbl 0"},
+        {"STR(1.5)", "str 1,5"}, {"STR(1 / 3)", "str 0,333333333333333"}, {"VAL('1,5')", "dbl 1,5"},
+        {"VAL(' 2 ')", "dbl 2"}, {"LENGTH('caff\xE8')", "int 5"}, {"LENGTH('')", "int 0"},
+        {"COPY('abcdef', 2, 3)", "str bcd"}, {"COPY('abc', 0, 2)", "str ab"}, {"COPY('abc', 4, 1)", "str "},
+        {"COPY('abc', 2, 0)", "str "}, {"COPY('abc', 2, 99)", "str bc"}, {"POS('c', 'abcabc')", "int 3"},
+        {"POS('x', 'abc')", "int 0"}, {"POS('', 'abc')", "int 0"}, {"FILLSTR(3, 'ab')", "str ababab"},
+        {"FILLSTR(0, 'ab')", "str "}, {"FILLSTR(-2, 'ab')", "str "}, {"LENGTH(FILLSTR(524288, 'ab'))", "int 1048576"},
+        {"NAMECASE('mARIO')", "str Mario"}, {"NAMECASE('')", "str "}, {"PHRASECASE('il gatto-nero')", "str Il Gatto-Nero"},
+        {"PHRASECASE('pi\xF9" "alto 2mila')", "str Pi\xF9" "Alto 2Mila"}, {"UPPERCASE('\xE0" "bc')", "str \xE0" "BC"},
+        {"LOWERCASE('\xC0" "BC')", "str \xC0" "bc"}, {"IF(1 = 1, 'a', 'b')", "str a"}, {"IF(5, 'a', 'b')", "str b"},
+        {"IF(0, 'a', 'b')", "str b"}, {"IF(1.0, 'a', 'b')", "str a"}, {"IF(2 > 1, 10, 1 / 0)", "dbl 10"},
+        {"NUMBERTOLETTER(21)", "str ventuno"}, {"FORMATFLOAT('#,##0.00', 1234.5)", "str 1.234,50"},
+        {"FORMATDATETIME('d mmmm yyyy', STRTODATE('05/11/1998'))", "str 5 novembre 1998"},
+        {"STRTODATE('05/11/1998')", "date 05/11/1998"}, {"STRTOTIME('02:43:35')", "date 02:43:35"},
+        {"EURO(1)", "str \x80 1,00"}, {"MONEYTOEUROVAL(10000)", "dbl 5,16"}, {"PI", "dbl 3,14159265358979"},
+        {"pi * 2", "dbl 6,28318530717959"}, {"[ Pi ]", "dbl 3,14159265358979"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Eval(c.text), c.shown) << c.text;
+}
+
+TEST_F(Resolver, ArgumentsAreEvaluatedInTheOrderEachFunctionStates) {
+    std::string order;
+    prep.report->OnUserFunction = [&](const AnsiString& name, const Variant&, const Variant&, const Variant&,
+                                      Variant& value) {
+        order += name;
+        value = name == "Y" ? Variant("ab") : Variant(2);
+    };
+    struct Case { const char* text; const char* order; };
+    for (Case c : {Case{"FILLSTR(X(), Y())", "YX"}, {"POS(X(), Y())", "YX"}, {"POWER(X(), Y())", "YX"},
+                   {"COPY(Y(), X(), Z())", "XZY"}, {"FORMATFLOAT(Y(), X())", "XY"}, {"IF(X(), Y(), Z())", "XZ"}}) {
+        order.clear();
+        Eval(c.text);
+        EXPECT_EQ(order, c.order) << c.text;
+    }
+}
+
+TEST_F(Resolver, FailuresGiveTheMostSpecificMessage) {
+    struct Case { const char* text; const char* message; };
+    const Case cases[] = {
+        {"VAL('abc')", "Tipi di parametri errati nella funzione: VAL ('abc')"},
+        {"ROUND(VAL('x') + 1)", "Tipi di parametri errati nella funzione: VAL ('x')"},
+        {"FILLSTR(3, 'a' + 1)", "Tipi di parametri errati nella funzione: FILLSTR (3, 'a' + 1)"},
+        {"FILLSTR(2000000000, 'ab')", "Tipi di parametri errati nella funzione: FILLSTR (2000000000, 'ab')"},
+        {"FILLSTR(524289, 'ab')", "Tipi di parametri errati nella funzione: FILLSTR (524289, 'ab')"},
+        {"LN(0)", "Tipi di parametri errati nella funzione: LN (0)"},
+        {"SQRT(-1)", "Tipi di parametri errati nella funzione: SQRT (-1)"},
+        {"EXP(1000)", "Tipi di parametri errati nella funzione: EXP (1000)"},
+        {"ROUND(1e10)", "Tipi di parametri errati nella funzione: ROUND (1e10)"},
+        {"CEIL(-3e9)", "Tipi di parametri errati nella funzione: CEIL (-3e9)"},
+        {"STRTODATE('31/02/2001')", "Tipi di parametri errati nella funzione: STRTODATE ('31/02/2001')"},
+        {"FILLSTR(3, 'ab', 1)", "E' stato inserito un numero di parametri errato per la funzione : FILLSTR"},
+        {"UPPERCASE()", "E' stato inserito un numero di parametri errato per la funzione : UPPERCASE"},
+        {"if(1, 2)", "E' stato inserito un numero di parametri errato per la funzione : IF"},
+        {"COUNT(a, b)", "E' stato inserito un numero di parametri errato per la funzione : COUNT"},
+        {"SUM()", "E' stato inserito un numero di parametri errato per la funzione : SUM"},
+        {"PI()", "Identificatore sconosciuto: PI()"},
+        {"Ignoto + 1", "Identificatore sconosciuto: Ignoto + 1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Eval(c.text), std::string("error ") + c.message) << c.text;
+    EXPECT_FALSE(PreparationError.Recorded) << "an evaluation outside a preparation leaves no error behind";
+    EXPECT_EQ(Eval("PI"), "dbl 3,14159265358979");
+}
+
+TEST_F(Resolver, OnlyTheFirstErrorIsRecordedWithItsObjectBandAndPage) {
+    TcvBand& master = prep.AddBand(btMasterData, prep.righe);
+    TcvView& memo = prep.AddObject("Memo3", master);
+    prep.Enter(memo);
+    prep.report->Preparing = true;
+    ErrorPageNo = 2;
+    AnsiString text = "prima";
+    ExpandValueText("VAL('abc')", text);
+    EXPECT_EQ(text, "prima") << "the result is left as it was";
+    ASSERT_TRUE(PreparationError.Recorded);
+    EXPECT_EQ(PreparationError.Text,
+              "Si \xE8 verificato un errore durante la fase di preparazione\r"
+              "Tipi di parametri errati nella funzione: VAL ('abc')\rOggetto: Memo3\rBanda: Dati principali\rPagina: 2");
+    EXPECT_TRUE(prep.report->Terminated);
+
+    ReportPreparationError("seconda");
+    EXPECT_EQ(PreparationError.Message, "Tipi di parametri errati nella funzione: VAL ('abc')");
+    ExpandValueText("1 + 1", text);
+    EXPECT_EQ(text, "prima") << "nothing expands after the error";
+    Variant v;
+    EXPECT_THROW(prep.report->Evaluate("PI", v), EngineError) << "names resolve to nothing after the error";
+}
+
+TEST_F(Resolver, TheErrorTextNamesOnlyWhatIsCurrent) {
+    TcvBand& footer = prep.AddBand(btPageFooter);
+    TcvBand& other = prep.AddBand(btPageHeader);
+    TcvView& memo = prep.AddObject("Memo1", other);
+    struct Case { TcvBand* band; TcvView* object; const char* tail; };
+    for (Case c : {Case{&footer, &memo, "\rBanda: Pi\xE8 di pagina\rPagina: 0"}, {nullptr, &memo, "\rPagina: 0"},
+                   {&other, &memo, "\rOggetto: Memo1\rBanda: Instestazione pagina\rPagina: 0"}}) {
+        ClearPreparationError();
+        CurrentBand = c.band;
+        CurrentObject = c.object;
+        ReportPreparationError("x");
+        EXPECT_EQ(PreparationError.Text, "Si \xE8 verificato un errore durante la fase di preparazione\rx" +
+                                             std::string(c.tail));
+    }
+}
+
+TEST_F(Resolver, DataFieldsAreFoundByQualifiedAndUnqualifiedNames) {
+    TcvBand& master = prep.AddBand(btMasterData, prep.clienti);
+    TcvBand& detail = prep.AddBand(btDetailData, prep.righe, 0, 100);
+    TcvBand& cross = prep.AddBand(btCrossData, nullptr, 300, 0, 100, 600);
+    TcvView& inMaster = prep.AddObject("Memo1", master);
+    TcvView& inDetailFooter = prep.AddObject("Memo2", detail);
+    inDetailFooter.ParentBandType = btDetailFooter;
+    TcvView& inCross = prep.AddObject("Memo3", cross);
+    struct Case { TcvView* object; const char* text; const char* shown; };
+    const Case cases[] = {
+        {&inMaster, "Dati.righe.prezzo * Dati.righe.qta", "dbl 50"},
+        {&inMaster, "dati.RIGHE.Qta", "int 4"},
+        {&inMaster, "clienti.nome", "str Mario"},
+        {&inMaster, "clienti.\"ragione sociale\"", "str Rossi srl"},
+        {&inMaster, "Vendite.clienti.\"ragione sociale\"", "str Rossi srl"},
+        {&inMaster, "nome", "str Mario"},
+        {&inMaster, "\"ragione sociale\"", "str Rossi srl"},
+        {&inMaster, "[ragione sociale]", "str Rossi srl"},
+        {&inMaster, "saldo", "other 1,5"},
+        {&inMaster, "attivo", "int 1"},
+        {&inMaster, "prezzo", "error Identificatore sconosciuto: prezzo"},
+        {&inDetailFooter, "prezzo", "dbl 12,5"},
+        {&inCross, "nome", "error Identificatore sconosciuto: nome"},
+        {nullptr, "nome", "str Mario"},
+        {&inMaster, "Dati.righe", "str DATI.RIGHE"},
+        {&inMaster, "clienti", "str CLIENTI"},
+        {&inMaster, "Vendite.clienti", "str VENDITE.CLIENTI"},
+        {&inMaster, "Dati.righe.manca", "error Identificatore sconosciuto: Dati.righe.manca"},
+        {&inMaster, "Altro.righe.prezzo", "error Identificatore sconosciuto: Altro.righe.prezzo"},
+    };
+    for (const Case& c : cases) {
+        if (c.object) prep.Enter(*c.object);
+        else CurrentObject = nullptr;
+        EXPECT_EQ(Eval(c.text), c.shown) << c.text;
+    }
+}
+
+TEST_F(Resolver, NullFieldsReadAsZeroForNumbersAndEmptyForTexts) {
+    prep.righe->AppendRow({Variant(), Variant(), Variant()});
+    prep.righe->Refresh();
+    prep.righe->SetRecNo(3);
+    prep.clienti->AppendRow({});
+    prep.clienti->Refresh();
+    prep.clienti->SetRecNo(2);
+    for (auto [text, shown] : {std::pair{"Dati.righe.prezzo", "int 0"}, {"Dati.righe.qta", "int 0"},
+                               {"Dati.righe.nota", "str "}, {"clienti.saldo", "int 0"}, {"clienti.dal", "int 0"},
+                               {"clienti.attivo", "int 0"}, {"clienti.nome", "str "}, {"clienti.foto", "str "}})
+        EXPECT_EQ(Eval(text), shown) << text;
+}
+
+TEST_F(Resolver, NamedValuesComeFirstAndAnswerByTheirKind) {
+    data::MemoryDataset dated(nullptr, {{"Date", data::FieldKind::String}});
+    dated.AppendRow({Variant("dal campo")});
+    dated.Open();
+    TcvBand& master = prep.AddBand(btMasterData, prep.clienti);
+    TcvBand& detail = prep.AddBand(btDetailData, &dated);
+    TcvView& inMaster = prep.AddObject("Memo1", master);
+    prep.Enter(inMaster);
+    AddValue("Vuoto", vkNone, 0);
+    AddValue("Prezzo", vkDataField, 0, "Dati.righe", "prezzo");
+    AddValue("Ragione", vkDataField, 0, "clienti", "ragione sociale");
+    AddValue("Doppio", vkOther, ExpressionValueKind, "", "Dati.righe.qta * 2");
+    AddValue("Pagina", vkOther, 0);
+    AddValue("Righe", vkOther, 4);
+    AddValue("Oggi", vkOther, 2);
+    AddValue("Rotto", vkOther, 9);
+    PreparedIndex = 4;
+    CurrentBand->RecordNo = 7;
+    prep.report->Preparing = true;
+    ReportDate = 36104;
+    struct Case { const char* text; const char* shown; };
+    for (Case c : {Case{"Vuoto", "null"}, {"PREZZO * 2", "dbl 25"}, {"Ragione", "str Rossi srl"},
+                   {"doppio + 1", "dbl 9"}, {"Pagina", "int 5"}, {"Righe", "int 7"}, {"Oggi", "date 05/11/1998"}}) {
+        Variant v;
+        prep.report->Evaluate(c.text, v);
+        EXPECT_EQ(Shown(v), c.shown) << c.text;
+    }
+    prep.Enter(prep.AddObject("Memo2", detail));
+    Variant v;
+    prep.report->Evaluate("Oggi", v);
+    EXPECT_EQ(Shown(v), "str dal campo") << "a field called DATE of the object's dataset comes before the date";
+    prep.report->Preparing = false;
+    EXPECT_EQ(Eval("Rotto"), "error Tipo non valido per la variabile: Rotto");
+}
+
+TEST_F(Resolver, BuiltInVariablesReadThePreparationState) {
+    TcvBand& detail = prep.AddBand(btDetailData, prep.righe);
+    prep.Enter(prep.AddObject("Memo1", detail));
+    detail.RecordNo = 3;
+    detail.RecordCount = 12;
+    prep.page.LineCounter = 40;
+    prep.page.ColumnCounter = 2;
+    TotalPages = 9;
+    PreparedIndex = 0;
+    ReportDate = 36104;
+    ReportTime = 0.5;
+    CurrentValue = Variant("ultimo");
+    prep.report->Preparing = true;
+    struct Case { const char* text; const char* shown; };
+    for (Case c : {Case{"PAGE#", "int 1"}, {"LINE#", "int 3"}, {"LINETHROUGH#", "int 12"}, {"CURRENT#", "int 40"},
+                   {"COLUMN#", "int 2"}, {"TOTALPAGES", "int 9"}, {"DATE", "date 05/11/1998"},
+                   {"TIME", "date 12:00:00"}, {"VALUE", "str ultimo"}, {"Valore", "str ultimo"}}) {
+        Variant v;
+        prep.report->Evaluate(c.text, v);
+        EXPECT_EQ(Shown(v), c.shown) << c.text;
+    }
+    prep.report->Interleave = prep.report->InterleavedNumbering = 1;
+    PageOrder = {0, 3, 1, 4, 2};
+    PreparedIndex = 1;
+    Variant v;
+    prep.report->Evaluate("PAGE#", v);
+    EXPECT_EQ(v.AsInteger(), 3) << "renumbered pages read their place in the interleaved order";
+    TotalPages = 0;
+}
+
+TEST_F(Resolver, TheHostAnswersNamedValuesAndWhatNoStepKnows) {
+    std::vector<std::string> calls;
+    prep.report->OnGetValue = [&](const AnsiString& name, Variant& value) {
+        calls.push_back("get " + name);
+        if (name == "Chiesto") value = Variant(42);
+    };
+    prep.report->OnUserFunction = [&](const AnsiString& name, const Variant& p1, const Variant& p2, const Variant& p3,
+                                      Variant& value) {
+        calls.push_back("user " + name + " " + p1.AsString() + "|" + p2.AsString() + "|" + p3.AsString());
+        if (name == "DOPPIO") value = p1 * Variant(2);
+    };
+    AddValue("Chiesto", vkNone, 0);
+    AddValue("Taciuto", vkOther, ExpressionValueKind, "", "7");
+    EXPECT_EQ(Eval(" Chiesto "), "int 42");
+    EXPECT_EQ(Eval("Taciuto"), "dbl 7");
+    EXPECT_EQ(Eval("DOPPIO(4, 'x', 1 + 1, 9)"), "dbl 8");
+    EXPECT_EQ(Eval("Ignoto"), "error Identificatore sconosciuto: Ignoto");
+    EXPECT_EQ(Eval("VAL('z')"), "error Tipi di parametri errati nella funzione: VAL ('z')");
+    EXPECT_EQ(calls, (std::vector<std::string>{"get Chiesto", "get Taciuto", "user DOPPIO 4|x|2", "user Ignoto ||"}))
+        << "a failed built-in function is not offered to the host: the error ends the run";
+}
+
+TEST_F(Resolver, ExpandingOffersTheWholeTextAsANameFirst) {
+    std::vector<std::string> names;
+    prep.report->OnUserFunction = [&](const AnsiString& name, const Variant&, const Variant&, const Variant&, Variant&) {
+        names.push_back(name);
+    };
+    AnsiString result;
+    ExpandValueText("Dati.righe.prezzo + Dati.righe.qta", result);
+    EXPECT_EQ(result, "16,5");
+    EXPECT_EQ(names, std::vector<std::string>{"Dati.righe.prezzo + Dati.righe.qta"});
+    EXPECT_EQ(Shown(CurrentValue), "dbl 16,5");
+}
