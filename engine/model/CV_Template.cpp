@@ -180,6 +180,7 @@ void TcvReport::ReadTemplate(Stream& stream) {
         StreamVersion = kFirstVersionedStream;
         stream.SetPosition(start);
     }
+    templateVersion_ = StreamVersion;
     if (StreamVersion > CurrentStreamVersion) throw EReadError("Versione del modello non gestita.");
     pages_->Clear();
     ClearDatasets();
