@@ -30,6 +30,8 @@
 #include "cli/Commands.h"
 #include "cli/OneLine.h"
 #include "engine/data/CV_Dataset.h"
+#include "engine/expr/CV_Const.h"
+#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Page.h"
 #include "engine/model/CV_Picture.h"
@@ -115,19 +117,33 @@ std::string DatasetText(const TComponent* entry, int index) {
            "\n";
 }
 
+std::string ValueText(const TcvValues& values, int index) {
+    const TcvValue& v = values.Items(index);
+    std::string source = "-";
+    if (v.Kind == vkDataField)
+        source = "field " + OneLine(v.DataSetName + "." + v.FieldName);
+    else if (v.Kind == vkOther && v.OtherKind == ExpressionValueKind)
+        source = "expression " + OneLine(v.FieldName);
+    else if (v.Kind == vkOther && v.OtherKind >= 0 && v.OtherKind < ValueKindCount)
+        source = std::string("variable ") + VariableNames[v.OtherKind];
+    return "value " + Num(index + 1) + ": " + OneLine(values.Names(index)) + " kind " + Num(v.Kind) + " " + source +
+           "\n";
+}
+
 std::string Describe(TcvReport& report) {
     const TcvPages& pages = report.Pages();
     int objects = 0;
     pages.ForEachObject([&](const TcvView&) { ++objects; });
     std::string out = "version: " + Num(report.TemplateVersion()) + "\npages: " + Num(pages.Count()) +
                       "\nobjects: " + Num(objects) + "\ndatasets: " + Num(report.DataSets().Count()) +
-                      "\nvalues: 0\n";
+                      "\nvalues: " + Num(report.Values().Count()) + "\n";
     for (int p = 0; p < pages.Count(); ++p) out += PageText(pages.Pages(p), p);
     int index = 0;
     for (int p = 0; p < pages.Count(); ++p)
         for (int i = 0; i < pages.Pages(p).ObjectCount(); ++i) out += ObjectText(*pages.Pages(p).Objects(i), ++index, p);
     for (int i = 0; i < report.DataSets().Count(); ++i)
         out += DatasetText(static_cast<const TComponent*>(report.DataSets().Objects(i)), i);
+    for (int i = 0; i < report.Values().Count(); ++i) out += ValueText(report.Values(), i);
     return out;
 }
 

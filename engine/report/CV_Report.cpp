@@ -8,6 +8,7 @@
 
 #include "engine/expr/CV_AggregateStore.h"
 #include "engine/model/CV_Page.h"
+#include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -74,6 +75,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     dataSets_.SetSorted(true);
     emfPages_ = std::make_unique<TcvEMFPages>(this);
     pages_ = std::make_unique<TcvPages>(this);
+    values_ = std::make_unique<TcvValues>();
     CurReport = this;
     SetExpressionResolver(&TcvReport::ResolveNameOf, this);
     Clear();
@@ -82,6 +84,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
 TcvReport::~TcvReport() {
     TcvReport* previous = CurReport;
     CurReport = this;
+    values_.reset();
     dataLines_.Clear();
     emfPages_.reset();
     pages_.reset();
@@ -110,6 +113,7 @@ void TcvReport::Clear() {
     pages_->Clear();
     pages_->Add();
     dataLines_.Clear();
+    values_->Clear();
     TwoPass = 0;
     Interleave = 0;
     InterleavedNumbering = 0;
@@ -215,6 +219,9 @@ bool TcvReport::ReadProperty(const std::string& name, TReader& r) {
 
 void TcvReport::DefineProperties(TFiler& filer) {
     TComponent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Values.Data", [this](Stream& s) { values_->ReadValues(s); },
+        [this](Stream& s) { values_->WriteValues(s); }, !values_->Empty());
     filer.DefineBinaryProperty(
         "Data", [this](Stream& s) { ReadData(s); }, [this](Stream& s) { WriteData(s); },
         !dataLines_.Empty());

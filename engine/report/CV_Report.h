@@ -24,6 +24,7 @@ class TcvView;
 namespace data {
 class Dataset;
 }
+class TcvValues;
 class Stream;
 // Makes an export filter on a stream (see CV_Export.h).
 using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
@@ -146,7 +147,14 @@ public:
 
     void WriteProperties(TWriter& writer) override;
     bool ReadProperty(const std::string& name, TReader& reader) override;
+    // Defines "Values.Data" (the named values, when there are any), "Data" (the stored data lines,
+    // when there are any) and "PixelsPerInch".
     void DefineProperties(TFiler& filer) override;
+
+    // --- Names and values (engine/expr) ---------------------------------------------------------
+    // The named values; stored as "Values.Data".
+    TcvValues& Values() { return *values_; }
+    const TcvValues& Values() const { return *values_; }
 
 protected:
     void Notification(TComponent* freed) override;
@@ -174,6 +182,7 @@ private:
     std::unique_ptr<TcvEMFPages> emfPages_;
     std::unique_ptr<TcvPages> pages_;
     int templateVersion_ = 0;
+    std::unique_ptr<TcvValues> values_;
     StringList dataLines_;
     AnsiString title_;
     bool showProgress_ = true;

@@ -1,0 +1,69 @@
+#include "engine/expr/CV_DataNames.h"
+
+#include "engine/expr/CV_Const.h"
+#include "engine/expr/CV_PrepError.h"
+#include "engine/model/CV_View.h"
+#include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_PageRun.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/EngineState.h"
+#include "platform/data/Dataset.h"
+#include "platform/data/ModuleRegistry.h"
+
+namespace tessaly {
+
+namespace {
+
+std::string_view Unquoted(std::string_view name) {
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return name.substr(1, name.size() - 2);
+    return name;
+}
+
+data::Dataset* DatasetOn(const TComponent* owner, std::string_view name) {
+    return owner ? dynamic_cast<data::Dataset*>(owner->FindComponent(name)) : nullptr;
+}
+
+data::Dataset* DatasetOnForm(std::string_view form, std::string_view name) {
+    return DatasetOn(data::ApplicationModules().FindModule(form), name);
+}
+
+TcvFieldLookup WithField(data::Dataset* dataSet, std::string_view field) {
+    return {dataSet, dataSet ? dataSet->FindField(Unquoted(field)) : nullptr};
+}
+
+TcvFieldLookup FindQualified(const TcvReport& report, std::string_view a, std::string_view b) {
+    const size_t point = b.find('.');
+    if (!b.starts_with('"') && point != std::string_view::npos)
+        return WithField(DatasetOnForm(a, b.substr(0, point)), b.substr(point + 1));
+    if (data::Dataset* ds = DatasetOn(report.Owner(), a)) return WithField(ds, b);
+    return {DatasetOnForm(a, Unquoted(b)), nullptr};
+}
+
+}  // namespace
+
+TcvBand* DataBandFor(int bandType) {
+    if (!CurrentPage) return nullptr;
+    if (bandType >= btDetailHeader && bandType <= btDetailFooter) return CurrentPage->Band(btDetailData);
+    if (bandType >= btSubDetailHeader && bandType <= btSubDetailFooter) return CurrentPage->Band(btSubDetailData);
+    if (bandType >= btCrossHeader && bandType <= btCrossFooter) return CurrentPage->Band(btCrossData);
+    if (bandType == btOverlay || bandType == btNone) return nullptr;
+    return CurrentPage->Band(btMasterData);
+}
+
+TcvFieldLookup FindDataField(const TcvReport& report, std::string_view name) {
+    const size_t point = name.find('.');
+    if (point != std::string_view::npos && !name.starts_with('"'))
+        return FindQualified(report, name.substr(0, point), name.substr(point + 1));
+    const TcvBand* band = DataBandFor(CurrentObject ? int(CurrentObject->ParentBandType) : int(btMasterData));
+    return WithField(band ? band->DataSet : nullptr, name);
+}
+
+data::Dataset* FindDataset(const TcvReport& report, const AnsiString& name) {
+    data::Dataset* ds = name.find('.') != AnsiString::npos
+                            ? dynamic_cast<data::Dataset*>(data::ApplicationModules().FindModuleComponent(name))
+                            : DatasetOn(report.Owner(), name);
+    if (!ds) ReportPreparationError(MsgDatasetNotFound + name);
+    return ds;
+}
+
+}  // namespace tessaly
