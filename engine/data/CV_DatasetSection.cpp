@@ -4,6 +4,7 @@
 #include <set>
 
 #include "engine/data/CV_Dataset.h"
+#include "engine/expr/CV_Const.h"
 #include "engine/model/CV_StreamForms.h"
 #include "engine/report/CV_Messages.h"
 #include "engine/report/CV_Report.h"
@@ -15,8 +16,6 @@
 namespace tessaly {
 
 namespace {
-
-constexpr char kDatasetNotFound[] = "Non \xE8 stato trovato il cvDataset: ";
 
 struct DatasetEntry {
     uint8_t kind = 0;
@@ -52,7 +51,7 @@ std::unique_ptr<TcvDataset> MakeDataset(const DatasetEntry& e) {
     if (e.kind == 0) return std::make_unique<TcvDataset>(nullptr);
     auto* found = dynamic_cast<data::Dataset*>(data::ApplicationModules().FindModuleComponent(e.reference));
     if (!found) {
-        ShowEngineMessage(TMsgDlgType::mtWarning, kDatasetNotFound + e.reference);
+        ShowEngineMessage(TMsgDlgType::mtWarning, MsgDatasetNotFound + e.reference);
         return nullptr;
     }
     auto dataset = std::make_unique<TcvDBDataSet>(nullptr);

@@ -6,6 +6,7 @@
 
 #include "engine/data/CV_Dataset.h"
 #include "engine/data/CV_DatasetSection.h"
+#include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Objects.h"
@@ -85,7 +86,7 @@ void WarnMissingBandDatasets(const TcvReport& report) {
         TComponent* found = report.Owner() ? report.Owner()->FindComponent(view.FormatText) : nullptr;
         if (!dynamic_cast<TcvDataset*>(found)) found = data::ApplicationModules().FindModuleComponent(view.FormatText);
         if (!dynamic_cast<TcvDataset*>(found))
-            ShowEngineMessage(TMsgDlgType::mtWarning, "Non \xE8 stato trovato il cvDataset: " + view.FormatText);
+            ShowEngineMessage(TMsgDlgType::mtWarning, MsgDatasetNotFound + view.FormatText);
     });
 }
 
