@@ -9,6 +9,7 @@
 #include "engine/expr/CV_Const.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Page.h"
+#include "engine/report/CV_Component.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/data/MemoryDataset.h"
@@ -250,4 +251,29 @@ TEST_F(DatasetTest, BandsBindTheirDatasetByNameAndTellTheHost) {
     EXPECT_EQ(error, "Non \xE8 stato possibile aprire il Dataset: righe\r\nnon si apre");
     EXPECT_FALSE(onForm->IsOpen());
     onForm->SetDataSet(nullptr);
+}
+
+TEST_F(DatasetTest, PublishedPropertiesTravelInComponentStreams) {
+    TComponent form(nullptr);
+    form.SetName("Modulo");
+    rows.SetName("righe");
+    data::MemoryDataset& onForm = *new data::MemoryDataset(&form);
+    onForm.SetName("ordini");
+    TcvDBDataSet d(&form);
+    d.SetName("Ordini");
+    d.RangeBegin = rbCurrent, d.RangeEnd = reCount, d.RangeEndCount = 12;
+    d.Filter = "N > 1", d.Filtered = true;
+    d.SetDataSet(&onForm);
+    MemoryStream m;
+    WriteComponentStream(m, d);
+    m.SetPosition(0);
+    TcvDBDataSet back(&form);
+    ReadComponentStream(m, back);
+    EXPECT_EQ(back.Name(), "Ordini");
+    EXPECT_EQ(back.RangeBegin, rbCurrent);
+    EXPECT_EQ(back.RangeEnd, reCount);
+    EXPECT_EQ(back.RangeEndCount, 12);
+    EXPECT_EQ(back.Filter, "N > 1");
+    EXPECT_TRUE(back.Filtered);
+    EXPECT_EQ(back.DataSet(), &onForm) << "found again among its owner's components";
 }

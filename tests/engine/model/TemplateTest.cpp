@@ -146,6 +146,21 @@ TEST_F(TemplateTest, SavingAndLoadingGivesTheSameTemplateAndTheSameBytes) {
     EXPECT_EQ(SavedBytes(back), saved) << "a file written by the engine is written back byte for byte";
 }
 
+TEST_F(TemplateTest, ClearLeavesOneA4PageAndNothingElse) {
+    TcvReport report(nullptr);
+    FillReport(report, dati.clienti);
+    report.Clear();
+    ASSERT_EQ(report.Pages().Count(), 1);
+    const TcvPage& page = report.Pages().Pages(0);
+    EXPECT_EQ(page.PaperSize, 9);
+    EXPECT_EQ(page.PaperWidth, 2100);
+    EXPECT_EQ(page.Orientation, 0);
+    EXPECT_EQ(page.ObjectCount(), 0);
+    EXPECT_EQ(report.Values().Count(), 0);
+    EXPECT_TRUE(report.DataSets().Empty());
+    EXPECT_EQ(report.TwoPass, 0);
+}
+
 TEST_F(TemplateTest, OldVersionsAreReadAsTheyWereLaidOut) {
     for (int v = 21; v <= 28; ++v) {
         SCOPED_TRACE("version " + std::to_string(v));
