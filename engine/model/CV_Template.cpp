@@ -188,8 +188,9 @@ void TcvReport::ReadTemplate(Stream& stream) {
     if (StreamVersion < 23) NameInStreamOrder(*pages_);
 }
 
-// Empty but usable: one empty page, no datasets, no values.
+// Empty but usable: one empty page, no datasets, no values, one pass.
 void TcvReport::ResetAfterFailedLoad() {
+    TwoPass = Interleave = InterleavedNumbering = 0;
     ClearDatasets();
     values_->Clear();
     dataLines_.Clear();

@@ -498,6 +498,10 @@ TEST_F(TemplateTest, LayoutsThatCannotPrintAreRepairedOnLoad) {
              EXPECT_EQ(p.Margins.left, 0); EXPECT_EQ(p.Margins.right, 0); EXPECT_EQ(p.Margins.top, 38);
              EXPECT_LT(p.LeftEdge(), p.RightEdge());
          }},
+        {"orientation 7", page([](auto& p) { p.orientation = 7; }), 10,
+         [](auto& p, auto&) { EXPECT_EQ(p.Orientation, 0); EXPECT_EQ(p.PaperWidth, 2100); }},
+        {"landscape", page([](auto& p) { p.orientation = 1; }), 10,
+         [](auto& p, auto&) { EXPECT_EQ(p.PaperWidth, 2970); EXPECT_EQ(p.PrinterInfo.ScreenPageWidth, 1122); }},
         {"negative margin", page([](auto& p) { p.margins[3] = -20; }), 10,
          [](auto& p, auto&) { EXPECT_EQ(p.Margins.bottom, 0); }},
         {"font size 0", {}, 0, [](auto&, auto& m) { EXPECT_EQ(m.Font.Size, 10); }},
