@@ -27,6 +27,7 @@
 
 #include <QScopeGuard>
 
+#include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/OneLine.h"
 #include "engine/data/CV_Dataset.h"
@@ -45,18 +46,6 @@
 namespace tessaly::cli {
 
 namespace {
-
-bool ParseArgs(const Args& args, std::string& in, std::string& save) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--save" && i + 1 < args.size() && save.empty())
-            save = args[++i];
-        else if (in.empty() && !args[i].empty() && args[i][0] != '-')
-            in = args[i];
-        else
-            return false;
-    }
-    return !in.empty();
-}
 
 std::string Hex(uint32_t value, int digits) {
     char text[16];
@@ -151,7 +140,7 @@ std::string Describe(TcvReport& report) {
 
 int RunTemplate(const Args& args) {
     std::string in, save;
-    if (!ParseArgs(args, in, save)) return kWrongUsage;
+    if (!ParseInputAndOutput(args, in, save, "--save")) return kWrongUsage;
     EngineUnits units(nullptr);
     bool errorShown = false;
     MessageSink = [&errorShown](TMsgDlgType type, const AnsiString& caption, const AnsiString& text) {
