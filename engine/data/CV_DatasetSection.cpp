@@ -89,6 +89,8 @@ void CheckDatasetSection(TcvReport& report) {
         TcvDataset* d = EntryDataset(list, i);
         if (!d) RefuseToSave("\"" + list[i] + "\" non \xE8 un cvDataset.");
         if (!FitsShortString(d->Name())) RefuseToSave("il nome del cvDataset \"" + d->Name() + "\" supera i 255 caratteri.");
+        if (!SameText(list[i], d->Name()))
+            RefuseToSave("il cvDataset \"" + d->Name() + "\" \xE8 nell'elenco con il nome \"" + list[i] + "\".");
         if (!names.insert(UpperCase(d->Name())).second)
             RefuseToSave("due cvDataset hanno lo stesso nome \"" + d->Name() + "\".");
         auto* db = dynamic_cast<TcvDBDataSet*>(d);

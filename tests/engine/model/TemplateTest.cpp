@@ -3,6 +3,8 @@
 // save refuses to write.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "common/EngineSupport.h"
 #include "engine/data/CV_Dataset.h"
 #include "engine/expr/CV_Values.h"
@@ -556,17 +558,27 @@ TEST_F(TemplateTest, ASaveThatWouldNotReadBackIsRefusedAndTheOldFileStays) {
              d->SetDataSet(&loose);
              r.AddDataset("Sciolto", d);
          }},
-        {"a dataset without its database dataset", [](TcvReport& r) { r.AddDataset("Vuoto", new TcvDBDataSet(nullptr)); }},
+        {"a dataset without its database dataset", [](TcvReport& r) {
+             auto* d = new TcvDBDataSet(nullptr);
+             d->SetName("Vuoto");
+             r.AddDataset("Vuoto", d);
+         }},
         {"two datasets of one name", [](TcvReport& r) {
-             auto* a = new TcvDataset(nullptr);
-             a->SetName("Uguale");
-             auto* b = new TcvDataset(nullptr);
-             b->SetName("uguale");
-             r.AddDataset("A", a);
-             r.AddDataset("B", b);
+             r.DataSets().SetDuplicates(StringList::Duplicates::Accept);
+             for (const char* name : {"Uguale", "uguale"}) {
+                 auto* d = new TcvDataset(&r);  // freed with the report
+                 d->SetName(name);
+                 r.DataSets().AddObject(name, d);
+             }
+         }},
+        {"a dataset listed under another name", [](TcvReport& r) {
+             auto* d = new TcvDataset(nullptr);
+             d->SetName("Vero");
+             r.AddDataset("Alias", d);
          }},
         {"a value name of 256 bytes", [](TcvReport& r) { r.Values().SetName(r.Values().AddValue(), std::string(256, 'v')); }},
     };
+    std::set<std::string> messages;  // one reason per case
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WriteFile(file, "old file");
@@ -577,7 +589,9 @@ TEST_F(TemplateTest, ASaveThatWouldNotReadBackIsRefusedAndTheOldFileStays) {
             ADD_FAILURE() << "saved";
         } catch (const EngineError& e) {
             EXPECT_NE(e.Message().find("salva"), std::string::npos) << e.Message();
+            messages.insert(e.Message());
         }
         EXPECT_EQ(ReadText(file), "old file");
     }
+    EXPECT_EQ(messages.size(), std::size(cases) - 1) << "the too long line and the too many lines share theirs";
 }
