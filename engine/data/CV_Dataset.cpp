@@ -24,8 +24,6 @@ Enum ReadEnum(TReader& reader, const char* const (&names)[N]) {
     throw EReadError("Invalid property value");
 }
 
-// The reference of a database dataset as "Module.Component" (its owner's name and its own).
-AnsiString ReferenceOf(const data::Dataset& ds) { return ds.FullName(); }
 
 }  // namespace
 
@@ -236,7 +234,8 @@ void TcvDBDataSet::SkipFiltered(bool forward) {
 
 void TcvDBDataSet::WriteProperties(TWriter& w) {
     TcvDataset::WriteProperties(w);
-    if (dataSet_) w.WriteString("DataSet", ReferenceOf(*dataSet_));
+    // A dataset of the same owner by its name, another as "Module.Component".
+    if (dataSet_) w.WriteString("DataSet", dataSet_->Owner() == Owner() ? dataSet_->Name() : dataSet_->FullName());
     if (!Filter.empty()) w.WriteString("Filter", Filter);
     if (Filtered) w.WriteBoolean("Filtered", true);
 }
@@ -244,8 +243,9 @@ void TcvDBDataSet::WriteProperties(TWriter& w) {
 bool TcvDBDataSet::ReadProperty(const std::string& name, TReader& r) {
     if (name == "DataSet") {
         const AnsiString reference = r.ReadString();
-        TComponent* found = data::ApplicationModules().FindModuleComponent(reference);
-        if (!found && Owner()) found = Owner()->FindComponent(reference);
+        TComponent* found = reference.find('.') != AnsiString::npos
+                                ? data::ApplicationModules().FindModuleComponent(reference)
+                                : Owner() ? Owner()->FindComponent(reference) : nullptr;
         SetDataSet(dynamic_cast<data::Dataset*>(found));
     } else if (name == "Filter") {
         Filter = r.ReadString();

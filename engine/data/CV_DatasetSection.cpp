@@ -4,6 +4,7 @@
 #include <set>
 
 #include "engine/data/CV_Dataset.h"
+#include "engine/expr/CV_Const.h"
 #include "engine/model/CV_StreamForms.h"
 #include "engine/report/CV_Messages.h"
 #include "engine/report/CV_Report.h"
@@ -15,8 +16,6 @@
 namespace tessaly {
 
 namespace {
-
-constexpr char kDatasetNotFound[] = "Non \xE8 stato trovato il cvDataset: ";
 
 struct DatasetEntry {
     uint8_t kind = 0;
@@ -52,7 +51,7 @@ std::unique_ptr<TcvDataset> MakeDataset(const DatasetEntry& e) {
     if (e.kind == 0) return std::make_unique<TcvDataset>(nullptr);
     auto* found = dynamic_cast<data::Dataset*>(data::ApplicationModules().FindModuleComponent(e.reference));
     if (!found) {
-        ShowEngineMessage(TMsgDlgType::mtWarning, kDatasetNotFound + e.reference);
+        ShowEngineMessage(TMsgDlgType::mtWarning, MsgDatasetNotFound + e.reference);
         return nullptr;
     }
     auto dataset = std::make_unique<TcvDBDataSet>(nullptr);
@@ -90,6 +89,8 @@ void CheckDatasetSection(TcvReport& report) {
         TcvDataset* d = EntryDataset(list, i);
         if (!d) RefuseToSave("\"" + list[i] + "\" non \xE8 un cvDataset.");
         if (!FitsShortString(d->Name())) RefuseToSave("il nome del cvDataset \"" + d->Name() + "\" supera i 255 caratteri.");
+        if (!SameText(list[i], d->Name()))
+            RefuseToSave("il cvDataset \"" + d->Name() + "\" \xE8 nell'elenco con il nome \"" + list[i] + "\".");
         if (!names.insert(UpperCase(d->Name())).second)
             RefuseToSave("due cvDataset hanno lo stesso nome \"" + d->Name() + "\".");
         auto* db = dynamic_cast<TcvDBDataSet*>(d);

@@ -17,7 +17,8 @@ class TcvReport;
 void ReadDatasetSection(Stream& stream, TcvReport& report);
 // Raises "Impossibile salvare il report: ..." when a dataset would not read back as it is: a
 // database dataset that is missing or belongs to no module, texts beyond 255 bytes, two datasets
-// of one name, an entry that is no report dataset.
+// of one name, an entry listed under another name than its dataset's, an entry that is no report
+// dataset.
 void CheckDatasetSection(TcvReport& report);
 void WriteDatasetSection(Stream& stream, TcvReport& report);
 

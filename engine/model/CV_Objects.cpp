@@ -46,6 +46,12 @@ void RegisterAddInObject(const TcvAddInObjectInfo& info) {
     r.entries[static_cast<size_t>(r.count++)] = info;
 }
 
+void RegisterAddInObject(TcvViewClass classRef) {
+    TcvAddInObjectInfo info;
+    info.ClassRef = classRef;
+    RegisterAddInObject(info);
+}
+
 int AddInObjectCount() { return Registry().count; }
 
 const TcvAddInObjectInfo& AddInObject(int index) {

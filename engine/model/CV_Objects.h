@@ -33,6 +33,7 @@ inline constexpr int kMaxAddInObjects = 32;
 // Registers an add-in class before templates are loaded. Raises when the table is full, when the
 // class has no name or constructor, and when a class of that name is registered already.
 void RegisterAddInObject(const TcvAddInObjectInfo& info);
+void RegisterAddInObject(TcvViewClass classRef);
 // The registered entries, in registration order.
 int AddInObjectCount();
 const TcvAddInObjectInfo& AddInObject(int index);

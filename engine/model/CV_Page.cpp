@@ -11,36 +11,46 @@ namespace tessaly {
 
 namespace {
 
-bool IsTablePaper(int code) {
+// The table's row of a paper code; nullptr for a code the printer settings do not know.
+const PaperRow* TableRow(int code) {
     for (int i = 0; i < PaperTableCount; ++i)
-        if (PaperTableRow(i).code == code) return true;
-    return false;
+        if (PaperTableRow(i).code == code) return &PaperTableRow(i);
+    return nullptr;
 }
 
 constexpr int kMaxColumns = 99;
+constexpr int kA4 = 9;
 
 }  // namespace
 
 // --- TcvPage ----------------------------------------------------------------------------------
 
-TcvPage::TcvPage(TcvPages* owner) : owner_(owner) { ChangePaper(9, 0, 0, 0); }
+TcvPage::TcvPage(TcvPages* owner) : owner_(owner) { ChangePaper(kA4, 0, 0, 0); }
 
 TcvPage::~TcvPage() = default;
 
 TcvReport* TcvPage::Report() const { return owner_ ? owner_->Parent() : nullptr; }
 
 void TcvPage::ChangePaper(int code, int width, int height, int orientation) {
-    if (!IsTablePaper(code)) code = PaperCustom;
+    if (orientation != 1) orientation = 0;  // anything else would print landscape on portrait sizes
+    if (!TableRow(code)) code = PaperCustom;
     TPrinterSettings local;
     TPrinterSettings& settings = PrinterSettings ? *PrinterSettings : local;
-    settings.SetPrinterInfo(code, width, orientation, height);
-    settings.FillPrnInfo(PrinterInfo);
+    auto apply = [&](int c, int w, int h) {
+        const PaperRow* r = TableRow(c);
+        // While printing the settings keep the size they are given: a named paper brings its own.
+        if (r && r->code != PaperCustom) {
+            w = orientation == 1 ? r->height : r->width;
+            h = orientation == 1 ? r->width : r->height;
+        }
+        settings.SetPrinterInfo(c, w, orientation, h);
+        settings.FillPrnInfo(PrinterInfo);
+    };
+    apply(code, width, height);
     // A custom paper with nothing to print on (no size, or all of it within the printable edges).
     if (settings.PaperSize() == PaperCustom &&
-        (width <= 0 || height <= 0 || PrinterInfo.PrintableWidth <= 0 || PrinterInfo.PrintableHeight <= 0)) {
-        settings.SetPrinterInfo(9, 0, orientation, 0);
-        settings.FillPrnInfo(PrinterInfo);
-    }
+        (width <= 0 || height <= 0 || PrinterInfo.PrintableWidth <= 0 || PrinterInfo.PrintableHeight <= 0))
+        apply(kA4, 0, 0);
     PaperSize = settings.PaperSize();
     PaperWidth = settings.PaperWidth();
     PaperHeight = settings.PaperHeight();

@@ -6,6 +6,8 @@
 
 #include "engine/data/CV_Dataset.h"
 #include "engine/data/CV_DatasetSection.h"
+#include "engine/expr/CV_Const.h"
+#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Objects.h"
 #include "engine/model/CV_Page.h"
@@ -24,13 +26,6 @@ namespace {
 enum : uint8_t { tagValues = 254, tagPage = 255 };
 // The page index of an object record is one byte.
 constexpr int kMaxObjectPages = 256;
-
-// Named values: a count of 0 (the values themselves are read and written by TcvValues).
-void ReadNamedValues(TcvReport&, Stream& stream) {
-    if (stream.ReadI32() != 0) throw EReadError("Valori con nome non gestiti.");
-}
-
-void WriteNamedValues(TcvReport&, Stream& stream) { stream.WriteI32(0); }
 
 void ReadObject(TcvPages& pages, Stream& stream, uint8_t tag) {
     const AnsiString className = tag == otAddIn ? ReadLineField(stream) : AnsiString();
@@ -91,7 +86,7 @@ void WarnMissingBandDatasets(const TcvReport& report) {
         TComponent* found = report.Owner() ? report.Owner()->FindComponent(view.FormatText) : nullptr;
         if (!dynamic_cast<TcvDataset*>(found)) found = data::ApplicationModules().FindModuleComponent(view.FormatText);
         if (!dynamic_cast<TcvDataset*>(found))
-            ShowEngineMessage(TMsgDlgType::mtWarning, "Non \xE8 stato trovato il cvDataset: " + view.FormatText);
+            ShowEngineMessage(TMsgDlgType::mtWarning, MsgDatasetNotFound + view.FormatText);
     });
 }
 
@@ -126,7 +121,7 @@ void TcvPages::LoadFromStream(Stream& stream) {
         if (tag == tagPage) {
             Add().LoadFromStream(stream);
         } else if (tag == tagValues) {
-            ReadNamedValues(report, stream);
+            report.Values().ReadValues(stream);
             ReadLineList(stream, report.DataLines());
         } else if (tag <= otAddIn) {
             ReadObject(*this, stream, tag);
@@ -154,7 +149,7 @@ void TcvPages::SaveToStream(Stream& stream) const {
             view.SaveToStream(stream);
         }
     stream.WriteU8(tagValues);
-    WriteNamedValues(report, stream);
+    report.Values().WriteValues(stream);
     WriteLineList(stream, report.DataLines());
 }
 
@@ -180,9 +175,12 @@ void TcvReport::ReadTemplate(Stream& stream) {
         StreamVersion = kFirstVersionedStream;
         stream.SetPosition(start);
     }
+    templateVersion_ = StreamVersion;
     if (StreamVersion > CurrentStreamVersion) throw EReadError("Versione del modello non gestita.");
     pages_->Clear();
     ClearDatasets();
+    values_->Clear();
+    dataLines_.Clear();
     TcvView::DeferNaming named;
     if (StreamVersion >= 23) ReadDatasetSection(stream, *this);
     pages_->LoadFromStream(stream);
@@ -190,9 +188,12 @@ void TcvReport::ReadTemplate(Stream& stream) {
     if (StreamVersion < 23) NameInStreamOrder(*pages_);
 }
 
-// Empty but usable: one empty page, no datasets.
+// Empty but usable: one empty page, no datasets, no values, one pass.
 void TcvReport::ResetAfterFailedLoad() {
+    TwoPass = Interleave = InterleavedNumbering = 0;
     ClearDatasets();
+    values_->Clear();
+    dataLines_.Clear();
     pages_->Clear();
     pages_->Add();
 }
@@ -210,6 +211,8 @@ void TcvReport::CheckTemplate() const {
             view.CheckStreamForm();
         }
     if (!FitsLineList(dataLines_)) RefuseToSave("le righe Data superano i limiti del file.");
+    MemoryStream values;  // the values refuse what they cannot store
+    values_->WriteValues(values);
 }
 
 void TcvReport::SaveToStream(Stream& stream) {

@@ -79,6 +79,8 @@ public:
     // EAbort tells the caller that the load failed. Saving first checks that everything it would
     // write reads back the same, and otherwise raises an error without writing anything.
     void SaveToStream(Stream& stream);
+    // The version of the template stream last read (21 for a stream without one); 0 before any.
+    int TemplateVersion() const { return templateVersion_; }
     // Saves the template as a ".cvf" file (the extension added to a name without any "."): a
     // refused or failed save leaves the old file as it was.
     void SaveToFile(const std::filesystem::path& fileName);
@@ -202,6 +204,7 @@ private:
     bool modalPreview_ = true;
     std::unique_ptr<TcvEMFPages> emfPages_;
     std::unique_ptr<TcvPages> pages_;
+    int templateVersion_ = 0;
     std::unique_ptr<TcvValues> values_;
     StringList dataLines_;
     AnsiString title_;
