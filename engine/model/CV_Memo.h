@@ -73,7 +73,6 @@ public:
     int32_t FirstLine = 0;
     bool SavedHighlight = false;
     int32_t TextHeight = 0;
-    bool HasLineBreaks = false;
 
     void Assign(const TcvView& source) override;
     void LoadFromStream(Stream& stream) override;

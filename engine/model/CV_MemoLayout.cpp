@@ -74,7 +74,7 @@ void TcvMemoView::SelectFont() {
 void TcvMemoView::WrapText() {
     SelectFont();
     LineHeight = 2 - Canvas->Font().height;
-    if (HasLineBreaks) SplitLineBreaks(WorkLines);
+    if (SeveralLines) SplitLineBreaks(WorkLines);
     const bool run = EngineMode == emRun;
     if (run && (Flags & mfAutoWidth)) {
         int32_t widest = 0;

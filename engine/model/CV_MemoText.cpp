@@ -52,12 +52,11 @@ void TcvMemoView::ExpandText() {
         ExpandLine(MemoLines[i], line);
         WorkLines.Add(std::move(line));
     }
-    HasLineBreaks = SeveralLines;
 }
 
 void TcvMemoView::LoadFromField(data::Field& field) {
     WorkLines.Clear();
-    HasLineBreaks = false;
+    SeveralLines = false;
     if (!field.IsNull()) WorkLines.SetText(field.Value().AsString());
 }
 

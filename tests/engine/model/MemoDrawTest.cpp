@@ -94,6 +94,20 @@ TEST_F(MemoDraw, BracketedExpressionsAreReplacedByTheirValuesOnce) {
     EXPECT_FALSE(PreparationError.Recorded);
 }
 
+TEST_F(MemoDraw, AValueWithLineBreaksGivesSeveralLines) {
+    TcvReport::NameScope names(report);
+    report.OnUserFunction = [](const AnsiString& name, const Variant&, const Variant&, const Variant&, Variant& value) {
+        if (name == "DUERIGHE") value = Variant("uno\r\ndue");
+        if (name == "SOLOCR") value = Variant("a\rb");
+    };
+    auto m = Memo("[DUERIGHE] e basta");
+    m->DrawAll(Canvas());
+    EXPECT_EQ(Lines(*m), (std::vector<std::string>{"uno", "due e basta"}));
+    m->MemoLines.SetText("[SOLOCR]");
+    m->DrawAll(Canvas());
+    EXPECT_EQ(m->WorkLines.Count(), 1) << "a lone carriage return does not break the line";
+}
+
 TEST_F(MemoDraw, AFailingExpressionBecomesThePreparationErrorAndLaterOnesGiveNothing) {
     auto m = Memo("a[1 / 0]b[1 + 1]c");
     m->DrawAll(Canvas());
