@@ -59,6 +59,7 @@ std::vector<PlacedWord> JustifiedWords(emf::RecordingCanvas& canvas, std::string
 // --- The band engine's calls ---------------------------------------------------------------------
 
 int32_t TcvMemoView::Measure(emf::RecordingCanvas& canvas) {
+    TextHeight = 0;  // what a hidden object needs
     DrawMode = dmMeasure;
     Draw(canvas);
     return TextHeight;
