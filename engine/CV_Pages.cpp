@@ -2,6 +2,7 @@
 
 #include "engine/CV_Prntr.h"
 #include "engine/CV_Report.h"
+#include "platform/core/ByteBlock.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Rounding.h"
 #include "platform/core/StringList.h"
@@ -61,25 +62,32 @@ void TcvEMFPages::LoadFromStream(Stream& stream) {
     if (!PrinterSettings) throw EngineError("Impostazioni di stampa non disponibili.");
     Clear();
     ReadCountedStrings(stream, ScratchList);
-    const int64_t size = stream.Size();
     int32_t count = stream.ReadI32();
     if (count < 0 || count > stream.Remaining() / (kRecordHead + kMinDrawing)) throw EReadError();
+    // The page records are read in one piece; each drawing stays a slice of it, checked as it is
+    // cut out. Record offsets count from the start of the stream, `start` is where the piece began.
+    const int64_t start = stream.Position();
+    const size_t length = static_cast<size_t>(stream.Remaining());
+    const ConstByteBlock block = ReadByteBlock(stream, length);
+    ByteViewStream records(block.get(), length);
     for (int32_t i = 0; i < count; ++i) {
-        int64_t next = stream.ReadU32();
+        const int64_t next = int64_t(records.ReadU32()) - start;
         auto page = std::make_unique<PreparedPage>();
-        page->PaperSize = stream.ReadU16();
-        page->Width = stream.ReadI32();
-        page->Height = stream.ReadI32();
-        page->Orientation = stream.ReadU8();
-        page->PageFlag = stream.ReadU8();
-        page->Drawing = emf::Metafile::ReadFrom(stream);
+        page->PaperSize = records.ReadU16();
+        page->Width = records.ReadI32();
+        page->Height = records.ReadI32();
+        page->Orientation = records.ReadU8();
+        page->PageFlag = records.ReadU8();
+        const int64_t drawingAt = records.Position();
+        page->Drawing = emf::Metafile::FromBlock(block, std::span(block.get() + drawingAt, length - drawingAt));
         // The next record starts behind the drawing (padding allowed), never inside it.
-        if (next < stream.Position() || next > size) throw EReadError();
+        if (next < drawingAt + int64_t(page->Drawing.Bytes().size()) || next > int64_t(length)) throw EReadError();
         PrinterSettings->SetPrinterInfo(page->PaperSize, page->Width, page->Orientation, page->Height);
         PrinterSettings->FillPrnInfo(page->Info);
         pages_.push_back(std::move(page));
-        stream.SetPosition(next);
+        records.SetPosition(next);
     }
+    stream.SetPosition(start + records.Position());
 }
 
 void TcvEMFPages::SaveToStream(Stream& stream) const {

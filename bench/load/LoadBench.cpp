@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "bench/common/MedianReporter.h"
 #include "bench/load/ListingReport.h"
@@ -90,6 +92,11 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // bench_load --write-report FILE PAGES: only writes the listing report (for bench/load/cli_load.sh).
+    if (argc == 4 && std::string_view(argv[1]) == "--write-report") {
+        tessaly::bench::WriteListingReport(argv[2], std::atoi(argv[3]));
+        return 0;
+    }
     EngineUnits units(nullptr);
     tessaly::bench::WriteListingReport(ReportFile(), 2000);
     std::printf("report: %s, %.1f MB, 2000 pages\n", ReportFile().c_str(),

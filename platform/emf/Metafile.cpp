@@ -24,6 +24,17 @@ ImageStart CheckImageStart(const uint8_t* p) {
     return s;
 }
 
+// The total size of the image at the start of `bytes`, checked as ReadFrom checks a stream.
+uint32_t ImageSize(std::span<const uint8_t> bytes) {
+    if (bytes.size() < 8) throw EReadError();
+    if (LoadU32(bytes.data()) != EMR_HEADER || LoadU32(bytes.data() + 4) < kHeaderBaseSize)
+        throw EInvalidMetafile();
+    if (bytes.size() < kHeaderBaseSize) throw EReadError();
+    ImageStart s = CheckImageStart(bytes.data());
+    if (bytes.size() < s.totalSize) throw EReadError();
+    return s.totalSize;
+}
+
 }  // namespace
 
 int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
@@ -39,12 +50,11 @@ int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     return static_cast<int32_t>(q);
 }
 
-Metafile::Metafile(ByteBuffer bytes) : bytes_(std::move(bytes)) {
-    const uint8_t* base = bytes_.data();
-    auto header = ParseHeader(RecordView({base, LoadU32(base + 4)}));
+Metafile::Metafile(ConstByteBlock block, std::span<const uint8_t> bytes) : block_(std::move(block)), bytes_(bytes) {
+    auto header = ParseHeader(RecordView(bytes_.first(LoadU32(bytes_.data() + 4))));
     if (!header) throw EInvalidMetafile();
     header_ = std::move(*header);
-    auto count = CheckRecordChain(base, bytes_.size());
+    auto count = CheckRecordChain(bytes_.data(), bytes_.size());
     if (!count) throw EInvalidMetafile();
     // Some writers count one record less than they write (the header or EOF left out).
     if (*count != header_.records && *count != uint64_t(header_.records) + 1)
@@ -61,25 +71,35 @@ Metafile Metafile::ReadFrom(Stream& stream) {
     ImageStart s = CheckImageStart(start);
     // The stream must hold the whole image before anything is allocated for it.
     if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
-    ByteBuffer bytes(s.totalSize);
-    std::memcpy(bytes.data(), start, kHeaderBaseSize);
-    stream.ReadBuffer(bytes.data() + kHeaderBaseSize, s.totalSize - kHeaderBaseSize);
-    return Metafile(std::move(bytes));
+    ByteBlock block = AllocateByteBlock(s.totalSize);
+    std::memcpy(block.get(), start, kHeaderBaseSize);
+    stream.ReadBuffer(block.get() + kHeaderBaseSize, s.totalSize - kHeaderBaseSize);
+    const std::span<const uint8_t> bytes(block.get(), s.totalSize);
+    return Metafile(std::move(block), bytes);
 }
 
 Metafile Metafile::FromBytes(std::span<const uint8_t> bytes) {
-    if (bytes.size() < 8) throw EReadError();
-    if (LoadU32(bytes.data()) != EMR_HEADER || LoadU32(bytes.data() + 4) < kHeaderBaseSize)
-        throw EInvalidMetafile();
-    if (bytes.size() < kHeaderBaseSize) throw EReadError();
-    ImageStart s = CheckImageStart(bytes.data());
-    if (bytes.size() < s.totalSize) throw EReadError();
-    return Metafile(ByteBuffer(bytes.begin(), bytes.begin() + s.totalSize));
+    const uint32_t size = ImageSize(bytes);
+    ByteBlock block = AllocateByteBlock(size);
+    std::memcpy(block.get(), bytes.data(), size);
+    const std::span<const uint8_t> copy(block.get(), size);
+    return Metafile(std::move(block), copy);
+}
+
+Metafile Metafile::FromBlock(ConstByteBlock block, std::span<const uint8_t> bytes) {
+    const uint32_t size = ImageSize(bytes);
+    return Metafile(std::move(block), bytes.first(size));
 }
 
 Metafile Metafile::LoadFromFile(const std::filesystem::path& path) {
     FileStream file(path, FileStream::Mode::OpenRead);
     return ReadFrom(file);
+}
+
+uint32_t Metafile::DamagedRecordCount() const {
+    uint32_t damaged = 0;
+    for (RecordView r : Records()) damaged += !CheckRecordLayout(r);
+    return damaged;
 }
 
 void Metafile::SaveToStream(Stream& stream) const {
