@@ -24,14 +24,14 @@ ImageStart CheckImageStart(const uint8_t* p) {
     return s;
 }
 
-// The total size of the image at the start of `bytes`, checked as ReadFrom checks a stream.
-uint32_t ImageSize(std::span<const uint8_t> bytes) {
-    if (bytes.size() < 8) throw EReadError();
-    if (LoadU32(bytes.data()) != EMR_HEADER || LoadU32(bytes.data() + 4) < kHeaderBaseSize)
-        throw EInvalidMetafile();
-    if (bytes.size() < kHeaderBaseSize) throw EReadError();
-    ImageStart s = CheckImageStart(bytes.data());
-    if (bytes.size() < s.totalSize) throw EReadError();
+// Reads the header's first 88 bytes into `start` and gives the image's total size, once the stream
+// is known to hold the whole image (nothing is allocated before).
+uint32_t ReadImageStart(Stream& stream, uint8_t* start) {
+    stream.ReadBuffer(start, 8);
+    if (LoadU32(start) != EMR_HEADER || LoadU32(start + 4) < kHeaderBaseSize) throw EInvalidMetafile();
+    stream.ReadBuffer(start + 8, kHeaderBaseSize - 8);
+    const ImageStart s = CheckImageStart(start);
+    if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
     return s.totalSize;
 }
 
@@ -64,30 +64,34 @@ Metafile::Metafile(ConstByteBlock block, std::span<const uint8_t> bytes) : block
 
 Metafile Metafile::ReadFrom(Stream& stream) {
     uint8_t start[kHeaderBaseSize];
-    stream.ReadBuffer(start, 8);
-    if (LoadU32(start) != EMR_HEADER || LoadU32(start + 4) < kHeaderBaseSize)
-        throw EInvalidMetafile();
-    stream.ReadBuffer(start + 8, kHeaderBaseSize - 8);
-    ImageStart s = CheckImageStart(start);
-    // The stream must hold the whole image before anything is allocated for it.
-    if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
-    ByteBlock block = AllocateByteBlock(s.totalSize);
+    const uint32_t size = ReadImageStart(stream, start);
+    ByteBlock block = AllocateByteBlock(size);
     std::memcpy(block.get(), start, kHeaderBaseSize);
-    stream.ReadBuffer(block.get() + kHeaderBaseSize, s.totalSize - kHeaderBaseSize);
-    const std::span<const uint8_t> bytes(block.get(), s.totalSize);
-    return Metafile(std::move(block), bytes);
+    stream.ReadBuffer(block.get() + kHeaderBaseSize, size - kHeaderBaseSize);
+    const std::span<const uint8_t> image(block.get(), size);
+    return Metafile(std::move(block), image);
+}
+
+uint32_t Metafile::ImageSize(std::span<const uint8_t> start) {
+    if (start.size() < 8) throw EReadError();
+    if (LoadU32(start.data()) != EMR_HEADER || LoadU32(start.data() + 4) < kHeaderBaseSize)
+        throw EInvalidMetafile();
+    if (start.size() < kHeaderBaseSize) throw EReadError();
+    return CheckImageStart(start.data()).totalSize;
 }
 
 Metafile Metafile::FromBytes(std::span<const uint8_t> bytes) {
     const uint32_t size = ImageSize(bytes);
+    if (bytes.size() < size) throw EReadError();
     ByteBlock block = AllocateByteBlock(size);
     std::memcpy(block.get(), bytes.data(), size);
-    const std::span<const uint8_t> copy(block.get(), size);
-    return Metafile(std::move(block), copy);
+    const std::span<const uint8_t> image(block.get(), size);
+    return Metafile(std::move(block), image);
 }
 
 Metafile Metafile::FromBlock(ConstByteBlock block, std::span<const uint8_t> bytes) {
     const uint32_t size = ImageSize(bytes);
+    if (bytes.size() < size) throw EReadError();
     return Metafile(std::move(block), bytes.first(size));
 }
 

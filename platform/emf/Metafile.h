@@ -48,8 +48,11 @@ public:
     static Metafile ReadFrom(Stream& stream);
     // The image at the start of `bytes` (copied); bytes beyond its total size are ignored.
     static Metafile FromBytes(std::span<const uint8_t> bytes);
-    // The same without a copy: the image stays a slice of `block`, which `bytes` lies in.
+    // The same without a copy: `bytes` lies in `block`, and the image stays a slice of the block.
     static Metafile FromBlock(ConstByteBlock block, std::span<const uint8_t> bytes);
+    // The total size of the image whose header begins `start` (its first 88 bytes are enough),
+    // checked as ReadFrom checks them.
+    static uint32_t ImageSize(std::span<const uint8_t> start);
     static Metafile LoadFromFile(const std::filesystem::path& path);
 
     void SaveToStream(Stream& stream) const;
