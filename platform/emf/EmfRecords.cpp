@@ -392,26 +392,10 @@ std::optional<EmrPolyDraw> ParsePolyDraw(RecordView r) {
     return pd;
 }
 
-std::optional<uint32_t> ParseValue(RecordView r) {
-    if (!CheckRecordLayout(r)) return std::nullopt;
-    return r.U32(8);
-}
-
-std::optional<PointL> ParsePoint(RecordView r) {
-    if (!CheckRecordLayout(r)) return std::nullopt;
-    return r.PointAt(8);
-}
-
-std::optional<SizeL> ParseSize(RecordView r) {
-    if (!CheckRecordLayout(r)) return std::nullopt;
-    return r.SizeAt(8);
-}
-
-std::optional<RectL> ParseRect(RecordView r) {
-    if (!CheckRecordLayout(r)) return std::nullopt;
-    return r.RectAt(8);
-}
-
+std::optional<uint32_t> ParseValue(RecordView r) { return CheckRecordLayout(r) ? r.U32(8) : std::nullopt; }
+std::optional<PointL> ParsePoint(RecordView r) { return CheckRecordLayout(r) ? r.PointAt(8) : std::nullopt; }
+std::optional<SizeL> ParseSize(RecordView r) { return CheckRecordLayout(r) ? r.SizeAt(8) : std::nullopt; }
+std::optional<RectL> ParseRect(RecordView r) { return CheckRecordLayout(r) ? r.RectAt(8) : std::nullopt; }
 
 std::optional<EmrRoundRect> ParseRoundRect(RecordView r) {
     if (!CheckRecordLayout(r)) return std::nullopt;
