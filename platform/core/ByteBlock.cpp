@@ -5,9 +5,6 @@
 #include <cstdlib>
 #include <new>
 
-#include "platform/core/Errors.h"
-#include "platform/core/Stream.h"
-
 namespace tessaly {
 
 namespace {
@@ -28,13 +25,6 @@ ByteBlock AllocateByteBlock(size_t size) {
     madvise(p, length, MADV_HUGEPAGE);  // only a hint: without huge pages the block still works
 #endif
     return ByteBlock(static_cast<uint8_t*>(p), [](uint8_t* q) { std::free(q); });
-}
-
-ByteBlock ReadByteBlock(Stream& stream, size_t count) {
-    if (static_cast<uint64_t>(stream.Remaining()) < count) throw EReadError();
-    ByteBlock block = AllocateByteBlock(count);
-    stream.ReadBuffer(block.get(), count);
-    return block;
 }
 
 }  // namespace tessaly

@@ -1,13 +1,11 @@
 #pragma once
-// Blocks of bytes that are read once and then shared: the pages of a prepared report keep slices
-// of the one block their file was read into, and the block goes when the last of them goes.
+// Blocks of bytes that are written once and then shared: the pages of a prepared report keep
+// slices of the one block their file was read into, and the block goes when the last of them goes.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 namespace tessaly {
-
-class Stream;
 
 using ByteBlock = std::shared_ptr<uint8_t[]>;
 using ConstByteBlock = std::shared_ptr<const uint8_t[]>;
@@ -15,9 +13,5 @@ using ConstByteBlock = std::shared_ptr<const uint8_t[]>;
 // A new block of `size` bytes, not zeroed. Large blocks ask the system for huge pages where it
 // offers them: bringing a 100 MB file into memory 4 KB at a time costs more than reading it.
 ByteBlock AllocateByteBlock(size_t size);
-
-// The next `count` bytes of the stream in a new block; EReadError when the stream holds fewer
-// (checked before anything is allocated).
-ByteBlock ReadByteBlock(Stream& stream, size_t count);
 
 }  // namespace tessaly
