@@ -29,10 +29,12 @@ function(tessaly_library name)
   endif()
 endfunction()
 
-# tessaly_test(name SOURCES ... LIBS ... [QTTEST]) : one test executable of an area,
-# each GoogleTest case registered with CTest, always with the offscreen Qt platform.
+# tessaly_test(name SOURCES ... LIBS ... [QTTEST] [RUN_WITH script]) : one test executable of an
+# area, each GoogleTest case registered with CTest, always with the offscreen Qt platform. With
+# RUN_WITH the whole program is one CTest test, started by the script (which provides what the
+# tests need, such as a private server) as `script program`.
 function(tessaly_test name)
-  cmake_parse_arguments(ARG "QTTEST" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QTTEST" "RUN_WITH" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
@@ -46,6 +48,10 @@ function(tessaly_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
+  elseif(ARG_RUN_WITH)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${ARG_RUN_WITH} $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
   else()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ENVIRONMENT "${env}")

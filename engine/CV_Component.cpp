@@ -13,39 +13,6 @@ constexpr int kMaxCollectionDepth = 16;
 
 }  // namespace
 
-// --- TComponent -----------------------------------------------------------------------------
-
-TComponent::TComponent(TComponent* owner) : owner_(owner) {
-    if (owner_) owner_->Insert(this);
-}
-
-TComponent::~TComponent() {
-    DestroyComponents();
-    if (owner_) owner_->Remove(this);
-}
-
-void TComponent::DestroyComponents() {
-    // Last-created first; each takes itself out of the list.
-    while (!components_.empty()) delete components_.back();
-}
-
-void TComponent::Insert(TComponent* child) { components_.push_back(child); }
-
-void TComponent::Remove(TComponent* child) {
-    auto it = std::find(components_.begin(), components_.end(), child);
-    if (it != components_.end()) components_.erase(it);
-}
-
-AnsiString TComponent::FullName() const {
-    return owner_ ? owner_->Name() + "." + name_ : name_;
-}
-
-void TComponent::WriteProperties(TWriter&) {}
-
-bool TComponent::ReadProperty(const std::string&, TReader&) { return false; }
-
-void TComponent::DefineProperties(TFiler&) {}
-
 // --- TWriter --------------------------------------------------------------------------------
 
 void TWriter::WriteShortString(const std::string& s) {

@@ -1,6 +1,6 @@
 #pragma once
-// Components: objects with an owner and a name, freed with their owner, whose stored properties
-// go to and come from a component stream.
+// Component streams: the stored properties of a component (platform/core/Component.h) go to and
+// come from a stream.
 //
 // Component stream (all integers little-endian; a short string is a length byte and its bytes):
 //   "TCS1"                       signature
@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Component.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Stream.h"
 
@@ -42,41 +43,6 @@ public:
     // A property stored as raw bytes.
     virtual void DefineBinaryProperty(const std::string& name, StreamProc read, StreamProc write,
                                       bool hasData) = 0;
-};
-
-class TComponent {
-public:
-    explicit TComponent(TComponent* owner);
-    virtual ~TComponent();
-    TComponent(const TComponent&) = delete;
-    TComponent& operator=(const TComponent&) = delete;
-
-    TComponent* Owner() const { return owner_; }
-    const AnsiString& Name() const { return name_; }
-    void SetName(AnsiString name) { name_ = std::move(name); }
-    // Owner's name, ".", own name; the own name alone without an owner.
-    AnsiString FullName() const;
-    int ComponentCount() const { return static_cast<int>(components_.size()); }
-    TComponent* Components(int index) const { return components_.at(index); }
-
-    virtual const char* ClassName() const { return "TComponent"; }
-    // The published properties that differ from their defaults, in published order.
-    virtual void WriteProperties(TWriter& writer);
-    // Reads the published property `name` from the reader; false when there is none of that name.
-    virtual bool ReadProperty(const std::string& name, TReader& reader);
-    virtual void DefineProperties(TFiler& filer);
-
-protected:
-    // Frees the owned components now (the destructor would do it last).
-    void DestroyComponents();
-
-private:
-    void Insert(TComponent* child);
-    void Remove(TComponent* child);
-
-    TComponent* owner_ = nullptr;
-    AnsiString name_;
-    std::vector<TComponent*> components_;
 };
 
 enum class ValueKind : uint8_t {

@@ -26,6 +26,8 @@ double EncodeTime(int hour, int minute, int second, int msec);  // EConvertError
 DateParts DecodeDate(double dateTime);
 // Rounded to the millisecond; a fraction that would round up to midnight stays at 23:59:59.999.
 TimeParts DecodeTime(double dateTime);
+// A day (from EncodeDate) and a time of day (from EncodeTime) as one date-time value.
+inline double CombineDateTime(double date, double time) { return date < 0 ? date - time : date + time; }
 // 1 for Sunday to 7 for Saturday.
 int DayOfWeek(double dateTime);
 

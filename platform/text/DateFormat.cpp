@@ -317,7 +317,7 @@ bool TryTextToDateTime(std::string_view text, double& out, const FormatSettings&
     while (pos < t.size() && t[pos] == ' ') ++pos;
     double time;
     if (!ParseTime(t, pos, time, fs)) return false;
-    out = date < 0 ? date - time : date + time;
+    out = CombineDateTime(date, time);
     return true;
 }
 
