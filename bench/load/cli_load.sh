@@ -3,11 +3,11 @@
 # next to `cat FILE > /dev/null`, the start-up of a one-page run subtracted; and the peak memory
 # of that run, the one-page run's subtracted, next to the file's size.
 #   bench/load/cli_load.sh [BIN_DIR] [RUNS]     (BIN_DIR: build/bin, with bench_load and tessaly-cli)
-# Prints medians of RUNS runs (default 9) and the two ratios (goals: at most 2 and 1.1).
+# Prints medians of RUNS rounds (default 21) and the two ratios (goals: at most 2 and 1.1).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BIN="${1:-$ROOT/build/bin}"
-RUNS="${2:-9}"
+RUNS="${2:-21}"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 export QT_QPA_PLATFORM=offscreen
@@ -20,22 +20,21 @@ python3 - "$BIN/tessaly-cli" "$WORK/big.cvp" "$WORK/one.cvp" "$RUNS" <<'PY'
 import os, statistics, subprocess, sys, time
 cli, big, one, runs = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 
-def measure(args):
-    """Median wall seconds and peak resident bytes of a command, its output thrown away."""
-    times, peaks = [], []
-    for _ in range(runs):
-        start = time.perf_counter()
-        child = subprocess.Popen(args, stdout=subprocess.DEVNULL)
-        _, status, usage = os.wait4(child.pid, 0)
-        times.append(time.perf_counter() - start)
-        peaks.append(usage.ru_maxrss * 1024)
-        if status != 0: sys.exit(f"{args} failed")
-    return statistics.median(times), statistics.median(peaks)
+def run(args):
+    """Wall seconds and peak resident bytes of one run of a command, its output thrown away."""
+    start = time.perf_counter()
+    child = subprocess.Popen(args, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    if status != 0: sys.exit(f"{args} failed")
+    return time.perf_counter() - start, usage.ru_maxrss * 1024
 
-measure(["cat", big])  # into the file cache
-cat, _ = measure(["cat", big])
-oneTime, oneMem = measure([cli, "info", one])
-bigTime, bigMem = measure([cli, "info", big])
+# The three commands take turns, so that a machine busy now and then slows all of them alike.
+commands = {"cat": ["cat", big], "one": [cli, "info", one], "big": [cli, "info", big]}
+run(commands["cat"])  # the file into the system's cache
+rounds = [{name: run(args) for name, args in commands.items()} for _ in range(runs)]
+median = lambda name, i: statistics.median(r[name][i] for r in rounds)
+cat, oneTime, bigTime = median("cat", 0), median("one", 0), median("big", 0)
+oneMem, bigMem = median("one", 1), median("big", 1)
 size = os.path.getsize(big)
 print(f"report: {size / 1e6:.1f} MB, 2000 pages")
 print(f"cat: {cat * 1000:.0f} ms; info, one page: {oneTime * 1000:.0f} ms; info, 2000 pages: {bigTime * 1000:.0f} ms")
