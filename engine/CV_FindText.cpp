@@ -106,7 +106,7 @@ int ForEachTextMatch(const TcvEMFPages& pages, const TTextQuery& query,
             const uint32_t type = record.Type();
             recordNo = NextRecordNo(recordNo, i, type);
             if (matcher.Matches(record)) {
-                const TTextMatch match{++count, i, recordNo, *record.RectAt(8)};
+                const TTextMatch match{++count, i, recordNo, *emf::ParseDrawingBounds(record)};
                 if (!found(match)) return count;
             }
             // Records after the end-of-file record are not part of the picture.
