@@ -1,6 +1,5 @@
 #include "platform/emf/EmfRecords.h"
 
-#include <algorithm>
 #include <array>
 
 namespace tessaly::emf {
