@@ -8,8 +8,8 @@
 #include <QTranslator>
 
 #include "app/UnitMain.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Startup.h"
+#include "engine/ui/SpoolerPrinters.h"
+#include "engine/ui/UiStartup.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
         app.installTranslator(&platformTexts);
     // The spooler's printers, the default one current, are what the preview prints on.
     std::unique_ptr<tessaly::print::Printer> printer = tessaly::CreateSpoolerPrinter();
-    tessaly::EngineUnits units(printer.get());
+    tessaly::EngineWindowUnits units(printer.get());
     QApplication::setApplicationName("Tessaly");
     QIcon icon;
     for (const char* size : {"16", "32", "64"}) icon.addFile(QString(":/icons/tessaly-") + size);

@@ -10,11 +10,12 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <QPushButton>
 
-#include "engine/CV_Report.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/UiHooks.h"
 #include "platform/core/Errors.h"
+#include "platform/core/QtStrings.h"
 #include "platform/core/Stream.h"
 
 namespace fs = std::filesystem;
@@ -51,15 +52,9 @@ void WriteAll(int fd, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-std::function<void(const AnsiString&)> TFormTessaly::ShowMessage = &TFormTessaly::ShowInformation;
 std::function<std::vector<uint8_t>()> TFormTessaly::BlankReportSource = &BlankReport;
 
-void TFormTessaly::ShowInformation(const AnsiString& text) {
-    QString shown = QString::fromStdString(Cp1252ToUtf8(text));
-    shown.replace("\r\n", "\n");
-    QMessageBox box(QMessageBox::Information, "Informazione", shown, QMessageBox::Ok);
-    box.exec();
-}
+void TFormTessaly::ShowMessage(const AnsiString& text) { UiHooks().ShowInformation(ToQString(text)); }
 
 std::vector<uint8_t> BlankReport() {
     QFile resource(":/EMPTYREPORT");
@@ -102,7 +97,8 @@ void TFormTessaly::FormShow() {
 }
 
 void TFormTessaly::ButtonOpenClick() {
-    if (OpenDialogReport.Execute(this)) OpenReport(OpenDialogReport.FileName);
+    if (UiHooks().ExecuteFileDialog(OpenDialogReport, this, TFileDialog::Kind::Open))
+        OpenReport(OpenDialogReport.FileName);
 }
 
 // Creates the next free numbered copy: the name is taken only if it does not exist yet, so a file

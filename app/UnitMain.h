@@ -9,8 +9,8 @@
 
 #include <QWidget>
 
-#include "engine/CV_Component.h"
-#include "engine/CV_Dialogs.h"
+#include "engine/report/CV_Component.h"
+#include "engine/ui/CV_Dialogs.h"
 #include "platform/core/Cp1252.h"
 
 class QPushButton;
@@ -41,10 +41,8 @@ public:
     // True once a successful open has closed the main form.
     bool Finished() const { return finished_; }
 
-    // Shows a message in an information box captioned "Informazione" (cp1252 text); tests
-    // replace it to see the messages without boxes.
-    static std::function<void(const AnsiString&)> ShowMessage;
-    static void ShowInformation(const AnsiString& text);
+    // Shows a message (cp1252) in an information box (UiHooks().ShowInformation).
+    static void ShowMessage(const AnsiString& text);
     // Where the blank report's bytes come from (the program's resource).
     static std::function<std::vector<uint8_t>()> BlankReportSource;
 

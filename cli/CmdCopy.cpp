@@ -1,16 +1,14 @@
 // tessaly-cli copy IN OUT: loads a prepared report and saves it again (".cvp" is added to a name
 // without any ".").
 #include "cli/Commands.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
 
-namespace {
-
-int Run(const std::vector<std::string>& args) {
-    if (args.size() != 2) return Fail("uso: tessaly-cli copy IN OUT");
+int RunCopy(const Args& args) {
+    if (args.size() != 2) return kWrongUsage;
     EngineUnits units(nullptr);
     try {
         TcvReport report(nullptr);
@@ -22,8 +20,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("copy", "copy IN OUT", tessaly::cli::Run);

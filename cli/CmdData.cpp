@@ -25,8 +25,6 @@ namespace tessaly::cli {
 
 namespace {
 
-constexpr const char* kUsage = "uso: tessaly-cli data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]";
-
 struct DataArgs {
     std::string source;
     std::string table;  // UTF-8
@@ -109,12 +107,9 @@ std::string RecordsText(data::Dataset& ds, int first) {
 
 }  // namespace
 
-int RunData(const std::vector<std::string>& args) {
+int RunData(const Args& args) {
     DataArgs a;
-    if (!ParseArgs(args, a)) {
-        std::fprintf(stderr, "%s\n", kUsage);
-        return 2;
-    }
+    if (!ParseArgs(args, a)) return kWrongUsage;
     FormatSettingsScope italian(FormatSettings::Italian());
     std::string out;  // cp1252, printed only when everything was read
     try {
@@ -136,5 +131,3 @@ int RunData(const std::vector<std::string>& args) {
 }
 
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("data", "data SOURCE [TABLE | --sql \"SELECT ...\"] [--first N]", tessaly::cli::RunData);

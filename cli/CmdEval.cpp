@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/CV_Expr.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/expr/CV_Expr.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/text/DateFormat.h"
@@ -45,8 +45,10 @@ std::string Describe(const Variant& v) {
     return "?";
 }
 
-int Run(const std::vector<std::string>& args) {
-    if (args.empty()) return Fail("uso: tessaly-cli eval EXPR");
+}  // namespace
+
+int RunEval(const Args& args) {
+    if (args.empty()) return kWrongUsage;
     std::string text;
     for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
     EngineUnits units(nullptr);
@@ -63,8 +65,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("eval", "eval EXPR", tessaly::cli::Run);

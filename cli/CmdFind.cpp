@@ -10,17 +10,15 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "engine/CV_FindText.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_FindText.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
 
 namespace {
-
-constexpr const char* kUsage = "uso: tessaly-cli find FILE.cvp TESTO [--case] [--whole-word] [--from-page N]";
 
 struct FindArgs {
     std::string file;
@@ -54,9 +52,11 @@ bool ParseArgs(const std::vector<std::string>& args, FindArgs& out) {
     return true;
 }
 
-int Run(const std::vector<std::string>& args) {
+}  // namespace
+
+int RunFind(const Args& args) {
     FindArgs find;
-    if (!ParseArgs(args, find)) return Fail(kUsage);
+    if (!ParseArgs(args, find)) return kWrongUsage;
     EngineUnits units(nullptr);
     try {
         TcvReport report(nullptr);
@@ -74,8 +74,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("find", "find FILE.cvp TEXT [--case] [--whole-word] [--from-page N]", tessaly::cli::Run);

@@ -5,44 +5,31 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
 
-namespace {
-
-constexpr const char* kUsage = "uso: tessaly-cli pdf IN.cvp -o OUT.pdf";
-
-int Run(const std::vector<std::string>& args) {
+int RunPdf(const Args& args) {
     std::string in, out;
-    if (!ParseInputAndOutput(args, in, out) || out.empty()) return Fail(kUsage);
+    if (!ParseInputAndOutput(args, in, out) || out.empty()) return kWrongUsage;
 
     GuiApp<QApplication> app;
-    auto printer = CreatePdfFilePrinter(out);
-    EngineUnits units(printer.get());
+    EngineWindowUnits units(nullptr);
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);
         report.LoadPreparedReport(in);
         const int pages = report.EMFPages().Count();
-        if (pages == 0) return Fail("Il report non ha pagine.");
-        bool completed = false;
-        report.OnAfterPrint = [&completed] { completed = true; };
-        report.PrintPreparedReport(1, pages, 1, false);
-        if (!completed || !printer->Finish())
-            return Fail("Impossibile scrivere il file PDF " + Utf8ToCp1252(out) + ".");
+        if (pages == 0) return Fail(kNoPages);
+        if (!PrintPreparedReportToPdf(report, out, 1, pages, 1, false)) return Fail("Stampa non riuscita.");
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("pdf", "pdf IN.cvp -o OUT.pdf", tessaly::cli::Run);

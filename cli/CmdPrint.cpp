@@ -5,18 +5,15 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/SpoolerPrinters.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
 
 namespace {
-
-constexpr const char* kUsage =
-    "uso: tessaly-cli print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]";
 
 struct PrintArgs {
     std::string file;
@@ -50,26 +47,28 @@ bool ParseArgs(const std::vector<std::string>& args, PrintArgs& a) {
     return !a.file.empty();
 }
 
-int Run(const std::vector<std::string>& args) {
+}  // namespace
+
+int RunPrint(const Args& args) {
     PrintArgs a;
-    if (!ParseArgs(args, a)) return Fail(kUsage);
+    if (!ParseArgs(args, a)) return kWrongUsage;
 
     GuiApp<QApplication> app;
     std::unique_ptr<print::Printer> printer = CreateSpoolerPrinter();
     const std::vector<std::string> printers = printer->Printers();
-    if (printers.empty()) return Fail("Nessuna stampante disponibile.");
+    if (printers.empty()) return Fail(print::kNoPrinter);
     if (!a.printer.empty()) {
         auto it = std::find(printers.begin(), printers.end(), a.printer);
         if (it == printers.end()) return Fail("Stampante sconosciuta: " + Utf8ToCp1252(a.printer));
         printer->SetPrinterIndex(static_cast<int>(it - printers.begin()));
     }
-    EngineUnits units(printer.get());
+    EngineWindowUnits units(printer.get());
     try {
         TcvReport report(nullptr);
         report.SetShowProgress(false);
         report.LoadPreparedReport(a.file);
         const int pages = report.EMFPages().Count();
-        if (pages == 0) return Fail("Il report non ha pagine.");
+        if (pages == 0) return Fail(kNoPages);
         const int to = a.to == 0 ? pages : a.to;
         if (a.from > pages || a.from > to) return Fail("Intervallo di pagine non valido.");
         bool completed = false;
@@ -82,9 +81,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("print", "print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]",
-                    tessaly::cli::Run);

@@ -1,6 +1,7 @@
 // tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png
-// Renders page N of a prepared report at the preview's size (width × 397/1050 × Z/100 pixels,
-// likewise the height), or a metafile at its own pixel size × Z/100, on white, with the player.
+// Renders page N of a prepared report at the preview's size (width × PreviewPixelsPerTenthMm ×
+// Z/100 pixels, likewise the height), or a metafile at its own pixel size × Z/100, on white, with
+// the player.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -11,8 +12,8 @@
 
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -100,16 +101,15 @@ int RenderReport(const RenderArgs& a) {
     pages.LoadFromStream(stream);
     if (a.page > pages.Count()) return Fail("Pagina inesistente");
     const PreparedPage& page = pages.Pages(a.page - 1);
-    const double factor = 397.0 / 1050.0 * a.zoom / 100.0;
+    const double factor = PreviewPixelsPerTenthMm * a.zoom / 100.0;
     return Draw(page.Drawing, page.Width * factor, page.Height * factor, a.out);
 }
 
-int Run(const std::vector<std::string>& args) {
+}  // namespace
+
+int RunRender(const Args& args) {
     RenderArgs a;
-    if (!ParseArgs(args, a)) {
-        std::fprintf(stderr, "uso: tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png\n");
-        return 2;
-    }
+    if (!ParseArgs(args, a)) return kWrongUsage;
     GuiApp<QGuiApplication> app;  // fonts need it
     try {
         return IsMetafile(a.file) ? RenderMetafile(a) : RenderReport(a);
@@ -117,9 +117,5 @@ int Run(const std::vector<std::string>& args) {
         return Fail(e.Message());
     }
 }
-
-}  // namespace
-
-TESSALY_CLI_COMMAND("render", "render FILE [--page N] [--zoom Z] -o OUT.png", Run);
 
 }  // namespace tessaly::cli

@@ -10,17 +10,15 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
-#include "engine/CV_PrFlt.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Export.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
 namespace tessaly::cli {
 
 namespace {
-
-constexpr const char* kUsage = "uso: tessaly-cli text IN.cvp [-o OUT.txt]";
 
 class PlainTextFilter : public TcvExportFilter {
 public:
@@ -53,9 +51,11 @@ bool CopyToStdout(const std::filesystem::path& file) {
     return true;
 }
 
-int Run(const std::vector<std::string>& args) {
+}  // namespace
+
+int RunText(const Args& args) {
     std::string in, out;
-    if (!ParseInputAndOutput(args, in, out)) return Fail(kUsage);
+    if (!ParseInputAndOutput(args, in, out)) return kWrongUsage;
 
     GuiApp<QGuiApplication> app;
     EngineUnits units(nullptr);
@@ -78,8 +78,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("text", "text IN.cvp [-o OUT.txt]", tessaly::cli::Run);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/CV_Utils.h"
+#include "engine/expr/CV_Utils.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/text/NumberFormat.h"
@@ -21,8 +21,10 @@ bool ReadNumber(const std::string& text, double& out) {
     return TryTextToNumber(text, out, dot) || TryTextToNumber(text, out);
 }
 
-int Run(const std::vector<std::string>& args) {
-    if (args.empty()) return Fail("uso: tessaly-cli words NUMBER...");
+}  // namespace
+
+int RunWords(const Args& args) {
+    if (args.empty()) return kWrongUsage;
     for (const std::string& arg : args) {
         double number = 0;
         if (!ReadNumber(arg, number)) return Fail("'" + Utf8ToCp1252(arg) + "' non \xE8 un numero valido");
@@ -35,8 +37,4 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_CLI_COMMAND("words", "words NUMBER...", tessaly::cli::Run);

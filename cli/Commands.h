@@ -1,37 +1,29 @@
 #pragma once
-// Registry of tessaly-cli commands. A command file defines its function and registers it:
-//   static int Run(const std::vector<std::string>& args) { ... }
-//   TESSALY_CLI_COMMAND("info", "info FILE", Run);
-// args holds the arguments after the command name. Output goes to stdout; errors go to stderr
-// with exit code 1.
-#include <functional>
+// tessaly-cli's commands: one function per command (Cmd*.cpp), listed with its usage in the one
+// table of main.cpp. A command gets the arguments after its name and returns its exit code:
+// kDone; kFailed, after printing the engine's message on stderr (Fail); or kWrongUsage, for which
+// main prints the command's usage on stderr. Output goes to stdout.
 #include <string>
 #include <vector>
 
 namespace tessaly::cli {
 
-using CommandFn = std::function<int(const std::vector<std::string>& args)>;
+using Args = std::vector<std::string>;
 
-struct Command {
-    std::string name;
-    std::string usage;
-    CommandFn run;
-};
+enum ExitCode : int { kDone = 0, kFailed = 1, kWrongUsage = 2 };
 
-std::vector<Command>& Registry();
-
-struct Registrar {
-    Registrar(std::string name, std::string usage, CommandFn run) {
-        Registry().push_back({std::move(name), std::move(usage), std::move(run)});
-    }
-};
-
-// Prints an engine error (cp1252) as UTF-8 on stderr and returns 1.
+// Prints an engine error (cp1252) as UTF-8 on stderr and returns kFailed.
 int Fail(const std::string& cp1252Message);
 
-}  // namespace tessaly::cli
+int RunCopy(const Args& args);
+int RunData(const Args& args);
+int RunEval(const Args& args);
+int RunFind(const Args& args);
+int RunInfo(const Args& args);
+int RunPdf(const Args& args);
+int RunPrint(const Args& args);
+int RunRender(const Args& args);
+int RunText(const Args& args);
+int RunWords(const Args& args);
 
-#define TESSALY_CLI_CONCAT2(a, b) a##b
-#define TESSALY_CLI_CONCAT(a, b) TESSALY_CLI_CONCAT2(a, b)
-#define TESSALY_CLI_COMMAND(name, usage, fn) \
-    static ::tessaly::cli::Registrar TESSALY_CLI_CONCAT(cliCommand_, __LINE__)(name, usage, fn)
+}  // namespace tessaly::cli

@@ -1,6 +1,7 @@
 #pragma once
-// The application object that fonts, the PDF writer and the engine's hidden windows need. Without
-// a display (and without a platform chosen by the user) it runs offscreen.
+// The application object that fonts, the PDF writer and the engine's hidden windows need. The cli
+// never shows a window: it runs offscreen unless the user chose a platform, so it needs no display
+// (and main keeps Qt's own diagnostics, such as a missing XDG_RUNTIME_DIR, out of its output).
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -13,9 +14,7 @@ public:
 
 private:
     int& PrepareArgc() {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         return argc_;
     }
 

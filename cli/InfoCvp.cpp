@@ -3,14 +3,12 @@
 
 #include "cli/Commands.h"
 #include "cli/InfoFormats.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace tessaly::cli {
-
-namespace {
 
 int DescribePreparedReport(const std::filesystem::path& file) {
     EngineUnits units(nullptr);
@@ -33,8 +31,4 @@ int DescribePreparedReport(const std::filesystem::path& file) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_INFO_FORMAT(".cvp", tessaly::cli::DescribePreparedReport);

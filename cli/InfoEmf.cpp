@@ -11,8 +11,6 @@
 
 namespace tessaly::cli {
 
-namespace {
-
 int DescribeMetafile(const std::filesystem::path& file) {
     try {
         emf::Metafile m = emf::Metafile::LoadFromFile(file);
@@ -32,8 +30,4 @@ int DescribeMetafile(const std::filesystem::path& file) {
     return 0;
 }
 
-}  // namespace
-
 }  // namespace tessaly::cli
-
-TESSALY_INFO_FORMAT(".emf", tessaly::cli::DescribeMetafile);

@@ -1,46 +1,102 @@
-// tessaly-cli: a host program over the report engine. Commands register themselves (Commands.h).
+// tessaly-cli: a host program over the report engine. Its commands are the table below; every
+// command answers 0 when done, 1 when the work failed (the message on stderr) and 2 for wrong
+// usage (its usage on stderr).
 #include <cstdio>
+#include <cstring>
 #include <string>
-#include <vector>
+
+#include <QtGlobal>
 
 #include "cli/Commands.h"
-#include "engine/EngineInfo.h"
+#include "engine/report/EngineInfo.h"
 #include "platform/core/Cp1252.h"
 
 namespace tessaly::cli {
 
-std::vector<Command>& Registry() {
-    static std::vector<Command> commands;
-    return commands;
-}
-
 int Fail(const std::string& cp1252Message) {
     std::fprintf(stderr, "%s\n", Cp1252ToUtf8(cp1252Message).c_str());
-    return 1;
+    return kFailed;
 }
-
-}  // namespace tessaly::cli
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "uso: tessaly-cli COMANDO [argomenti]\ncomandi:\n");
-    for (const auto& c : tessaly::cli::Registry()) std::fprintf(stderr, "  %s\n", c.usage.c_str());
-    std::fprintf(stderr, "  version\n");
-    return 2;
+int RunVersion(const Args& args);
+int RunHelp(const Args& args);
+
+struct Command {
+    const char* name;
+    const char* usage;    // after "tessaly-cli "
+    const char* summary;  // what it does
+    int (*run)(const Args& args);
+};
+
+constexpr Command kCommands[] = {
+    {"info", "info FILE.cvp|FILE.emf", "descrive le pagine di un report preparato o un metafile", &RunInfo},
+    {"copy", "copy IN OUT", "carica un report preparato e lo salva di nuovo", &RunCopy},
+    {"render", "render FILE [--page N] [--zoom Z] -o OUT.png",
+     "disegna una pagina (o un metafile) in un'immagine PNG, alla dimensione dell'anteprima", &RunRender},
+    {"find", "find FILE.cvp TESTO [--case] [--whole-word] [--from-page N]",
+     "cerca un testo nelle pagine come la ricerca dell'anteprima", &RunFind},
+    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione",
+     &RunText},
+    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF", &RunPdf},
+    {"print", "print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]",
+     "stampa il report sulla stampante predefinita o su quella indicata", &RunPrint},
+    {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
+     "elenca le tabelle di un database SQLite o PostgreSQL, o i campi e i primi record di una tabella o di una query",
+     &RunData},
+    {"eval", "eval EXPR", "calcola un'espressione e ne scrive tipo e valore", &RunEval},
+    {"words", "words NUMERO...", "scrive ogni numero in lettere", &RunWords},
+    {"help", "help [COMANDO]", "descrive i comandi, o un comando", &RunHelp},
+    {"version", "version", "scrive la versione", &RunVersion},
+};
+
+const Command* Find(const std::string& name) {
+    for (const Command& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+void PrintUsage(FILE* out, const Command& c) { std::fprintf(out, "uso: tessaly-cli %s\n", c.usage); }
+
+int Overview(FILE* out) {
+    std::fprintf(out, "uso: tessaly-cli COMANDO [argomenti]\ncomandi:\n");
+    for (const Command& c : kCommands) std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
+    return out == stdout ? kDone : kWrongUsage;
+}
+
+int RunVersion(const Args& args) {
+    if (!args.empty()) return kWrongUsage;
+    std::printf("tessaly-cli %s\n", EngineVersion());
+    return kDone;
+}
+
+int RunHelp(const Args& args) {
+    if (args.empty()) return Overview(stdout);
+    const Command* c = args.size() == 1 ? Find(args[0]) : nullptr;
+    if (!c) return kWrongUsage;
+    PrintUsage(stdout, *c);
+    std::printf("%s\n", c->summary);
+    return kDone;
 }
 
 }  // namespace
 
+}  // namespace tessaly::cli
+
 int main(int argc, char* argv[]) {
-    if (argc < 2) return Usage();
-    std::string name = argv[1];
-    if (name == "version" || name == "--version") {
-        std::printf("tessaly-cli %s\n", tessaly::EngineVersion());
-        return 0;
-    }
-    std::vector<std::string> args(argv + 2, argv + argc);
-    for (const auto& c : tessaly::cli::Registry())
-        if (c.name == name) return c.run(args);
-    return Usage();
+    using namespace tessaly::cli;
+    // The output is the commands' own: Qt's diagnostics (a missing XDG_RUNTIME_DIR, a platform
+    // plugin's remarks) are not part of it.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    if (argc < 2) return Overview(stderr);
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h") return Overview(stdout);
+    const Command* command = Find(name == "--version" ? "version" : name);
+    if (!command) return Overview(stderr);
+    const Args args(argv + 2, argv + argc);
+    if (args.size() == 1 && args[0] == "--help") return RunHelp({command->name});
+    const int code = command->run(args);
+    if (code == kWrongUsage) PrintUsage(stderr, *command);
+    return code;
 }

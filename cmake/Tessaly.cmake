@@ -1,21 +1,7 @@
 # Helpers shared by the project's CMake files.
 
-# The real files of ../shared/fixtures next to the checkout; a worktree one level deeper finds them
-# one level up.
-set(TESSALY_FIXTURES_DIR ${PROJECT_SOURCE_DIR}/../shared/fixtures)
-if(NOT IS_DIRECTORY ${TESSALY_FIXTURES_DIR} AND IS_DIRECTORY ${PROJECT_SOURCE_DIR}/../../shared/fixtures)
-  set(TESSALY_FIXTURES_DIR ${PROJECT_SOURCE_DIR}/../../shared/fixtures)
-endif()
-
-# AUTOMOC only rescans when a file it already knows changes; a source list that grows through a
-# glob changes nothing it knows. So the list itself becomes a (comment-only) header of the target,
-# rewritten only when the list changes: a new Q_OBJECT class is then always picked up.
-function(tessaly_autogen_follows_sources name sources)
-  string(REPLACE ";" "\n// " text "${sources}")
-  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_sources.h)
-  file(CONFIGURE OUTPUT ${list_file} CONTENT "// Sources of ${name}:\n// ${text}\n")
-  target_sources(${name} PRIVATE ${list_file})
-endfunction()
+# Metafiles written by other programs, kept with the tests (tests/data/emf, see its README).
+set(TESSALY_FIXTURES_DIR ${PROJECT_SOURCE_DIR}/tests/data)
 
 # tessaly_library(name SOURCES ... [LIBS ...] [QT]) : a static library of one area.
 function(tessaly_library name)
@@ -25,7 +11,6 @@ function(tessaly_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   if(ARG_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
-    tessaly_autogen_follows_sources(${name} "${ARG_SOURCES}")
   endif()
 endfunction()
 
@@ -44,7 +29,6 @@ function(tessaly_test name)
   set(env "QT_QPA_PLATFORM=offscreen")
   if(ARG_QTTEST)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
-    tessaly_autogen_follows_sources(${name} "${ARG_SOURCES}")
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")

@@ -13,10 +13,10 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prntr.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Prntr.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 
 namespace fs = std::filesystem;

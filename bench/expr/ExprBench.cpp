@@ -3,7 +3,7 @@
 // arithmetic done directly on Variants as the reference of the same run.
 #include <benchmark/benchmark.h>
 
-#include "engine/CV_Expr.h"
+#include "engine/expr/CV_Expr.h"
 #include "platform/core/Variant.h"
 
 namespace {

@@ -27,12 +27,13 @@
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
 #include "bench/load/ListingReport.h"
-#include "engine/CV_Find.h"
-#include "engine/CV_FindText.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prev.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_FindText.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Find.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/ui/UiHooks.h"
+#include "engine/ui/UiStartup.h"
 
 namespace fs = std::filesystem;
 using namespace tessaly;
@@ -60,7 +61,7 @@ std::unique_ptr<TStandardPreview> OpenPreview() {
 
 void BM_PreviewFindCommand(benchmark::State& state) {
     auto w = OpenPreview();
-    TStandardPreview::ShowMessage = [&state](const QString&, const QString&) { state.SkipWithError("not found"); };
+    UiHooks().ShowWarning = [&state](const QString&, const QString&) { state.SkipWithError("not found"); };
     for (auto _ : state) {
         QTimer::singleShot(0, [] {
             if (auto* form = qobject_cast<TFindForm*>(QApplication::activeModalWidget())) {
@@ -169,7 +170,7 @@ void CompareWithPdfToText() {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     bench::OffscreenApp app(argv[0]);
-    EngineUnits units(nullptr);
+    EngineWindowUnits units(nullptr);
     const fs::path cvp = TempFile(".cvp");
     bench::WriteListingReport(cvp, kPages);
     report = std::make_unique<TcvReport>(nullptr);

@@ -13,9 +13,9 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/load/ListingReport.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
 
 namespace fs = std::filesystem;
 using namespace tessaly;

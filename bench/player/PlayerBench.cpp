@@ -24,11 +24,11 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Prntr.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Prntr.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
 #include "platform/emf/FontSubstitution.h"
@@ -137,7 +137,7 @@ const Page& DensestPage() {
         const PreparedPage& chosen = pages.Pages(best);
         p->number = best + 1;
         p->drawing = chosen.Drawing;
-        p->size = QSizeF(chosen.Width * 397.0 / 1050.0, chosen.Height * 397.0 / 1050.0);
+        p->size = QSizeF(chosen.Width * PreviewPixelsPerTenthMm, chosen.Height * PreviewPixelsPerTenthMm);
         for (int z = 0; z < 2; ++z) {
             const double scale = z + 1.0;
             QImage scratch(1, 1, QImage::Format_RGB32);
@@ -271,7 +271,7 @@ public:
 
 int main(int argc, char** argv) {
     bench::OffscreenApp app(argv[0]);
-    EngineUnits units(nullptr);
+    EngineWindowUnits units(nullptr);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -16,10 +16,10 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prev.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
 
@@ -127,7 +127,7 @@ public:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     bench::OffscreenApp app(argv[0]);
-    EngineUnits units(nullptr);
+    EngineWindowUnits units(nullptr);
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

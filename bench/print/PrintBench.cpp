@@ -15,11 +15,11 @@
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
 #include "bench/load/ListingReport.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Print.h"
-#include "engine/CV_Prntr.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Prntr.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/UiStartup.h"
 #include "platform/emf/EmfPlayer.h"
 
 namespace fs = std::filesystem;
@@ -110,7 +110,7 @@ public:
 
 int main(int argc, char** argv) {
     tessaly::bench::OffscreenApp app(argv[0]);
-    EngineUnits units(nullptr);
+    EngineWindowUnits units(nullptr);
     tessaly::bench::WriteListingReport(TempFile(".cvp"), kPages);
     std::printf("report: %d pages, %.1f MB\n", kPages, double(fs::file_size(TempFile(".cvp"))) / 1e6);
     benchmark::Initialize(&argc, argv);

@@ -287,8 +287,27 @@ std::filesystem::path AtomicFileStream::MakeTemporary(const std::filesystem::pat
     return pattern;
 }
 
-AtomicFileStream::AtomicFileStream(const std::filesystem::path& target)
-    : FileStream(MakeTemporary(target), Mode::Create), target_(target), temporary_(Path()) {}
+// Follows the links one by one (as the system does, at most 40 of them) to the file that writing to
+// `path` really changes, which need not exist yet.
+AtomicFileStream::LinksFollowed AtomicFileStream::FollowLinks(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
+    fs::path file = path;
+    for (int links = 0;; ++links) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(file, ec))) return {file};
+        fs::path next = fs::read_symlink(file, ec);
+        if (ec || links == 40) {
+            std::string reason = Utf8ToCp1252(std::strerror(ec ? ec.value() : ELOOP));
+            throw EFileError("Cannot create file \"" + PathForMessage(path) + "\". " + reason);
+        }
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+}
+
+AtomicFileStream::AtomicFileStream(const std::filesystem::path& target) : AtomicFileStream(FollowLinks(target)) {}
+
+AtomicFileStream::AtomicFileStream(LinksFollowed target)
+    : FileStream(MakeTemporary(target.file), Mode::Create), target_(std::move(target.file)), temporary_(Path()) {}
 
 AtomicFileStream::~AtomicFileStream() {
     if (!committed_) {

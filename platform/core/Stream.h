@@ -121,7 +121,8 @@ private:
 
 // Writes a file safely: the bytes go to a new temporary file in the target's folder, and Commit()
 // renames it over the target. Without Commit() (an error on the way) the temporary file is
-// removed and the old target stays as it was.
+// removed and the old target stays as it was. A target that is a symbolic link is followed: the
+// link stays, and the file it leads to is the one replaced.
 class AtomicFileStream : public FileStream {
 public:
     explicit AtomicFileStream(const std::filesystem::path& target);
@@ -129,6 +130,11 @@ public:
     void Commit();
 
 private:
+    struct LinksFollowed {
+        std::filesystem::path file;
+    };
+    explicit AtomicFileStream(LinksFollowed target);
+    static LinksFollowed FollowLinks(const std::filesystem::path& path);
     static std::filesystem::path MakeTemporary(const std::filesystem::path& target);
     std::filesystem::path target_;
     std::filesystem::path temporary_;

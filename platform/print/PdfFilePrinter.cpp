@@ -1,6 +1,6 @@
 #include "platform/print/PdfFilePrinter.h"
 
-#include "platform/core/Cp1252.h"
+#include "platform/core/QtStrings.h"
 #include "platform/print/PdfSheets.h"
 
 namespace tessaly::print {
@@ -25,7 +25,7 @@ DeviceMode PdfFilePrinter::DefaultMode() {
 DeviceNames PdfFilePrinter::Names() const { return {"PDF", "pdf", path_.string()}; }
 
 void PdfFilePrinter::SetPrinterIndex(int index) {
-    if (index != 0) throw EPrinter("Printer selected is not valid");
+    if (index != 0) throw EPrinter(kInvalidPrinter);
 }
 
 void PdfFilePrinter::GetPrinter(DeviceNames& names, DeviceMode& mode) {
@@ -34,19 +34,19 @@ void PdfFilePrinter::GetPrinter(DeviceNames& names, DeviceMode& mode) {
 }
 
 void PdfFilePrinter::SetPrinter(const DeviceNames& names, const DeviceMode* mode) {
-    if (names.device != "PDF") throw EPrinter("Printer selected is not valid");
+    if (names.device != "PDF") throw EPrinter(kInvalidPrinter);
     DeviceMode next = mode ? *mode : DefaultMode();
     LayoutForMode(next, papers_);  // refuses a paper it could not print
     mode_ = next;
 }
 
 void PdfFilePrinter::BeginDoc(const std::string& title) {
-    if (printing_) throw EPrinter("Printing in progress");
+    if (printing_) throw EPrinter(kAlreadyPrinting);
     jobLayout_ = LayoutForMode(mode_, papers_);
     try {
         if (!document_) {
             if (!file_.open(QIODevice::WriteOnly)) throw EPrinter("Impossibile creare il file PDF");
-            document_ = std::make_unique<PdfSheets>(&file_, QString::fromStdString(Cp1252ToUtf8(title)), jobLayout_,
+            document_ = std::make_unique<PdfSheets>(&file_, ToQString(title), jobLayout_,
                                                     dpi_);
         } else {
             document_->NewSheet(jobLayout_);
@@ -60,19 +60,19 @@ void PdfFilePrinter::BeginDoc(const std::string& title) {
 }
 
 void PdfFilePrinter::NewPage() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     document_->NewSheet(jobLayout_);
     ++sheets_;
 }
 
 void PdfFilePrinter::EndDoc() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     printing_ = false;
     ++completedJobs_;
 }
 
 void PdfFilePrinter::Abort() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     printing_ = false;
     failed_ = true;
 }
@@ -80,7 +80,7 @@ void PdfFilePrinter::Abort() {
 DeviceCaps PdfFilePrinter::Capabilities() { return CapsFor(LayoutForMode(mode_, papers_), dpi_); }
 
 QPainter* PdfFilePrinter::Canvas() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     return document_->Painter();
 }
 

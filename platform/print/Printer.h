@@ -53,6 +53,12 @@ struct DeviceCaps {
     int pixelsPerInchY = 0;
 };
 
+// The printers' messages that a user may see (cp1252).
+inline constexpr char kNoPrinter[] = "Nessuna stampante disponibile.";
+inline constexpr char kInvalidPrinter[] = "Stampante selezionata non valida.";
+inline constexpr char kAlreadyPrinting[] = "Stampa gi\xE0 in corso.";
+inline constexpr char kNotPrinting[] = "Nessuna stampa in corso.";
+
 // Failures of the printer (no printer, a job in the wrong state, a spooler error).
 class EPrinter : public EngineError {
 public:

@@ -39,13 +39,13 @@ std::vector<std::string> RecordingPrinter::Printers() {
 
 void RecordingPrinter::SetPrinterIndex(int index) {
     if (index < 0 || index >= static_cast<int>(printers_.size()))
-        throw EPrinter("Printer selected is not valid");
+        throw EPrinter(kInvalidPrinter);
     index_ = index;
     log_.push_back("SetPrinterIndex " + std::to_string(index));
 }
 
 void RecordingPrinter::GetPrinter(DeviceNames& names, DeviceMode& mode) {
-    if (index_ < 0) throw EPrinter("There is no default printer currently selected");
+    if (index_ < 0) throw EPrinter(kNoPrinter);
     names = printers_[index_];
     mode = modes_[index_];
 }
@@ -58,11 +58,11 @@ void RecordingPrinter::SetPrinter(const DeviceNames& names, const DeviceMode* mo
         log_.push_back("SetPrinter " + names.device + " " + (mode ? Describe(*mode) : "default"));
         return;
     }
-    throw EPrinter("Printer selected is not valid");
+    throw EPrinter(kInvalidPrinter);
 }
 
-void RecordingPrinter::CheckFailure(const char* what) {
-    if (failCountdown_ > 0 && --failCountdown_ == 0)
+void RecordingPrinter::CheckFailure(int& countdown, const char* what) {
+    if (countdown > 0 && --countdown == 0)
         throw EPrinter(std::string("Printer failure at ") + what);
 }
 
@@ -79,10 +79,10 @@ void RecordingPrinter::FinishSheet() {
 }
 
 void RecordingPrinter::BeginDoc(const std::string& title) {
-    if (printing_) throw EPrinter("Printing in progress");
-    if (index_ < 0) throw EPrinter("There is no default printer currently selected");
+    if (printing_) throw EPrinter(kAlreadyPrinting);
+    if (index_ < 0) throw EPrinter(kNoPrinter);
     log_.push_back("BeginDoc " + title);
-    CheckFailure("BeginDoc");
+    CheckFailure(failCountdown_, "BeginDoc");
     Job job;
     job.title = title;
     job.names = printers_[index_];
@@ -93,23 +93,24 @@ void RecordingPrinter::BeginDoc(const std::string& title) {
 }
 
 void RecordingPrinter::NewPage() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     log_.push_back("NewPage");
-    CheckFailure("NewPage");
+    CheckFailure(failCountdown_, "NewPage");
     FinishSheet();
     StartSheet();
 }
 
 void RecordingPrinter::EndDoc() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     log_.push_back("EndDoc");
+    CheckFailure(endDocFailCountdown_, "EndDoc");
     FinishSheet();
     CurrentJob().ended = true;
     printing_ = false;
 }
 
 void RecordingPrinter::Abort() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     log_.push_back("Abort");
     FinishSheet();
     CurrentJob().aborted = true;
@@ -117,7 +118,7 @@ void RecordingPrinter::Abort() {
 }
 
 QPainter* RecordingPrinter::Canvas() {
-    if (!printing_) throw EPrinter("Printer is not currently printing");
+    if (!printing_) throw EPrinter(kNotPrinting);
     return painter_.get();
 }
 

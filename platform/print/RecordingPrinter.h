@@ -54,11 +54,14 @@ public:
     void ClearLog() { log_.clear(); }
     // Makes the n-th coming call of BeginDoc or NewPage (1 = the next one) raise EPrinter.
     void FailAfter(int calls) { failCountdown_ = calls; }
+    // Makes the n-th coming call of EndDoc raise EPrinter with the job still open, as a spooler
+    // that refuses a finished job.
+    void FailAtEndDoc(int calls) { endDocFailCountdown_ = calls; }
 
 private:
     void StartSheet();
     void FinishSheet();
-    void CheckFailure(const char* what);
+    static void CheckFailure(int& countdown, const char* what);
     Job& CurrentJob();
 
     std::vector<DeviceNames> printers_;
@@ -71,6 +74,7 @@ private:
     std::unique_ptr<QPainter> painter_;
     bool printing_ = false;
     int failCountdown_ = 0;
+    int endDocFailCountdown_ = 0;
 };
 
 }  // namespace tessaly::print

@@ -40,7 +40,7 @@ int Submit(const std::string& printer, const std::string& file, const std::strin
     count = cupsAddOption("document-format", "application/pdf", count, &options);
     int job = cupsPrintFile(name.c_str(), file.c_str(), title.c_str(), count, options);
     cupsFreeOptions(count, options);
-    if (job == 0) throw EPrinter(std::string("Errore di stampa: ") + cupsLastErrorString());
+    if (job == 0) throw EPrinter("Errore di stampa: " + Utf8ToCp1252(cupsLastErrorString()));
     return job;
 }
 
@@ -70,12 +70,12 @@ std::vector<std::string> SpoolerPrinter::Printers() {
 }
 
 SpoolerPrinter::Entry& SpoolerPrinter::Current() {
-    if (index_ < 0) throw EPrinter("There is no default printer currently selected");
+    if (index_ < 0) throw EPrinter(kNoPrinter);
     return printers_[index_];
 }
 
 void SpoolerPrinter::SetPrinterIndex(int index) {
-    if (index < 0 || index >= static_cast<int>(printers_.size())) throw EPrinter("Printer selected is not valid");
+    if (index < 0 || index >= static_cast<int>(printers_.size())) throw EPrinter(kInvalidPrinter);
     if (index != index_) device_.reset();
     index_ = index;
 }
@@ -95,7 +95,7 @@ void SpoolerPrinter::SetPrinter(const DeviceNames& names, const DeviceMode* mode
         printers_[i].mode = next;
         return;
     }
-    throw EPrinter("Printer selected is not valid");
+    throw EPrinter(kInvalidPrinter);
 }
 
 // The margins that the printer cannot print on, for this sheet.
@@ -121,7 +121,7 @@ QPageLayout SpoolerPrinter::CurrentLayout() {
 DeviceCaps SpoolerPrinter::Capabilities() { return CapsFor(CurrentLayout(), dpi_); }
 
 void SpoolerPrinter::BeginDoc(const std::string& title) {
-    if (document_) throw EPrinter("Printing in progress");
+    if (document_) throw EPrinter(kAlreadyPrinting);
     jobLayout_ = CurrentLayout();
     jobTitle_ = Cp1252ToUtf8(title);
     jobFile_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/tessaly-job-XXXXXX.pdf");
@@ -138,12 +138,12 @@ void SpoolerPrinter::BeginDoc(const std::string& title) {
 }
 
 void SpoolerPrinter::NewPage() {
-    if (!document_) throw EPrinter("Printer is not currently printing");
+    if (!document_) throw EPrinter(kNotPrinting);
     document_->NewSheet(jobLayout_);
 }
 
 void SpoolerPrinter::EndDoc() {
-    if (!document_) throw EPrinter("Printer is not currently printing");
+    if (!document_) throw EPrinter(kNotPrinting);
     try {
         document_->Close();
         if (!jobFile_->flush()) throw EPrinter("Impossibile scrivere il file di stampa");
@@ -156,7 +156,7 @@ void SpoolerPrinter::EndDoc() {
 }
 
 void SpoolerPrinter::Abort() {
-    if (!document_) throw EPrinter("Printer is not currently printing");
+    if (!document_) throw EPrinter(kNotPrinting);
     DropJob();
 }
 
@@ -166,7 +166,7 @@ void SpoolerPrinter::DropJob() {
 }
 
 QPainter* SpoolerPrinter::Canvas() {
-    if (!document_) throw EPrinter("Printer is not currently printing");
+    if (!document_) throw EPrinter(kNotPrinting);
     return document_->Painter();
 }
 

@@ -12,10 +12,12 @@
 #include <QTimer>
 
 #include "app/UnitMain.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Prev.h"
-#include "engine/CV_Report.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Report.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/ui/UiHooks.h"
+#include "engine/ui/UiStartup.h"
+#include "platform/core/QtStrings.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;
@@ -75,7 +77,7 @@ public:
     static inline std::vector<std::string> files;
 };
 
-TcvPreview* CreateNotingPreview(TComponent* owner) { return new NotingPreview(owner); }
+TcvPreviewWindow* CreateNotingPreview(TComponent* owner) { return new NotingPreview(owner); }
 
 std::vector<std::string> Listing(const fs::path& dir) {
     std::vector<std::string> names;
@@ -91,9 +93,9 @@ class FormTessalyTest : public QObject {
 
 private slots:
     void initTestCase() {
-        units_ = std::make_unique<EngineUnits>(nullptr);
+        units_ = std::make_unique<EngineWindowUnits>(nullptr);
         base_ = fs::temp_directory_path();
-        TFormTessaly::ShowMessage = [this](const AnsiString& text) { messages_.push_back(text); };
+        UiHooks().ShowInformation = [this](const QString& text) { messages_.push_back(FromQString(text)); };
         TFormTessaly::BlankReportSource = [] { return SmallReport(1); };
     }
     void cleanupTestCase() {
@@ -290,7 +292,7 @@ private slots:
         report.LoadPreparedReport(dir_ / "due.cvp");
         report.ShowPreparedReport();
         QCOMPARE(PreviewList.size(), size_t(1));
-        TcvPreview* window = PreviewList[0];
+        auto* window = static_cast<TcvPreview*>(PreviewList[0]);
         QVERIFY(window->isVisible());
         QVERIFY(window->Report != &report);
         QCOMPARE(window->Report->EMFPages().Count(), 2);
@@ -305,7 +307,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<EngineUnits> units_;
+    std::unique_ptr<EngineWindowUnits> units_;
     std::vector<AnsiString> messages_;
     fs::path base_;
     fs::path dir_;

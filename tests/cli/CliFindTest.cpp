@@ -65,21 +65,27 @@ TEST(CliFind, ListsTheMatchesThePreviewCounts) {
 }
 
 TEST(CliFind, RefusesWrongArgumentsAndFiles) {
-    const std::string cases[] = {
-        "",
-        kListing,
-        kListing + " a b",
-        kListing + " a --from-page 0",
-        kListing + " a --from-page",
-        kListing + " a --whole",
-        "/nonexistent/report.cvp a",
-        "'" + (fs::path(TESSALY_SOURCE_DIR) / "README.md").string() + "' a",
+    struct Case {
+        std::string args;
+        int exitCode;  // 2 wrong usage, 1 a file it cannot search
+    } cases[] = {
+        {"", 2},
+        {kListing, 2},
+        {kListing + " a b", 2},
+        {kListing + " a --from-page 0", 2},
+        {kListing + " a --from-page", 2},
+        {kListing + " a --whole", 2},
+        {"/nonexistent/report.cvp a", 1},
+        {"'" + (fs::path(TESSALY_SOURCE_DIR) / "README.md").string() + "' a", 1},
     };
-    for (const std::string& args : cases) {
-        const CliResult r = Find(args);
-        EXPECT_EQ(r.exitCode, 1) << args;
-        EXPECT_FALSE(r.err.empty()) << args;
-        EXPECT_EQ(r.out.find("matches"), std::string::npos) << args;
+    for (const Case& c : cases) {
+        const CliResult r = Find(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
+        EXPECT_FALSE(r.err.empty()) << c.args;
+        EXPECT_EQ(r.out.find("matches"), std::string::npos) << c.args;
+        if (c.exitCode == 2) {
+            EXPECT_EQ(r.err, "uso: tessaly-cli find FILE.cvp TESTO [--case] [--whole-word] [--from-page N]\n") << c.args;
+        }
     }
 }
 

@@ -136,3 +136,21 @@ TEST_F(CliPrepared, TheSampleReportsLoadWithTheirPages) {
     EXPECT_NE(mixed.out.find("page 6: paper 256, 1200 x 1800"), std::string::npos);
     EXPECT_NE(mixed.out.find("page 7: paper 256, 1050 x 1485"), std::string::npos);
 }
+
+// copy NEW link.cvp writes through the link: the link stays and the report it leads to is replaced;
+// a name without a dot gets ".cvp" also inside a dotted folder.
+TEST_F(CliPrepared, CopyOverALinkReplacesTheReportItLeadsTo) {
+    const fs::path listing = fs::path(TESSALY_SOURCE_DIR) / "examples" / "listing.cvp";
+    fs::create_directories(dir / "mario.rossi");
+    const fs::path target = dir / "mario.rossi" / "vendite.cvp";
+    WriteFile(target, Report({{9, 2100, 2970, 0, 1}}));
+    fs::create_symlink("mario.rossi/vendite.cvp", dir / "link.cvp");
+
+    CliResult r = RunCli("copy " + Q(listing) + " " + Q(dir / "link.cvp"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.cvp"));
+    EXPECT_EQ(ReadFile(target), ReadFile(listing));
+
+    ASSERT_EQ(RunCli("copy " + Q(listing) + " " + Q(dir / "mario.rossi" / "copia")).exitCode, 0);
+    EXPECT_EQ(ReadFile(dir / "mario.rossi" / "copia.cvp"), ReadFile(listing));
+}

@@ -92,21 +92,22 @@ TEST_F(CliPrint, RefusesWhatItCannotDo) {
     struct Case {
         std::string args;
         std::string env;
+        int exitCode;  // 2 wrong usage, 1 failed work
         std::string error;
     } cases[] = {
-        {"pdf " + Example("mixed.cvp"), "", "uso: tessaly-cli pdf IN.cvp -o OUT.pdf\n"},
-        {"pdf " + (dir_ / "none.cvp").string() + " -o " + out.string(), "", ""},
-        {"pdf " + Example("mixed.cvp") + " -o " + (dir_ / "no" / "x.pdf").string(), "", ""},
-        {"print " + Example("mixed.cvp") + " --copies 0", "",
+        {"pdf " + Example("mixed.cvp"), "", 2, "uso: tessaly-cli pdf IN.cvp -o OUT.pdf\n"},
+        {"pdf " + (dir_ / "none.cvp").string() + " -o " + out.string(), "", 1, ""},
+        {"pdf " + Example("mixed.cvp") + " -o " + (dir_ / "no" / "x.pdf").string(), "", 1, ""},
+        {"print " + Example("mixed.cvp") + " --copies 0", "", 2,
          "uso: tessaly-cli print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]\n"},
-        {"print " + Example("mixed.cvp") + " --from x", "",
+        {"print " + Example("mixed.cvp") + " --from x", "", 2,
          "uso: tessaly-cli print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]\n"},
-        {"print " + Example("mixed.cvp"), "CUPS_SERVER=/nonexistent/cups.sock", "Nessuna stampante disponibile.\n"},
-        {"text", "", "uso: tessaly-cli text IN.cvp [-o OUT.txt]\n"},
+        {"print " + Example("mixed.cvp"), "CUPS_SERVER=/nonexistent/cups.sock", 1, "Nessuna stampante disponibile.\n"},
+        {"text", "", 2, "uso: tessaly-cli text IN.cvp [-o OUT.txt]\n"},
     };
     for (const auto& c : cases) {
         CliResult r = Cli(c.args, c.env);
-        EXPECT_EQ(r.exitCode, 1) << c.args;
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
         if (!c.error.empty()) {
             EXPECT_EQ(r.err, c.error) << c.args;
         }

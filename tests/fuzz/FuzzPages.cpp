@@ -1,15 +1,15 @@
 // Fuzz target: a prepared report (".cvp") read by TcvEMFPages::LoadFromStream. Whatever it keeps,
 // a complete load or the pages read before a failure, must save and load back to the same pages.
-#include <QApplication>
+#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-#include "FuzzCheck.h"
-#include "engine/CV_Pages.h"
-#include "engine/CV_Startup.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
+#include "FuzzCheck.h"
 
 using namespace tessaly;
 
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // Qt's warnings about hostile pictures and fonts would only slow the fuzzer down.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QApplication app(*argc, *argv);
+    static QGuiApplication app(*argc, *argv);
     static EngineUnits units(nullptr);
     return 0;
 }

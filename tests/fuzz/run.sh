@@ -11,9 +11,8 @@ TARGET="${1:?usage: tests/fuzz/run.sh pages|metafile|expr|stringlist|all [SECOND
 SECONDS_PER_TARGET="${2:-60}"
 shift $(( $# >= 2 ? 2 : 1 ))
 BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
-# The real metafiles: ../shared/fixtures next to the checkout, or one level further up from a worktree.
-FIXTURES="${TESSALY_FIXTURES:-$ROOT/../shared/fixtures}/emf"
-[ -d "$FIXTURES" ] || [ -n "${TESSALY_FIXTURES:-}" ] || FIXTURES="$ROOT/../../shared/fixtures/emf"
+# The real metafiles kept with the tests.
+FIXTURES="$ROOT/tests/data/emf"
 ALL=(pages metafile expr stringlist)
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"

@@ -90,6 +90,52 @@ TEST(Stream, FileStreamReadsWritesAndReportsMissingFiles) {
     fs::remove_all(dir);
 }
 
+// Saving over a symbolic link replaces the file it leads to, in that file's folder, and keeps the
+// link and the file's mode; a chain of links is followed to its end, a dangling link makes its
+// target, and a loop of links is refused.
+TEST(Stream, AtomicSaveOverALinkReplacesTheFileItLeadsTo) {
+    const fs::path dir = TempDir();
+    fs::create_directories(dir / "real.dir");
+    const fs::path target = dir / "real.dir" / "target.cvp";
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links;  // link name in dir, what it holds
+        bool targetExists;
+    } cases[] = {
+        {"relative link", {{"link.cvp", "real.dir/target.cvp"}}, true},
+        {"absolute link", {{"link.cvp", target.string()}}, true},
+        {"chain of links", {{"link.cvp", "middle.cvp"}, {"middle.cvp", "real.dir/target.cvp"}}, true},
+        {"dangling link", {{"link.cvp", "real.dir/target.cvp"}}, false},
+    };
+    for (const auto& c : cases) {
+        fs::remove(target);
+        if (c.targetExists) {
+            std::ofstream(target) << "old";
+            fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        }
+        for (const auto& [name, to] : c.links) fs::create_symlink(to, dir / name);
+        {
+            AtomicFileStream f(dir / "link.cvp");
+            f.WriteString("new");
+            f.Commit();
+        }
+        EXPECT_TRUE(fs::is_symlink(dir / "link.cvp")) << c.what;
+        std::ifstream in(target);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new") << c.what;
+        if (c.targetExists) {
+            EXPECT_EQ(fs::status(target).permissions(),
+                      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+                << c.what;
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real.dir"), fs::directory_iterator()), 1) << c.what;
+        for (const auto& link : c.links) fs::remove(dir / link.first);
+    }
+    fs::create_symlink("loop2.cvp", dir / "loop1.cvp");
+    fs::create_symlink("loop1.cvp", dir / "loop2.cvp");
+    EXPECT_THROW(AtomicFileStream(dir / "loop1.cvp"), EFileError);
+    fs::remove_all(dir);
+}
+
 TEST(Stream, AtomicSaveKeepsTheOldFileUntilCommit) {
     fs::path dir = TempDir();
     fs::path p = dir / "r.cvp";

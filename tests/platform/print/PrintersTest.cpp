@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -200,8 +201,25 @@ TEST(SpoolerPrinter, WithoutASpoolerThereIsNoPrinterToPrintOn) {
     EXPECT_EQ(p.PrinterIndex(), -1);
     DeviceNames names;
     DeviceMode mode;
-    EXPECT_THROW(p.GetPrinter(names, mode), EPrinter);
-    EXPECT_THROW(p.BeginDoc("Corvane- Nessun nome"), EPrinter);
-    EXPECT_THROW(p.SetPrinterIndex(0), EPrinter);
+    // What the user reads is Italian, the same words as the command line's.
+    const struct {
+        const char* what;
+        std::function<void()> call;
+        const char* message;
+    } cases[] = {
+        {"printer", [&] { p.GetPrinter(names, mode); }, "Nessuna stampante disponibile."},
+        {"job", [&] { p.BeginDoc("Corvane- Nessun nome"); }, "Nessuna stampante disponibile."},
+        {"choice", [&] { p.SetPrinterIndex(0); }, "Stampante selezionata non valida."},
+        {"by name", [&] { p.SetPrinter({"PDF", "", ""}, nullptr); }, "Stampante selezionata non valida."},
+        {"sheet", [&] { p.NewPage(); }, "Nessuna stampa in corso."},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << c.what;
+        } catch (const EPrinter& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.what;
+        }
+    }
     EXPECT_FALSE(p.Printing());
 }

@@ -1,0 +1,153 @@
+#pragma once
+// The report component: one report's prepared pages, settings and events, its file operations
+// (templates under the folder rules, prepared reports) and the preview.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/expr/CV_Expr.h"
+#include "engine/report/CV_Component.h"
+#include "engine/report/EngineState.h"
+#include "platform/core/Cp1252.h"
+#include "platform/core/StringList.h"
+#include "platform/core/Variant.h"
+
+namespace tessaly {
+
+class TcvEMFPages;
+class TcvExportFilter;
+class Stream;
+// Makes an export filter on a stream (see CV_Export.h).
+using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
+
+enum TDesignerOption : uint8_t { doSaveConfirm = 1 };
+using TDesignerOptions = uint8_t;
+
+class TcvReport : public TComponent {
+public:
+    explicit TcvReport(TComponent* owner);
+    ~TcvReport() override;
+
+    const char* ClassName() const override { return "TcvReport"; }
+
+    void Clear();
+    void ClearDatasets();
+    void CheckAutoLoad();
+    // The starting value of a running aggregate: 0 for SUM and AVG, 1e200 for MIN, -1e200 else.
+    static void InitAggregate(const AnsiString& name, Variant& value);
+
+    // Templates (".cvf"): the folder rules, then the template stream.
+    void LoadFromFile(const std::filesystem::path& fileName);
+    virtual void LoadFromStream(Stream& stream);
+    // Prepared reports (".cvp"); a file name without any "." (folders aside) gets ".cvp" appended.
+    void LoadPreparedReport(const std::filesystem::path& fileName);
+    void SavePreparedReport(const std::filesystem::path& fileName);
+    void ShowPreparedReport();
+
+    // Printing and export (CV_Print.cpp, CV_Export.cpp). Pages are 1-based and inclusive here,
+    // 0-based in PrintPage and UpdatePrinterMetrics.
+    void PrintPreparedReport(int firstPage, int lastPage, int copies, bool collate);
+    void DoPrintReport(int firstPage, int lastPage, int copies, bool collate);
+    void PrintPage(int index);
+    void UpdatePrinterMetrics(int index);
+    // Progress of printing and preparation: OnProgress, or the progress dialog's label.
+    void Progress(int n);
+    void ExportTo(TcvExportFilterClass filterClass, const std::filesystem::path& fileName);
+
+    TcvEMFPages& EMFPages() { return *emfPages_; }
+    StringList& DataLines() { return dataLines_; }
+    // Report datasets: name -> dataset; an entry whose dataset has no owner belongs to the report.
+    StringList& DataSets() { return dataSets_; }
+
+    // Published properties.
+    bool ShowProgress() const { return showProgress_; }
+    void SetShowProgress(bool v) { showProgress_ = v; }
+    const AnsiString& TemplateDir() const { return templateDir_; }
+    void SetTemplateDir(AnsiString v) { templateDir_ = std::move(v); }
+    const AnsiString& Title() const { return title_; }
+    void SetTitle(AnsiString v) { title_ = std::move(v); }
+    bool DisableDataSetControls() const { return disableDataSetControls_; }
+    void SetDisableDataSetControls(bool v) { disableDataSetControls_ = v; }
+    bool ModalPreview() const { return modalPreview_; }
+    void SetModalPreview(bool v) { modalPreview_ = v; }
+    const AnsiString& ReportDir() const { return reportDir_; }
+    void SetReportDir(AnsiString v) { reportDir_ = std::move(v); }
+    const AnsiString& AutoLoad() const { return autoLoad_; }
+    void SetAutoLoad(const AnsiString& value);
+    const AnsiString& PathFromExe() const { return pathFromExe_; }
+    void SetPathFromExe(AnsiString v) { pathFromExe_ = std::move(v); }
+    int PixelsPerInch() const { return pixelsPerInch_; }
+    void SetPixelsPerInch(int v) { pixelsPerInch_ = v; }
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool v) { scaled_ = v; }
+    TDesignerOptions DesignerOptions() const { return designerOptions_; }
+    void SetDesignerOptions(TDesignerOptions v) { designerOptions_ = v; }
+
+    // State.
+    bool Terminated = false;
+    bool Preparing = false;
+    bool FinalPass = false;
+    bool HasPictureFields = false;
+    int16_t TwoPass = 0;
+    int16_t Interleave = 0;
+    int16_t InterleavedNumbering = 0;
+    int32_t PrintFirstPage = 0;
+    int32_t PrintLastPage = 0;
+    int32_t PrintCopies = 0;
+    bool PrintCollate = false;
+    bool PrintFirstPageFlag = false;      // no page of the print drawn yet
+    TcvPageDrawer* PrintWindow = nullptr;  // the hidden window that draws the printed pages
+    TcvExportFilter* ExportFilter = nullptr;  // the current export filter, during an export
+    const AnsiString& TemplateFileName() const { return templateFileName_; }
+    const std::filesystem::path& AutoLoadedFileName() const { return autoLoadedName_; }
+
+    // Events.
+    std::function<void(bool& Continue)> OnBeforePrint;
+    std::function<void()> OnAfterPrint;
+    std::function<void()> OnBeginDoc;
+    std::function<void()> OnEndDoc;
+    std::function<void(int pg)> OnBeginPage;
+    std::function<void(int pg)> OnEndPage;
+    std::function<void(int n)> OnProgress;
+    std::function<void(const AnsiString& ParName, Variant& ParValue)> OnGetValue;
+    std::function<void(const AnsiString& name, const Variant& p1, const Variant& p2, const Variant& p3,
+                       Variant& Val)>
+        OnUserFunction;
+
+    void WriteProperties(TWriter& writer) override;
+    bool ReadProperty(const std::string& name, TReader& reader) override;
+    void DefineProperties(TFiler& filer) override;
+
+protected:
+    // The names of report texts: what this report knows (installed into the evaluator when the
+    // report is created). It leaves the value empty for a name it does not know.
+    virtual void ResolveName(std::string_view name, const TcvExprArgs* args, Variant& value);
+
+private:
+    static void ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value);
+    void ReadData(Stream& stream);
+    void WriteData(Stream& stream);
+
+    TDesignerOptions designerOptions_ = doSaveConfirm;
+    AnsiString autoLoad_;
+    AnsiString pathFromExe_;
+    std::filesystem::path autoLoadedName_;
+    std::filesystem::file_time_type autoLoadedTime_{};
+    int pixelsPerInch_ = 96;
+    bool scaled_ = true;
+    bool disableDataSetControls_ = true;
+    bool modalPreview_ = true;
+    std::unique_ptr<TcvEMFPages> emfPages_;
+    StringList dataLines_;
+    AnsiString title_;
+    bool showProgress_ = true;
+    AnsiString reportDir_;
+    AnsiString templateDir_;
+    StringList dataSets_;
+    AnsiString templateFileName_;
+};
+
+}  // namespace tessaly

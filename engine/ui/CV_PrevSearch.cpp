@@ -1,0 +1,130 @@
+// The preview's find command: the find dialog, the pass over the pages' text records, turning to
+// the hit and making it blink.
+#include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/ui/CV_Find.h"
+#include "engine/ui/CV_Prev.h"
+#include "engine/ui/CV_progr.h"
+#include "engine/ui/UiHooks.h"
+#include "platform/emf/EmfPlayer.h"
+#include "platform/emf/EmfRecords.h"
+
+namespace tessaly {
+
+namespace {
+
+int ScaledCoordinate(double v) {
+    return static_cast<int>(std::nearbyint(std::clamp(v, -kHitCoordinateLimit, kHitCoordinateLimit)));
+}
+
+int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+
+}  // namespace
+
+void TStandardPreview::Find() {
+    ApplyZoomText();
+    TFindSettings fallback;
+    TFindSettings& settings = FindSettings ? *FindSettings : fallback;
+    TFindForm form(this);
+    form.LoadSettings(settings);
+    const TFindForm::TState noted = form.State();
+    if (form.ShowModal() == mrOk) {
+        StopBlink();
+        ProcessMessages();
+        {
+            // Searching is set only while the pass over the pages runs, however it ends.
+            QScopedValueRollback searching(Searching, true);
+            HitShown = false;
+            SearchText = form.SearchText();
+            MatchCase = form.FindCase->isChecked();
+            PartOfWord = form.FindSub->isChecked();
+            SearchNext = form.FindNext->isChecked();
+            SearchPrev = form.FindPrevious->isChecked();
+            FromCurrentPage = form.FindCurrentPage->isChecked();
+            MatchCount = 0;
+            for (int i = 0; i < PageCount() && !HitShown; ++i) DrawPage(nullptr, i, QRect(0, 0, 10, 10));
+        }
+        if (HitShown)
+            ShowHit(form);
+        else
+            UiHooks().ShowWarning(QString::fromUtf8("Non è stato trovato nessun elemento che soddisfi la richiesta."),
+                                  "Messaggio.");
+    } else {
+        form.SetState(noted);
+    }
+    form.StoreSettings(settings);
+}
+
+// Turns to the hit's page, centres the hit in the page area as far as the bars allow, and starts
+// the blinking with its first, highlighted phase.
+void TStandardPreview::ShowHit(TFindForm& form) {
+    form.FindNext->setEnabled(true);
+    form.FindPrevious->setEnabled(form.FindNext->isChecked() || form.FindPrevious->isChecked());
+    form.AddToHistory(SearchText);
+    if (HitPage + 1 != CurPage) ShowPage(HitPage + 1);
+    const int64_t aw = PaintPanel->width(), ah = PaintPanel->height();
+    const int64_t hitWidth = int64_t(HitRect.right) - HitRect.left, hitHeight = int64_t(HitRect.bottom) - HitRect.top;
+    QPoint origin = PageOrigin(HitPage);
+    HScroll->setValue(ClampToInt(int64_t(origin.x()) + HScroll->value() + HitRect.left - (aw - hitWidth) / 2));
+    origin = PageOrigin(HitPage);
+    VScroll->setValue(ClampToInt(int64_t(origin.y()) + VScroll->value() + HitRect.top - (ah - hitHeight) / 2));
+    TimerTimer();
+}
+
+emf::RecordAction TStandardPreview::SearchStep(emf::Player& dc, emf::RecordView record, TDrawPageContext& context) {
+    if (context.OtherSurface || HitShown) return emf::RecordAction::Skip;
+    const uint32_t type = record.Type();
+    RecordNo = static_cast<int>(NextRecordNo(RecordNo, context.PageIndex, type));
+    if (type != emf::EMR_EXTTEXTOUTA && type != emf::EMR_EXTTEXTOUTW) return emf::RecordAction::Skip;
+
+    const TTextQuery query{SearchText, MatchCase, PartOfWord};
+    if (!(searchMatcher_.Query() == query)) searchMatcher_ = TTextMatcher(query);
+    HitShown = searchMatcher_.Matches(record);
+    if (!HitShown) return emf::RecordAction::Skip;
+    ++MatchCount;
+    const bool accepted = (!SearchNext && !SearchPrev && (!FromCurrentPage || context.PageIndex >= CurPage - 1)) ||
+                          (SearchNext && MatchCount == HitOrdinal + 1) ||
+                          (SearchPrev && MatchCount == HitOrdinal - 1);
+    if (!accepted) {
+        HitShown = false;
+        return emf::RecordAction::Skip;
+    }
+    HitOrdinal = MatchCount;
+    const emf::Rect64 grown = emf::GrowByPen(*emf::ParseDrawingBounds(record), dc.Dc().pen.width);
+    HitRect = {ScaledCoordinate(double(grown.left) * context.ScaleX), ScaledCoordinate(double(grown.top) * context.ScaleY),
+               ScaledCoordinate(double(grown.right) * context.ScaleX),
+               ScaledCoordinate(double(grown.bottom) * context.ScaleY)};
+    HitPage = context.PageIndex;
+    BlinkCount = 0;
+    Timer->start();
+    return emf::RecordAction::Stop;
+}
+
+void TStandardPreview::TimerTimer() {
+    ++BlinkCount;
+    const QPoint origin = PageOrigin(HitPage);
+    const QRect r = HitRect.ToQRect().translated(origin);
+    PaintPanel->update(r);
+    if (BlinkCount >= 9) {
+        Timer->stop();
+        HitShown = false;
+        PaintPanel->update(r);
+    }
+}
+
+void TStandardPreview::StopBlink() {
+    if (!HitShown && !Timer->isActive()) return;  // nothing blinks
+    BlinkCount = 8;
+    TimerTimer();
+}
+
+}  // namespace tessaly
