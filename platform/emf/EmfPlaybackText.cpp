@@ -666,7 +666,8 @@ void Playback::PaintGlyphs(const TextLayout& t) {
 // cache size along either axis are filled as outlines, as Qt itself fills large text. PDF and
 // printer painters keep all text as text.
 bool Playback::GlyphsAsOutlines(const TextLayout& t) const {
-    const QTransform toDevice = t.textSpace * painter.deviceTransform();
+    // The painter is already set to text space: its device transform maps text to device pixels.
+    const QTransform toDevice = painter.deviceTransform();
     const double reach = t.emOut * std::max(std::hypot(toDevice.m11(), toDevice.m12()),
                                             std::hypot(toDevice.m21(), toDevice.m22()));
     return reach > kLargestCachedGlyph && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
