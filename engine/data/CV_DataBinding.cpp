@@ -27,7 +27,12 @@ TcvDataset* BindBandDataset(TcvReport& report, const AnsiString& name, int bandT
     }
     auto* db = dynamic_cast<TcvDBDataSet*>(dataset);
     if (db) db->DisableControls = report.DisableDataSetControls();
-    dataset->Open();
+    try {
+        dataset->Open();
+    } catch (...) {
+        dataset->Close();  // a filter that cannot be evaluated: the dataset goes back as it was
+        throw;
+    }
     if (db && !db->ErrorText.empty()) {
         error = db->ErrorText;
         db->Close();

@@ -27,7 +27,8 @@ TcvDataset* FindReportDataset(const TcvReport& report, std::string_view name);
 // dataset takes DisableControls from the report and is opened, and OnDataSetWork is told (dwOpen).
 // Returns nullptr when there is no dataset to walk: for an empty name, and with `error` set to the
 // preparation error to report for a name that finds nothing ("Non è stato trovato il cvDataset: ")
-// or a dataset that could not be opened (its ErrorText).
+// or a dataset that could not be opened (its ErrorText). A filter that fails as the dataset opens
+// raises its error, the dataset closed again.
 TcvDataset* BindBandDataset(TcvReport& report, const AnsiString& name, int bandType, AnsiString& error);
 
 // Fires the report's OnDataSetWork (when assigned) for a band of `bandType` walking `dataset`:

@@ -115,13 +115,18 @@ data::Dataset* TcvDBDataSet::Walkable() {
     return ds && ds->Active() ? ds : nullptr;
 }
 
+// The open is counted before the dataset is taken hold of: a filter that fails there leaves a
+// dataset that Close gives back.
 void TcvDBDataSet::Open() {
-    if (opened_ == 0) {
-        ErrorText.clear();
-        if (data::Dataset* ds = GetDataSet()) TakeHold(*ds);
-    }
-    ++opened_;
     AtRangeEnd = false;
+    if (opened_ > 0) {
+        ++opened_;
+        return;
+    }
+    ErrorText.clear();
+    data::Dataset* ds = GetDataSet();
+    ++opened_;
+    if (ds) TakeHold(*ds);
 }
 
 void TcvDBDataSet::TakeHold(data::Dataset& ds) {

@@ -99,9 +99,14 @@ const TcvColumnAggregate* TcvAggregateStore::FindColumn(const AnsiString& key) c
     return it == columns_.end() ? nullptr : &it->second;
 }
 
-void TcvAggregateStore::Reset(char tag) {
-    for (auto& [key, acc] : accumulators_)
-        if (!key.empty() && key.back() == tag) acc.Total = {InitialValue(acc.Function), 0};
+void TcvAggregateStore::Reset(char tag) { Reset(tag, tag); }
+
+void TcvAggregateStore::Reset(char tag, char last) {
+    const auto from = static_cast<unsigned char>(tag), to = static_cast<unsigned char>(last);
+    for (auto& [key, acc] : accumulators_) {
+        const auto t = key.empty() ? 0u : static_cast<unsigned char>(key.back());
+        if (!key.empty() && t >= from && t <= to) acc.Total = {InitialValue(acc.Function), 0};
+    }
     AggregateRows = 0;
     ++AggregateResets;
 }

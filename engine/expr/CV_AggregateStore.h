@@ -65,8 +65,10 @@ public:
     int AccumulatorCount() const { return static_cast<int>(accumulators_.size()); }
     int ColumnAggregateCount() const { return static_cast<int>(columns_.size()); }
 
-    // The accumulators whose key ends with `tag` start again; the band's row count restarts.
+    // The accumulators whose key ends with `tag` (with a tag from `tag` to `last`) start again; the
+    // band's row count restarts.
     void Reset(char tag);
+    void Reset(char tag, char last);
 
     // Takes in one row: every accumulator, then (with `columns`) every column aggregate's entry for
     // the column numbered by the rows so far. `evaluate` gives an argument's value; each distinct

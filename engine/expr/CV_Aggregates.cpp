@@ -1,5 +1,6 @@
 #include "engine/expr/CV_Aggregates.h"
 
+#include <algorithm>
 #include <array>
 
 #include "engine/expr/CV_AggregateStore.h"
@@ -38,7 +39,8 @@ bool Within(Span s, int32_t start, int32_t size) { return size > 0 && s.from >= 
 bool InsideAcross(const TcvView* o, const TcvBand* b) { return o && b && Within(Across(*o), b->Left, b->Width); }
 bool InsideDown(const TcvView* o, const TcvBand* b) { return o && b && Within(Down(*o), b->Top, b->Height); }
 
-TcvBand* PageBand(int type) { return CurrentPage ? CurrentPage->Band(type) : nullptr; }
+// The band of a type; of a data type, the one whose dataset is walked now.
+TcvBand* PageBand(int type) { return CurrentPage ? CurrentPage->DataBand(type) : nullptr; }
 int CurrentBandType() { return CurrentBand ? CurrentBand->BandType : -1; }
 char CurrentTag() { return CurrentBand ? CurrentBand->Aggregates.Tag : '\0'; }
 AnsiString ObjectName() { return CurrentObject ? CurrentObject->Name : AnsiString(); }
@@ -172,6 +174,20 @@ void AccumulateAggregates(TcvBand& band) {
     } catch (const EngineError& e) {
         ReportPreparationError(e.Message());
     }
+}
+
+char GroupTotalsTag(int level) { return static_cast<char>(1 + std::clamp(level, 0, 254)); }
+
+void StartAggregates(TcvBand& band) {
+    if (AggregatesSuspended) return;
+    band.Aggregates.Reset('\0', '\xFF');
+    AccumulateAggregates(band);
+}
+
+void RestartGroupTotals(TcvBand& band, int level) {
+    if (AggregatesSuspended) return;
+    band.Aggregates.Reset(GroupTotalsTag(0), GroupTotalsTag(level));
+    AccumulateAggregates(band);
 }
 
 void UpdateAggregates(TcvBand& band, int event) {

@@ -34,4 +34,16 @@ void ResetAggregates(TcvBand& band, char tag);
 void AccumulateAggregates(TcvBand& band);
 void UpdateAggregates(TcvBand& band, int event);
 
+// Tags: the accumulators of a group footer of `level` (0 for the innermost group) carry
+// GroupTotalsTag(level); those of every other band carry 0. So a group's change restarts its own
+// totals and those of the groups inside it, and the totals of page footers and summaries run over
+// the whole walk of their dataset.
+char GroupTotalsTag(int level);
+// A walk of the band's dataset begins: every accumulator restarts (group totals too) and takes
+// in the first row.
+void StartAggregates(TcvBand& band);
+// The group of `level` and those inside it begin again: their footers' totals restart and take in
+// the group's first row.
+void RestartGroupTotals(TcvBand& band, int level);
+
 }  // namespace tessaly

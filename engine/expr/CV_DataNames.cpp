@@ -43,11 +43,11 @@ TcvFieldLookup FindQualified(const TcvReport& report, std::string_view a, std::s
 
 TcvBand* DataBandFor(int bandType) {
     if (!CurrentPage) return nullptr;
-    if (bandType >= btDetailHeader && bandType <= btDetailFooter) return CurrentPage->Band(btDetailData);
-    if (bandType >= btSubDetailHeader && bandType <= btSubDetailFooter) return CurrentPage->Band(btSubDetailData);
-    if (bandType >= btCrossHeader && bandType <= btCrossFooter) return CurrentPage->Band(btCrossData);
+    if (bandType >= btDetailHeader && bandType <= btDetailFooter) return CurrentPage->DataBand(btDetailData);
+    if (bandType >= btSubDetailHeader && bandType <= btSubDetailFooter) return CurrentPage->DataBand(btSubDetailData);
+    if (bandType >= btCrossHeader && bandType <= btCrossFooter) return CurrentPage->DataBand(btCrossData);
     if (bandType == btOverlay || bandType == btNone) return nullptr;
-    return CurrentPage->Band(btMasterData);
+    return CurrentPage->DataBand(btMasterData);
 }
 
 TcvFieldLookup FindDataField(const TcvReport& report, std::string_view name) {

@@ -37,7 +37,7 @@ data::Dataset* LookupDataset(const TcvReport& report, std::string_view name);
 data::Dataset* FindDataset(const TcvReport& report, const AnsiString& name);
 
 // The data band whose rows feed a band of type `bandType` (the current page's master, detail,
-// sub-detail or cross data band), or none.
+// sub-detail or cross data band: of a chain of them, the one walked now), or none.
 TcvBand* DataBandFor(int bandType);
 
 }  // namespace tessaly

@@ -70,6 +70,8 @@ public:
     uint16_t HighlightActive = 0;
     AnsiString HighlightCondition;
     uint8_t DrawMode = 0;
+    // The first line still to draw of a split object: after a draw, the first line that did not
+    // fit, or the line count when all of them were drawn.
     int32_t FirstLine = 0;
     bool SavedHighlight = false;
     int32_t TextHeight = 0;

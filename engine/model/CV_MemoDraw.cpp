@@ -178,6 +178,7 @@ void TcvMemoView::DrawHorizontalLines(const emf::RectL& box) {
         else
             Canvas->TextRect(box, x, y, line);
     }
+    FirstLine = WorkLines.Count();  // every line is drawn
 }
 
 // Turned lines read upwards: a line starts at its bottom end, and the lines follow from left to

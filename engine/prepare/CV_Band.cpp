@@ -1,9 +1,103 @@
+// Run-time bands: their datasets (binding, moves, closing) and the band's own object, current
+// while its dataset moves and its conditions are evaluated.
 #include "engine/prepare/CV_Band.h"
 
+#include <QScopedValueRollback>
+
+#include "engine/data/CV_DataBinding.h"
+#include "engine/data/CV_Dataset.h"
+#include "engine/expr/CV_PrepError.h"
+#include "engine/model/CV_BandView.h"
+#include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_Preparation.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/EngineState.h"
 #include "platform/data/Dataset.h"
+#include "platform/data/SqlDataset.h"
 
 namespace tessaly {
 
-bool TcvBand::DataSetEof() const { return !DataSet || !DataSet->Active() || DataSet->Eof(); }
+namespace {
+
+data::Dataset* DatabaseOf(TcvDataset* dataset) {
+    auto* db = dynamic_cast<TcvDBDataSet*>(dataset);
+    return db ? db->DataSet() : nullptr;
+}
+
+}  // namespace
+
+int DataTypeOfLevel(int level) { return level == 1 ? btMasterData : level == 2 ? btDetailData : btSubDetailData; }
+
+TcvBand::TcvBand(uint8_t bandType, TcvPageRun* page) : Page(page), BandType(bandType) {}
+
+TcvBand::~TcvBand() {
+    if (!ReportDataSet) return;
+    // Closing gives the database dataset back as it was found; a host's handler that fails here
+    // cannot stop that.
+    try {
+        ReportDataSet->Close();
+        if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwClose);
+    } catch (...) {
+    }
+}
+
+bool TcvBand::DataSetEof() const {
+    if (ReportDataSet) return ReportDataSet->Eof();
+    return !DataSet || !DataSet->Active() || DataSet->Eof();
+}
+
+TcvView& TcvBand::Own() {
+    if (!own_) {
+        own_ = std::make_unique<TcvView>(nullptr);
+        own_->Name = BandView ? BandView->Name : AnsiString();
+        own_->ParentBand = this;
+        own_->ParentBandType = BandType;
+    }
+    return *own_;
+}
+
+TcvBandContext::TcvBandContext(TcvBand& band, bool current)
+    : band_(CurrentBand, current ? &band : CurrentBand), object_(CurrentObject, &band.Own()) {}
+
+void TcvBand::Bind() {
+    if (!BandView || !IsDataBandType(BandType) || !Page || !Page->Run) return;
+    TcvReport& report = Page->Run->Report;
+    // The filter of a dataset reads its own band's fields from the first Open on.
+    DataSet = DatabaseOf(FindReportDataset(report, BandView->FormatText));
+    TcvBandContext context(*this);
+    QScopedValueRollback walking(Page->Walking[BandType], this);
+    AnsiString error;
+    ReportDataSet = BindBandDataset(report, BandView->FormatText, BandType, error);
+    if (!ReportDataSet) DataSet = nullptr;
+    if (!error.empty()) ReportPreparationError(error);
+}
+
+// A detail query takes its parameters from the fields of the master record it belongs to.
+void TcvBand::LinkToMaster() {
+    auto* query = dynamic_cast<data::SqlDataset*>(DataSet);
+    const TcvBand* master = BandType == btDetailData      ? Page->DataBand(btMasterData)
+                            : BandType == btSubDetailData ? Page->DataBand(btDetailData)
+                                                          : nullptr;
+    if (query && master && master->DataSet && master->DataSet->Active()) query->BindMasterFields(*master->DataSet);
+}
+
+void TcvBand::First() {
+    TcvBandContext context(*this);
+    if (Page) LinkToMaster();
+    ReportDataSet->First();
+    if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwFirst);
+}
+
+void TcvBand::NextRecord() {
+    TcvBandContext context(*this);
+    ReportDataSet->Next();
+    if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwNext);
+}
+
+void TcvBand::PriorRecord() {
+    TcvBandContext context(*this);
+    ReportDataSet->Prior();
+    if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwPrior);
+}
 
 }  // namespace tessaly

@@ -143,6 +143,11 @@ void TcvReport::ExportTo(TcvExportFilterClass filterClass, const std::filesystem
         filter->Report = this;
         filter->FileName = fileName;
         if (filter->Setup()) {
+            // A report without pages is prepared first; one that could not be is not exported.
+            if (emfPages_->Count() == 0 && !PrepareReport()) {
+                if (!PreparationErrorText().empty()) throw EngineError(PreparationErrorText());
+                return;
+            }
             ExportCancelled = false;
             if (std::unique_ptr<TcvProgressView> form = ExportDialogClass ? ExportDialogClass() : nullptr) {
                 form->SetLabel(description);

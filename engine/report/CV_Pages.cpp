@@ -93,6 +93,18 @@ PreparedPage& TcvEMFPages::AddPage(const PageTemplate& t) {
     return *pages_.back();
 }
 
+void TcvEMFPages::Reorder(const std::vector<int>& order) {
+    if (order.size() != pages_.size()) return;
+    std::vector<bool> seen(order.size());
+    for (int index : order) {
+        if (index < 0 || size_t(index) >= order.size() || seen[size_t(index)]) return;
+        seen[size_t(index)] = true;
+    }
+    std::vector<std::unique_ptr<PreparedPage>> reordered;
+    for (int index : order) reordered.push_back(std::move(pages_[size_t(index)]));
+    pages_ = std::move(reordered);
+}
+
 void TcvEMFPages::LoadFromStream(Stream& stream) {
     if (!PrinterSettings) throw EngineError("Impostazioni di stampa non disponibili.");
     // The pages are read into a list of their own and replace the held ones only when the whole

@@ -78,6 +78,9 @@ public:
     void Clear();
     // Appends a page for a template page and opens its Surface, which becomes CurPageCanvas.
     PreparedPage& AddPage(const PageTemplate& templatePage);
+    // Puts the pages in the order that `order` gives (order[n]: the index of the page that goes
+    // n-th); an order that is not one of the pages' own leaves them as they are.
+    void Reorder(const std::vector<int>& order);
     // Reads a prepared report and puts its pages in place of the held ones; on a failure the held
     // pages stay as they were.
     void LoadFromStream(Stream& stream);

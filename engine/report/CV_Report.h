@@ -61,6 +61,8 @@ public:
     void UpdatePrinterMetrics(int index);
     // Progress of printing and preparation: OnProgress, or the progress dialog's label.
     void Progress(int n);
+    // Exports the prepared pages through a filter; a report without pages is prepared first (a
+    // preparation error is raised, a cancelled one exports nothing).
     void ExportTo(TcvExportFilterClass filterClass, const std::filesystem::path& fileName);
 
     TcvEMFPages& EMFPages() { return *emfPages_; }
@@ -151,6 +153,20 @@ public:
     // when there are any) and "PixelsPerInch".
     void DefineProperties(TFiler& filer) override;
 
+    // --- Preparation (engine/prepare) -------------------------------------------------------------
+    // Prepares the template into the prepared pages, in one pass or in two (TwoPass: the first
+    // counts the pages for TOTALPAGES), inside the progress dialog unless OnProgress is set or
+    // ShowProgress is off. True only when the run finished: false after a cancel or a preparation
+    // error, whose text PreparationErrorText() keeps. Raises, changing nothing, when the report is
+    // being prepared already (an event handler calling it) and when an AutoLoad template cannot
+    // be read again.
+    bool PrepareReport();
+    // One pass over all template pages.
+    virtual void BuildReport();
+    // The composed message of the last preparation's error ("Si è verificato un errore..."); empty
+    // when it had none.
+    const AnsiString& PreparationErrorText() const { return preparationErrorText_; }
+
     // --- Names and values (engine/expr) ---------------------------------------------------------
     // The named values; stored as "Values.Data".
     TcvValues& Values() { return *values_; }
@@ -190,6 +206,8 @@ private:
     void ReadData(Stream& stream);
     void WriteData(Stream& stream);
     void ReadTemplate(Stream& stream);
+    void RunPasses(TcvProgressView* form);
+    void StartPreparation();
     void ResetAfterFailedLoad();
     void CheckTemplate() const;
 
@@ -213,6 +231,8 @@ private:
     AnsiString templateDir_;
     StringList dataSets_;
     AnsiString templateFileName_;
+    std::vector<int> pagesMade_;  // prepared pages each template page made in the last pass
+    AnsiString preparationErrorText_;
 };
 
 }  // namespace tessaly

@@ -22,6 +22,10 @@ public:
     const AnsiString& Sql() const { return sql_; }
     // The value of the query parameter ":name" (the colon may be given); kept for every Open.
     void SetParam(AnsiString name, const Variant& value);
+    // The query's parameters named after fields of `master` take those fields' current values; when
+    // one of them changed, the records are read again (an open dataset goes to its first record).
+    // A detail query ("... WHERE ordine = :id") follows the master record this way.
+    void BindMasterFields(const Dataset& master);
 
 protected:
     std::vector<FieldDef> OpenRecords() override;
@@ -31,6 +35,9 @@ protected:
     Variant ValueOf(const Field& field) const override;
 
 private:
+    // Sets a parameter; false when it held that value already.
+    bool ChangeParam(const AnsiString& name, const Variant& value);
+
     std::shared_ptr<Database> database_;
     std::unique_ptr<SqlCursor> cursor_;  // while open; freed before the database
     AnsiString tableName_;

@@ -1,0 +1,195 @@
+// Sub-reports: a placeholder prints another template page at its place. That page first runs in
+// collecting mode, which walks its data and queues its steps without drawing; then the queues of
+// the band's placeholders are replayed side by side, in rounds, each as far as it fits, and the
+// page (or the column) moves on until every one is done.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <QScopedValueRollback>
+
+#include "engine/model/CV_Page.h"
+#include "engine/model/CV_SubReport.h"
+#include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_Guard.h"
+#include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_Preparation.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/EngineState.h"
+#include "platform/core/Errors.h"
+
+namespace tessaly {
+
+namespace {
+
+bool Stopped(const TcvPageRun& page) { return page.Run->Report.Terminated; }
+
+// Runs the page in collecting mode: it queues its steps and draws nothing; rows are not taken
+// into aggregates until the steps are replayed.
+void Collect(TcvPageRun& target) {
+    QScopedValueRollback collecting(target.Collecting, true);
+    QScopedValueRollback suspended(AggregatesSuspended, true);
+    QScopedValueRollback page(CurrentPage, &target);
+    QScopedValueRollback band(CurrentBand, CurrentBand);
+    target.Queue.clear();
+    target.QueuePos = 0;
+    target.ShowPage();
+}
+
+// Replays the queue from where it stopped; false when a band did not fit and waits for the next
+// page or column.
+bool Replay(TcvPageRun& target) {
+    QScopedValueRollback page(CurrentPage, &target);
+    while (target.QueuePos < target.Queue.size() && !Stopped(target)) {
+        if (target.WaitingBand) {
+            if (target.WaitingBand->PrintSubReports()) return false;
+        } else if (TcvBand* band = target.Queue[target.QueuePos].Print) {
+            if (band->Print()) return false;
+        } else {
+            target.Queue[target.QueuePos].Action();
+        }
+        ++target.QueuePos;
+    }
+    return true;
+}
+
+// The placeholders of one band and the pages they print, replayed in rounds.
+class Rounds {
+public:
+    Rounds(TcvBand& band, bool resuming);
+    // True when every sub-report is done (or the run stopped); false when some wait.
+    bool Round();
+    // The next column of the first placeholder's page, for those that wait.
+    bool NextColumn();
+    // A new page or column began: those that wait go on from `y` (their start when none given).
+    void Restart(const int32_t* y);
+    // A round right after a fresh start in which nothing moved on: the sub-report never fits.
+    bool Stuck() const { return fresh_ && !progressed_; }
+    void ReportStuck() const;
+    void Release();
+    int32_t Lowest() const { return lowest_; }
+    void SetLowest(int32_t y) { lowest_ = y; }
+
+private:
+    void Start(size_t k);
+
+    TcvBand& band_;
+    TcvPageRun& page_;
+    size_t first_, count_;
+    std::vector<TcvPageRun*> targets_;
+    std::vector<int32_t> startY_;
+    int32_t lowest_;
+    bool fresh_;
+    bool progressed_ = false;
+};
+
+Rounds::Rounds(TcvBand& band, bool resuming)
+    : band_(band), page_(*band.Page), first_(size_t(band.FirstSubReport)), count_(band.Objects.size() - first_),
+      targets_(count_, nullptr), startY_(count_, 0), lowest_(page_.CurY), fresh_(resuming) {
+    if (!resuming) band.SubReportsDone.assign(count_, false);
+    TcvPreparation& run = *page_.Run;
+    for (size_t k = 0; k < count_; ++k) {
+        const auto* placeholder = static_cast<const TcvSubReportView*>(band.Objects[first_ + k]);
+        startY_[k] = band.Top + placeholder->Top;
+        const int index = placeholder->SubPage;
+        if (index >= 0 && index < run.PageRunCount() && run.PageRun(index).Prepared) targets_[k] = &run.PageRun(index);
+        if (!targets_[k]) band.SubReportsDone[k] = true;
+        else if (!resuming) Start(k);
+    }
+    if (resuming) Restart(&page_.CurY);
+}
+
+// The page runs collecting, then starts at the placeholder's place. A page that is running
+// already would contain itself.
+void Rounds::Start(size_t k) {
+    TcvPageRun& target = *targets_[k];
+    if (&target == &page_ || target.Collecting || !target.Queue.empty()) {
+        ReportPreparationError(FormatMessage(MsgSubReportLoop, {std::to_string(target.Index + 1)}));
+        band_.SubReportsDone[k] = true;
+        return;
+    }
+    Collect(target);
+    const auto* placeholder = static_cast<const TcvSubReportView*>(band_.Objects[first_ + k]);
+    target.CurY = target.ColumnTop = target.FreshY = startY_[k];
+    target.ColumnX = page_.ColumnOffset() + placeholder->Left;
+    target.CurBottom = page_.CurBottom;
+    target.CurColumn = page_.CurColumn;
+}
+
+bool Rounds::Round() {
+    bool waiting = false;
+    progressed_ = false;
+    for (size_t k = 0; k < count_; ++k) {
+        if (band_.SubReportsDone[k]) continue;
+        TcvPageRun& target = *targets_[k];
+        const size_t before = target.QueuePos;
+        const bool done = Replay(target);
+        progressed_ |= target.QueuePos != before;
+        if (done) lowest_ = std::max(lowest_, target.CurY);
+        band_.SubReportsDone[k] = done;
+        waiting |= !done;
+    }
+    return !waiting || Stopped(page_);
+}
+
+bool Rounds::NextColumn() {
+    TcvPageRun* column = targets_[0];
+    if (!column || band_.SubReportsDone[0] || column->CurColumn + 1 >= column->Columns()) return false;
+    ++column->CurColumn;
+    column->ColumnX += column->ColumnWidth() + column->Page->ColumnGap;
+    return true;
+}
+
+void Rounds::Restart(const int32_t* y) {
+    fresh_ = true;
+    for (size_t k = 0; k < count_; ++k) {
+        if (band_.SubReportsDone[k]) continue;
+        TcvPageRun& target = *targets_[k];
+        target.CurY = target.FreshY = y ? *y : startY_[k];
+        target.CurBottom = page_.CurBottom;
+    }
+}
+
+void Rounds::ReportStuck() const {
+    for (size_t k = 0; k < count_; ++k)
+        if (!band_.SubReportsDone[k])
+            return ReportPreparationError(FormatMessage(MsgSubReportTooTall, {std::to_string(targets_[k]->Index + 1)}));
+}
+
+void Rounds::Release() {
+    for (TcvPageRun* target : targets_)
+        if (target) target->Queue.clear(), target->QueuePos = 0, target->WaitingBand = nullptr;
+    band_.SubReportsDone.clear();
+}
+
+}  // namespace
+
+bool TcvBand::PrintSubReports() {
+    TcvPageRun& page = *Page;
+    Rounds rounds(*this, !SubReportsDone.empty());
+    while (!rounds.Round()) {
+        if (rounds.Stuck()) {
+            rounds.ReportStuck();
+            break;
+        }
+        // On a sub-report page the outer sub-report decides where the page goes on.
+        if (page.IsSubReportPage) {
+            page.WaitingBand = this;
+            return true;
+        }
+        if (rounds.NextColumn()) {
+            rounds.Restart(nullptr);
+            continue;
+        }
+        if (BandType == btPageFooter) break;
+        page.NewPage();
+        rounds.SetLowest(page.CurY);
+        rounds.Restart(&page.CurY);
+    }
+    rounds.Release();
+    page.CurY = rounds.Lowest();
+    page.WaitingBand = nullptr;
+    return false;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,115 @@
+// Listings: a page header, one master data band over a dataset, a page footer; pagination,
+// page numbers, totals, the bands that frame the data.
+#include "engine/prepare/ReportBuilder.h"
+
+namespace preparetest {
+namespace {
+
+// A4 portrait with the default margins: bands print from y 38 to 1065 (1122 - 57).
+constexpr int kTop = 38, kBottom = 1065;
+
+class Listing : public ::testing::Test {
+protected:
+    // Page header (30), a row of 20 per record, page footer (30): 48 rows a page.
+    void BuildListing(int rows, const std::string& footer = "Pagina [PAGE#]") {
+        b.Data("Righe", NumberedColumns(), NumberedRows(rows));
+        b.Band(btPageHeader, 40, 30);
+        b.Text(10, 45, "Intestazione");
+        b.Band(btMasterData, 100, 20, "Righe");
+        b.Text(10, 101, "[nome]");
+        b.Band(btPageFooter, 200, 30);
+        b.Text(10, 205, footer);
+    }
+
+    ReportBuilder b;
+};
+
+TEST_F(Listing, RowsFillPagesBetweenHeaderAndFooter) {
+    BuildListing(100);
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 3);
+    TextRecord first, last48, row49;
+    EXPECT_EQ(b.PageOf("Riga 1", &first), 1);
+    EXPECT_EQ(b.PageOf("Riga 48", &last48), 1);
+    EXPECT_EQ(b.PageOf("Riga 49", &row49), 2);
+    EXPECT_EQ(b.PageOf("Riga 100"), 3);
+    // The header takes 30 from the top edge; each row is 20 below the last.
+    EXPECT_EQ(first.y - row49.y, 0);
+    EXPECT_EQ(last48.y - first.y, 47 * 20);
+    TextRecord header;
+    b.PageOf("Intestazione", &header);
+    EXPECT_EQ(first.y - header.y, 30 - 5 + 1);  // the header is 30 high, its text 5 into it, a row's 1
+    EXPECT_EQ(b.Count("Intestazione"), 3);
+}
+
+TEST_F(Listing, PageNumberOfTheNthPageIsNAndTheFooterGoesOnThePageItCloses) {
+    BuildListing(100);
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    for (int page = 1; page <= 3; ++page) {
+        TextRecord footer;
+        ASSERT_EQ(b.PageOf("Pagina " + std::to_string(page), &footer), page);
+        EXPECT_EQ(footer.y, kBottom - 30 + 5 + 1) << page;  // the footer band's top is the bottom limit
+    }
+}
+
+TEST_F(Listing, TwoPassesGiveTheTotalOfPages) {
+    BuildListing(100, "Pagina [PAGE#] di [TOTALPAGES]");
+    b.report->TwoPass = 1;
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 3);
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_EQ(b.PageOf("Pagina " + std::to_string(page) + " di 3"), page);
+}
+
+TEST_F(Listing, AReportWithoutDataBandsPrintsItsFrameOnOnePage) {
+    b.Band(btReportTitle, 40, 30);
+    b.Text(10, 41, "Titolo");
+    b.Band(btPageHeader, 80, 30);
+    b.Text(10, 81, "Intestazione");
+    b.Band(btReportSummary, 120, 30);
+    b.Text(10, 121, "Riepilogo");
+    b.Band(btPageFooter, 160, 30);
+    b.Text(10, 161, "Piede");
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 1);
+    EXPECT_EQ(b.Lines(1), (std::vector<std::string>{"Titolo", "Intestazione", "Riepilogo", "Piede"}));
+}
+
+TEST_F(Listing, AnEmptyMasterDatasetPrintsNoMasterBandsButTitleAndSummary) {
+    b.Data("Righe", NumberedColumns(), {});
+    b.Band(btReportTitle, 40, 30);
+    b.Text(10, 41, "Titolo");
+    b.Band(btMasterHeader, 80, 20);
+    b.Text(10, 81, "Intestazione principale");
+    b.Band(btMasterData, 100, 20, "Righe");
+    b.Text(10, 101, "[nome]");
+    b.Band(btMasterFooter, 120, 20);
+    b.Text(10, 121, "Piede principale");
+    b.Band(btReportSummary, 140, 20);
+    b.Text(10, 141, "Riepilogo");
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"Titolo", "Riepilogo"}));
+}
+
+TEST_F(Listing, MasterHeaderAndFooterFrameTheRecordsOnce) {
+    b.Data("Righe", NumberedColumns(), NumberedRows(3));
+    b.Band(btMasterHeader, 80, 20);
+    b.Text(10, 81, "Inizio");
+    b.Band(btMasterData, 100, 20, "Righe");
+    b.Text(10, 101, "[nome]");
+    b.Band(btMasterFooter, 120, 20);
+    b.Text(10, 121, "Totale [SUM(n)] su [COUNT()]");
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"Inizio", "Riga 1", "Riga 2", "Riga 3", "Totale 6 su 3"}));
+}
+
+TEST_F(Listing, LineNumbersCountTheRecords) {
+    b.Data("Righe", NumberedColumns(), NumberedRows(3));
+    b.Band(btMasterData, 100, 20, "Righe");
+    b.Text(10, 101, "[LINE#]/[LINETHROUGH#]/[CURRENT#] [nome]");
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"1/1/1 Riga 1", "2/2/2 Riga 2", "3/3/3 Riga 3"}));
+}
+
+}  // namespace
+}  // namespace preparetest
