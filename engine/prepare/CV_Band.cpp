@@ -41,6 +41,8 @@ TcvBand::~TcvBand() {
     }
 }
 
+int32_t TcvBand::DesignTop() const { return BandView ? BandView->Top : 0; }
+
 bool TcvBand::DataSetEof() const {
     if (ReportDataSet) return ReportDataSet->Eof();
     return !DataSet || !DataSet->Active() || DataSet->Eof();

@@ -83,6 +83,8 @@ public:
     data::Dataset* DataSet = nullptr;
 
     bool HasObjects() const { return !Objects.empty(); }
+    // Top as designed (Top itself is where the band printed last).
+    int32_t DesignTop() const;
     // True without a dataset, or when it has no current record left.
     bool DataSetEof() const;
     // The band's own object: current while its dataset moves, its filter or its group condition

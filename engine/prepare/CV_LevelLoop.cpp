@@ -131,6 +131,7 @@ void LevelLoop::MoveFirst(TcvBand& b, int level) {
     TcvBand* headers = level == 1 ? header_ : nullptr;
     page_.Act([&b, headers] {
         b.First();
+        TcvBandContext context(b);
         StartAggregates(b);
         b.RecordNo = 1;
         for (TcvBand* h = headers; h; h = h->Next) h->RecordNo = 0;
@@ -178,9 +179,9 @@ void LevelLoop::DropLevel(int level) {
 
 std::vector<TcvBand*> LevelLoop::HeadersOf(const TcvBand& b) const {
     std::vector<TcvBand*> bands;
-    const int32_t from = b.Prev ? b.Prev->Top : 0;
+    const int32_t from = b.Prev ? b.Prev->DesignTop() : 0;
     for (TcvBand* h = page_.Band(b.BandType - 1); h; h = h->Next)
-        if (h->Top >= from && h->Top < b.Top) bands.push_back(h);
+        if (h->DesignTop() >= from && h->DesignTop() < b.DesignTop()) bands.push_back(h);
     return bands;
 }
 
@@ -188,9 +189,9 @@ std::vector<TcvBand*> LevelLoop::FootersOf(const TcvBand& b) const {
     std::vector<TcvBand*> bands;
     const TcvBand* next = b.Next;
     while (next && !next->ReportDataSet) next = next->Next;
-    const int32_t to = next ? next->Top : INT32_MAX;
+    const int32_t to = next ? next->DesignTop() : INT32_MAX;
     for (TcvBand* f = page_.Band(b.BandType + 1); f; f = f->Next)
-        if (f->Top > b.Top && f->Top < to) bands.push_back(f);
+        if (f->DesignTop() > b.DesignTop() && f->DesignTop() < to) bands.push_back(f);
     return bands;
 }
 
@@ -216,7 +217,10 @@ bool LevelLoop::GroupStep(TcvBand& b, bool& filled, bool& footersShown) {
         if (changed->ForceNewPage && !page_.Collecting) page_.NewPage();
         changed->StoreGroupValues();
         ShowGroupHeaders(changed);
-        page_.Act([&b, level = changed->GroupLevel] { RestartGroupTotals(b, level); });
+        page_.Act([&b, level = changed->GroupLevel] {
+            TcvBandContext context(b);
+            RestartGroupTotals(b, level);
+        });
         for (TcvBand* h : HeadersOf(b)) page_.ShowBand(h);
     }
     page_.Act([&b] { b.RecordNo = 0; });

@@ -70,11 +70,16 @@ public:
         auto* ds = new data::MemoryDataset(&form, std::move(columns));
         ds->SetName(name);
         for (const auto& row : rows) ds->AppendRow(row);
+        Walk(name, *ds);
+        return *ds;
+    }
+    // A report dataset over a dataset of the data layer.
+    TcvDBDataSet& Walk(const std::string& name, data::Dataset& dataset) {
         auto* walker = new TcvDBDataSet(nullptr);
         walker->SetName(name);
-        walker->SetDataSet(ds);
+        walker->SetDataSet(&dataset);
         report->AddDataset(name, walker);
-        return *ds;
+        return *walker;
     }
     TcvDBDataSet& Walker(const std::string& name) {
         int index = -1;
