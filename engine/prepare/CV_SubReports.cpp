@@ -85,7 +85,8 @@ private:
 
 Rounds::Rounds(TcvBand& band, bool resuming)
     : band_(band), page_(*band.Page), first_(size_t(band.FirstSubReport)), count_(band.Objects.size() - first_),
-      targets_(count_, nullptr), startY_(count_, 0), lowest_(page_.CurY), fresh_(resuming) {
+      targets_(count_, nullptr), startY_(count_, 0), lowest_(resuming ? page_.CurY : band.Top + band.ActualHeight),
+      fresh_(resuming) {
     if (!resuming) band.SubReportsDone.assign(count_, false);
     TcvPreparation& run = *page_.Run;
     for (size_t k = 0; k < count_; ++k) {

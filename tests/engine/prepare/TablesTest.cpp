@@ -1,0 +1,141 @@
+// Cross tables (one column per record of the table's dataset, spilling onto the next page to the
+// right) and sub-reports (another template page printed at a placeholder, side by side, over
+// pages).
+#include "engine/prepare/ReportBuilder.h"
+
+namespace preparetest {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char* const kMonths[] = {"Gen", "Feb", "Mar", "Apr", "Mag", "Giu", "Lug", "Ago", "Set", "Ott", "Nov", "Dic"};
+
+class CrossTable : public ::testing::Test {
+protected:
+    // Products down, months across: the table header (10, 100 wide), a column of 80 per month, the
+    // table footer; the master header row and one row per product.
+    void Build(int months) {
+        std::vector<std::vector<Variant>> rows;
+        for (int i = 0; i < months; ++i) rows.push_back({Variant(kMonths[i])});
+        b.Data("Prodotti", {{"prodotto", data::FieldKind::String}}, {{Variant("P1")}, {Variant("P2")}});
+        b.Data("Mesi", {{"mese", data::FieldKind::String}}, rows);
+        Column(btCrossHeader, 10, 100);
+        Column(btCrossData, 120, 80, "Mesi");
+        Column(btCrossFooter, 210, 80);
+        b.Band(btMasterHeader, 50, 20);
+        b.Band(btMasterData, 100, 20, "Prodotti");
+        b.Text(12, 51, "Prodotto", 90);
+        b.Text(122, 51, "[mese]", 70);
+        // Objects of the table bands read the table's dataset: the product is named in full.
+        b.Text(12, 101, "[Prodotti.prodotto]", 90);
+        b.Text(122, 101, "[Prodotti.prodotto] [mese] [COLUMN#]", 70);
+        b.Text(212, 101, "fine [Prodotti.prodotto]", 70);
+    }
+    void Column(int type, int left, int width, const std::string& dataset = "") {
+        TcvBandView& view = b.Band(type, 10, 1100, dataset);
+        view.Left = left;
+        view.Width = width;
+    }
+    ReportBuilder b;
+};
+
+TEST_F(CrossTable, OneColumnPerRecordBetweenTheTableHeaderAndFooter) {
+    Build(3);
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 1);
+    EXPECT_EQ(b.Lines(1), (Lines{"Prodotto", "Gen", "Feb", "Mar", "P1", "P1 Gen 1", "P1 Feb 2", "P1 Mar 3", "fine P1",
+                                 "P2", "P2 Gen 1", "P2 Feb 2", "P2 Mar 3", "fine P2"}));
+    TextRecord header, first, second, footer;
+    b.PageOf("P1", &header);
+    b.PageOf("P1 Gen 1", &first);
+    b.PageOf("P1 Feb 2", &second);
+    b.PageOf("fine P1", &footer);
+    EXPECT_EQ(first.x - header.x, 100);  // columns start right after the table header
+    EXPECT_EQ(second.x - first.x, 80);
+    EXPECT_EQ(footer.x - first.x, 3 * 80);
+    EXPECT_EQ(first.y, header.y);
+}
+
+TEST_F(CrossTable, ColumnsPastTheRightEdgeGoOnTheNextPageAtTheSameHeight) {
+    Build(12);
+    b.Page().RepeatCrossHeader = -1;
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 2);
+    TextRecord gen, set, repeated;
+    EXPECT_EQ(b.PageOf("P2 Gen 1", &gen), 1);
+    EXPECT_EQ(b.PageOf("P2 Set 9", &set), 2);  // columns 1 to 8 fit before the right edge
+    EXPECT_EQ(set.y, gen.y);
+    EXPECT_EQ(b.PageOf("fine P2"), 2);
+    // The table header again on the page to the right, in every row.
+    EXPECT_EQ(b.Lines(2), (Lines{"Prodotto", "Set", "Ott", "Nov", "Dic", "P1", "P1 Set 9", "P1 Ott 10", "P1 Nov 11",
+                                 "P1 Dic 12", "fine P1", "P2", "P2 Set 9", "P2 Ott 10", "P2 Nov 11", "P2 Dic 12",
+                                 "fine P2"}));
+}
+
+class SubReports : public ::testing::Test {
+protected:
+    // Page 1: one row per order with a placeholder below its name; page 2, the sub-report: the
+    // order's lines.
+    void Build(int placeholderLeft = 100) {
+        b.Data("Ordini", {{"id", data::FieldKind::Integer}, {"cliente", data::FieldKind::String}},
+               {{Variant(1), Variant("Rossi")}, {Variant(2), Variant("Bianchi")}, {Variant(3), Variant("Verdi")}});
+        b.Data("Righe", {{"ordine", data::FieldKind::Integer}, {"importo", data::FieldKind::Integer}}, lines);
+        TcvDBDataSet& walker = b.Walker("Righe");
+        walker.Filter = "ordine = Ordini.id";
+        walker.Filtered = true;
+        b.Band(btMasterData, 100, 40, "Ordini");
+        b.Text(10, 101, "[cliente]");
+        b.SubReport(placeholderLeft, 120, 200, 19, 1);
+        b.Band(btMasterData, 100, 20, "Righe", 0, 1);
+        b.Text(38, 101, "riga [importo]", 150, 18, 1);
+        b.Band(btReportSummary, 200, 20);
+        b.Text(10, 201, "Fine");
+    }
+    std::vector<std::vector<Variant>> lines{{Variant(1), Variant(10)}, {Variant(1), Variant(20)}, {Variant(3), Variant(5)}};
+    ReportBuilder b;
+};
+
+TEST_F(SubReports, ThePlaceholderPrintsItsPageForEachRecordAtItsPlace) {
+    Build();
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 1);
+    EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "riga 10", "riga 20", "Bianchi", "Verdi", "riga 5", "Fine"}));
+    TextRecord rossi, first, second, bianchi;
+    b.PageOf("Rossi", &rossi);
+    b.PageOf("riga 10", &first);
+    b.PageOf("riga 20", &second);
+    b.PageOf("Bianchi", &bianchi);
+    EXPECT_EQ(first.x - rossi.x, 100 - 10);  // the sub-report's left edge is the placeholder's left
+    EXPECT_EQ(first.y - rossi.y, 20);
+    EXPECT_EQ(second.y - first.y, 20);
+    EXPECT_EQ(bianchi.y - second.y, 20);  // the next order goes on below the lowest line
+}
+
+TEST_F(SubReports, ASubReportLongerThanThePageGoesOnOnTheNextPage) {
+    lines.clear();
+    for (int i = 1; i <= 80; ++i) lines.push_back({Variant(1), Variant(i)});
+    Build();
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 2);
+    EXPECT_EQ(b.PageOf("riga 80"), 2);
+    EXPECT_EQ(b.PageOf("Bianchi"), 2);
+    EXPECT_EQ(b.Count("riga 50"), 1);
+}
+
+TEST_F(SubReports, ASubReportBandThatNeverFitsIsAnErrorNotAnEndlessRepetition) {
+    Build();
+    b.Page(1).Objects(0)->Height = 1500;  // the sub-report's data band
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_NE(b.error.find("Il sottoreport della pagina 2 non entra in una pagina vuota."), std::string::npos)
+        << b.error;
+}
+
+TEST_F(SubReports, APageThatShowsItselfIsAnError) {
+    Build();
+    b.SubReport(300, 105, 100, 10, 1, 1);  // page 2 shows page 2 inside its own band
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_NE(b.error.find("contiene se stesso"), std::string::npos) << b.error;
+}
+
+}  // namespace
+}  // namespace preparetest
