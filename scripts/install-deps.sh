@@ -2,7 +2,7 @@
 # Installs the Debian packages Tessaly needs to build, test and run; does nothing when all are present.
 set -euo pipefail
 
-PACKAGES=(qt6-base-dev qt6-svg-dev libjpeg-dev libsqlite3-dev libqt6sql6-sqlite libqt6sql6-psql postgresql
+PACKAGES=(qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libsqlite3-dev libqt6sql6-sqlite libqt6sql6-psql postgresql
   libfontconfig-dev fonts-liberation2
   fonts-liberation libgtest-dev libbenchmark-dev cmake g++ xvfb xauth imagemagick poppler-utils
   ccache cups libcups2-dev printer-driver-cups-pdf qt6-translations-l10n ninja-build valgrind pkg-config clang libclang-rt-14-dev locales

@@ -66,9 +66,8 @@ QVector<QRgb> ColourTable(std::span<const uint8_t> info, const DibHeader& h, con
 QImage DecodePlain(std::span<const uint8_t> info, std::span<const uint8_t> bits, const DibHeader& h,
                    const DibDecodeOptions& o, std::string* why) {
     const int64_t stride = DibStride(h.width, h.bitCount);
-    // The last line may lack its padding; everything before it must be there.
     const int64_t lastLine = (int64_t(h.width) * h.bitCount + 7) / 8;
-    if (stride == 0 || int64_t(bits.size()) < stride * (h.height - 1) + lastLine) {
+    if (!PlainBitsPresent(h, bits.size())) {
         Fail(why, "bitmap bits shorter than the header claims");
         return {};
     }
@@ -103,7 +102,9 @@ QImage DecodePlain(std::span<const uint8_t> info, std::span<const uint8_t> bits,
         return img;
     }
     const bool alpha = o.keepAlpha && h.bitCount == 32;
-    img = QImage(h.width, h.height, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const bool straight = alpha && o.straightAlpha;
+    img = QImage(h.width, h.height,
+                 straight ? QImage::Format_ARGB32 : alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (img.isNull()) return {};
     const bool fields = h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS;
     uint32_t m[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
@@ -127,7 +128,8 @@ QImage DecodePlain(std::span<const uint8_t> info, std::span<const uint8_t> bits,
             uint32_t av = a.Get(px, 255);
             if (!alpha) av = 255;
             // Premultiplied components above their alpha would overflow when composed.
-            dst[x] = qRgba(std::min(r.Get(px, 0), av), std::min(g.Get(px, 0), av), std::min(b.Get(px, 0), av), av);
+            const uint32_t top = straight ? 255 : av;
+            dst[x] = qRgba(std::min(r.Get(px, 0), top), std::min(g.Get(px, 0), top), std::min(b.Get(px, 0), top), av);
         }
     }
     return img;
@@ -209,6 +211,17 @@ bool CompressedSizeJustified(int64_t width, int64_t height, size_t bitsSize) {
 int64_t DibStride(int64_t width, int bitCount) {
     if (width <= 0 || bitCount <= 0 || width > (int64_t(1) << 32)) return 0;
     return ((width * bitCount + 31) / 32) * 4;
+}
+
+bool PlainBitsPresent(const DibHeader& h, size_t bitsSize) {
+    const int64_t stride = DibStride(h.width, h.bitCount);
+    // The last line may lack its padding; everything before it must be there.
+    const int64_t lastLine = (int64_t(h.width) * h.bitCount + 7) / 8;
+    return stride != 0 && h.height > 0 && int64_t(bitsSize) >= stride * (h.height - 1) + lastLine;
+}
+
+uint64_t PackedBitsOffset(const DibHeader& h) {
+    return uint64_t(h.colourTableOffset) + uint64_t(h.colourCount) * h.colourEntrySize;
 }
 
 bool ReadDibHeader(std::span<const uint8_t> info, DibHeader& h, std::string* why) {

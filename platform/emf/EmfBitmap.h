@@ -53,6 +53,12 @@ bool ReadDibHeader(std::span<const uint8_t> info, DibHeader& header, std::string
 
 // Bytes per scan line of an uncompressed bitmap (rows are padded to 32 bits); 0 on overflow.
 int64_t DibStride(int64_t width, int bitCount);
+// True when `bitsSize` bytes hold every scan line of the uncompressed bitmap (the last one may
+// lack its padding).
+bool PlainBitsPresent(const DibHeader& header, size_t bitsSize);
+// Where the bits begin in a packed bitmap (the info block directly followed by its bits): behind
+// the header, the bit-field masks and the colour table.
+uint64_t PackedBitsOffset(const DibHeader& header);
 
 struct DibDecodeOptions {
     uint32_t usage = DIB_RGB_COLORS;
@@ -61,6 +67,9 @@ struct DibDecodeOptions {
     // 32-bit images keep their fourth byte as premultiplied alpha (for ALPHABLEND with
     // AC_SRC_ALPHA); otherwise it is ignored, as on a display.
     bool keepAlpha = false;
+    // With keepAlpha: the fourth byte is straight alpha, as icons and bitmap files keep it; the
+    // image is then ARGB32, not premultiplied.
+    bool straightAlpha = false;
     // A 1-bit image stays Format_Mono with its two table colours, so that a monochrome brush or
     // blit can substitute the text and background colours.
     bool keepMono = false;

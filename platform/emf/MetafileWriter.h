@@ -84,5 +84,7 @@ struct Dib {
     std::vector<uint8_t> bits;
 };
 Dib MakeDib32(int32_t width, int32_t height, std::span<const uint32_t> topDownPixels);
+// The 40-byte BITMAPINFOHEADER of an uncompressed bottom-up bitmap.
+std::vector<uint8_t> DibInfoHeader(int32_t width, int32_t height, uint16_t bitCount, uint32_t imageSize);
 
 }  // namespace tessaly::emf

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -36,6 +37,28 @@ LogFontW ToLogFont(const CanvasFont& f) {
     return lf;
 }
 
+// An uncompressed 24-bit bitmap: QImage's rows of BGR888 are padded to 32 bits as a bitmap's are.
+Dib Dib24Of(const QImage& image) {
+    const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+    const size_t stride = size_t(bgr.bytesPerLine());
+    Dib d;
+    d.info = DibInfoHeader(bgr.width(), bgr.height(), 24, uint32_t(stride * bgr.height()));
+    d.bits.resize(stride * bgr.height());
+    for (int y = 0; y < bgr.height(); ++y)
+        std::copy_n(bgr.constScanLine(bgr.height() - 1 - y), stride, d.bits.begin() + stride * y);
+    return d;
+}
+
+// Transparent parts of an image on white, as they show on paper.
+QImage OnWhite(const QImage& image) {
+    if (!image.hasAlphaChannel()) return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    return flat;
+}
+
 Dib DibOf(const QImage& image) {
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     std::vector<uint32_t> pixels(size_t(rgb.width()) * rgb.height());
@@ -58,8 +81,17 @@ RectL ShapeBounds(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 
 }  // namespace
 
-int32_t CanvasFont::Size() const { return -MulDiv(height, 72, 96); }
-void CanvasFont::SetSize(int32_t points) { height = -MulDiv(points, 96, 72); }
+int32_t CanvasFont::Size() const { return -MulDiv(height, 72, kPagePixelsPerInch); }
+void CanvasFont::SetSize(int32_t points) { height = -MulDiv(points, kPagePixelsPerInch, 72); }
+
+SizeL PictureStorageSize(SizeL image, const RectL& dest) {
+    auto axis = [](int32_t pixels, int64_t drawn) {
+        const int64_t visible = (std::max<int64_t>(drawn, 0) * kPicturePixelsPerInch + kPagePixelsPerInch - 1) /
+                                kPagePixelsPerInch;
+        return int32_t(std::clamp<int64_t>(visible, 0, std::max(pixels, 0)));
+    };
+    return {axis(image.cx, int64_t(dest.right) - dest.left), axis(image.cy, int64_t(dest.bottom) - dest.top)};
+}
 
 QFont QtFontFor(const CanvasFont& font) {
     QFont q;
@@ -131,6 +163,8 @@ void RecordingCanvas::RequireFont() {
 }
 
 void RecordingCanvas::RequirePen() {
+    // Gaps of styled lines take the background mode of the brush, whatever text set last.
+    RequireBkMode(BrushBkMode());
     if (penHandle_ != 0 && pen_ == writtenPen_) return;
     uint32_t h = writer_.CreateHandle();
     writer_.CreatePen(h, static_cast<uint32_t>(pen_.style), pen_.width, pen_.color);
@@ -152,7 +186,22 @@ void RecordingCanvas::RequireBrush() {
     writtenBrush_ = brush_;
     // Text backgrounds follow the brush: its colour, opaque unless the brush is clear.
     writer_.Value(EMR_SETBKCOLOR, clear ? (~brush_.color & 0xFFFFFF) : brush_.color);
-    writer_.Value(EMR_SETBKMODE, clear ? TRANSPARENT : OPAQUE);
+    bkMode_ = BrushBkMode();
+    writer_.Value(EMR_SETBKMODE, bkMode_);
+}
+
+uint32_t RecordingCanvas::BrushBkMode() const {
+    return writtenBrush_.style == BrushStyle::Clear ? TRANSPARENT : OPAQUE;
+}
+
+void RecordingCanvas::RequireBkMode(uint32_t mode) {
+    if (bkMode_ == mode) return;
+    writer_.Value(EMR_SETBKMODE, mode);
+    bkMode_ = mode;
+}
+
+void RecordingCanvas::RequireStretchMode(uint32_t mode) {
+    if (stretchMode_ != mode) SetStretchMode(mode);
 }
 
 void RecordingCanvas::MoveTo(int32_t x, int32_t y) {
@@ -254,6 +303,7 @@ void RecordingCanvas::WriteText(const RectL* clip, int32_t x, int32_t y, const A
     if (text.empty()) return;
     RequireFont();
     RequireBrush();
+    RequireBkMode(transparentText_ ? TRANSPARENT : BrushBkMode());
     std::vector<int32_t> dx = CharAdvances(text);
     SizeL extent = TextExtent(text);
     // The text box, turned about the reference point by the escapement (counter-clockwise).
@@ -296,7 +346,22 @@ void RecordingCanvas::Draw(int32_t x, int32_t y, const QImage& image) {
 
 void RecordingCanvas::StretchDraw(const RectL& r, const QImage& image) { WriteImage(r, image); }
 
-void RecordingCanvas::SetStretchMode(uint32_t mode) { writer_.Value(EMR_SETSTRETCHBLTMODE, mode); }
+void RecordingCanvas::SetStretchMode(uint32_t mode) {
+    writer_.Value(EMR_SETSTRETCHBLTMODE, mode);
+    stretchMode_ = mode;
+}
+
+void RecordingCanvas::DrawPicture(const RectL& r, const QImage& image) {
+    if (image.isNull() || r.right <= r.left || r.bottom <= r.top) return;
+    const SizeL size = PictureStorageSize({image.width(), image.height()}, r);
+    const QImage stored = image.width() == size.cx && image.height() == size.cy
+                              ? image
+                              : image.scaled(size.cx, size.cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    Dib dib = Dib24Of(OnWhite(stored));
+    RequireStretchMode(HALFTONE);
+    writer_.StretchDIBits(r, size.cx, size.cy, dib.info, dib.bits, SRCCOPY);
+    writer_.AddBounds({r.left, r.top, r.right - 1, r.bottom - 1});
+}
 
 void RecordingCanvas::IntersectClipRect(const RectL& r) { writer_.Box(EMR_INTERSECTCLIPRECT, r); }
 
@@ -304,7 +369,7 @@ void RecordingCanvas::SaveDC() {
     writer_.Begin(EMR_SAVEDC);
     writer_.End();
     saved_.push_back({writtenFont_, writtenPen_, writtenBrush_, fontHandle_, penHandle_,
-                      brushHandle_, penPos_});
+                      brushHandle_, penPos_, bkMode_, stretchMode_});
 }
 
 void RecordingCanvas::RestoreDC() {
@@ -318,6 +383,7 @@ void RecordingCanvas::RestoreDC() {
     writtenFont_ = s.font, writtenPen_ = s.pen, writtenBrush_ = s.brush;
     fontHandle_ = s.fontHandle, penHandle_ = s.penHandle, brushHandle_ = s.brushHandle;
     penPos_ = s.penPos;
+    bkMode_ = s.bkMode, stretchMode_ = s.stretchMode;
     // Objects replaced while the state was saved can go now that nothing selects them.
     std::vector<uint32_t> still;
     for (uint32_t h : pendingDelete_) {

@@ -88,10 +88,20 @@ public:
     // The advances written for text in the current font (pixels; they add up to TextWidth).
     std::vector<int32_t> CharAdvances(const AnsiString& text);
 
-    // Bitmaps as device-independent bits (EMR_STRETCHDIBITS).
+    // Text background: by default it follows the brush (opaque in the brush's colour unless the
+    // brush is clear); in transparent mode text never covers what lies under it, whatever the brush.
+    void SetTransparentText(bool transparent) { transparentText_ = transparent; }
+    bool TransparentText() const { return transparentText_; }
+
+    // Bitmaps as device-independent bits (EMR_STRETCHDIBITS), stored as they are.
     void Draw(int32_t x, int32_t y, const QImage& image);
     void StretchDraw(const RectL& r, const QImage& image);
     void SetStretchMode(uint32_t mode);  // HALFTONE, COLORONCOLOR, ...
+
+    // A picture stretched into r, stored at the size it is drawn (PictureStorageSize: resampled
+    // smoothly when the image is larger), in 24 bits, transparent parts on white, with the halftone
+    // stretch mode. The stretch mode stays HALFTONE afterwards.
+    void DrawPicture(const RectL& r, const QImage& image);
 
     // Clipping: intersect with a rectangle; SaveDC/RestoreDC keep and bring back the clipping.
     void IntersectClipRect(const RectL& r);
@@ -107,6 +117,9 @@ private:
     void RequireBrush();
     void WriteText(const RectL* clip, int32_t x, int32_t y, const AnsiString& text);
     void WriteImage(const RectL& dest, const QImage& image);
+    void RequireBkMode(uint32_t mode);
+    uint32_t BrushBkMode() const;
+    void RequireStretchMode(uint32_t mode);
     void Replace(uint32_t& selected, uint32_t created);
     bool Referenced(uint32_t handle) const;
     const QFont& MeasuringFont();
@@ -118,6 +131,7 @@ private:
         CanvasBrush brush;
         uint32_t fontHandle, penHandle, brushHandle;
         PointL penPos;
+        uint32_t bkMode, stretchMode;
     };
 
     MetafileWriter writer_;
@@ -126,12 +140,26 @@ private:
     CanvasBrush brush_, writtenBrush_;
     uint32_t fontHandle_ = 0, penHandle_ = 0, brushHandle_ = 0;
     PointL penPos_;
+    uint32_t bkMode_ = OPAQUE;  // as last written (the device context starts opaque)
+    uint32_t stretchMode_ = 0;  // as last written; 0 before the first
+    bool transparentText_ = false;
     std::vector<Selection> saved_;
     std::vector<uint32_t> pendingDelete_;  // replaced, but still selected in a saved state
     bool closed_ = false;
     std::unique_ptr<QFont> measuringFont_;
     CanvasFont measuredFont_;
 };
+
+// Pixels of the pages drawn on a canvas, per inch.
+constexpr int32_t kPagePixelsPerInch = 96;
+// The resolution a picture keeps on a page. Printed pictures show nothing more beyond about 300
+// pixels per inch (printers of 600 dots and more spend their finer dots halftoning those pixels),
+// and every doubling of it would store four times the bytes on every page that shows the picture.
+constexpr int32_t kPicturePixelsPerInch = 300;
+// The pixels stored for an image of `image` pixels drawn into `dest` (page pixels): per axis, at
+// most kPicturePixelsPerInch for each inch of the page (rounded up), never more than the image
+// has. A 4,000 x 3,000 image drawn 200 x 150 keeps 625 x 469.
+SizeL PictureStorageSize(SizeL image, const RectL& dest);
 
 // The Qt font that stands for a canvas font at 96 dpi (substituted face, pixel size from the
 // height, weight, italic, underline, strike-out; no kerning, as per-character advances are used).

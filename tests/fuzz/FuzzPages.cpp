@@ -1,6 +1,5 @@
 // Fuzz target: a prepared report (".cvp") read by TcvEMFPages::LoadFromStream. Whatever it keeps,
 // a complete load or the pages read before a failure, must save and load back to the same pages.
-#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 #include "FuzzCheck.h"
+#include "FuzzGui.h"
 
 using namespace tessaly;
 
@@ -25,10 +25,7 @@ bool SamePage(const PreparedPage& a, const PreparedPage& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Qt's warnings about hostile pictures and fonts would only slow the fuzzer down.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QGuiApplication app(*argc, *argv);
+    StartGuiApplication(argc, argv);
     static EngineUnits units(nullptr);
     return 0;
 }

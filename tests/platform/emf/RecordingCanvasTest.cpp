@@ -307,3 +307,98 @@ TEST(RecordingCanvas, PatternBrushIsWrittenAsDeviceIndependentBits) {
     EXPECT_EQ(LoadU32(brush->bits.data() + 7 * 32), 0u);
     EXPECT_EQ(LoadU32(brush->bits.data()), 0xFFFFFFu);
 }
+
+TEST(RecordingCanvas, PicturesKeepAtMostPrintResolution) {
+    struct Case {
+        SizeL image;
+        RectL dest;
+        SizeL stored;
+    };
+    const Case cases[] = {
+        {{4000, 3000}, {10, 20, 210, 170}, {625, 469}},  // 200 x 150 at 300 dpi: 625 x 468.75
+        {{100, 50}, {0, 0, 400, 200}, {100, 50}},        // never more pixels than the image has
+        {{97, 97}, {0, 0, 31, 31}, {97, 97}},            // 96.875 rounds up
+        {{1000, 1000}, {0, 0, 96, 1}, {300, 4}},
+        {{1000, 1000}, {5, 5, 5, 100}, {0, 297}},        // no width: nothing to store
+        {{1000, 1000}, {50, 50, 10, 10}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        const SizeL stored = PictureStorageSize(c.image, c.dest);
+        EXPECT_EQ(stored.cx, c.stored.cx) << c.image.cx << " into " << c.dest.right - c.dest.left;
+        EXPECT_EQ(stored.cy, c.stored.cy) << c.image.cy << " into " << c.dest.bottom - c.dest.top;
+    }
+}
+
+TEST(RecordingCanvas, PictureIsStoredAtTheSizeItIsDrawnWithHalftone) {
+    RecordingCanvas c(800, 600);
+    QImage logo(4000, 3000, QImage::Format_RGB32);
+    logo.fill(qRgb(10, 20, 30));
+    c.DrawPicture({10, 20, 210, 170}, logo);
+    c.DrawPicture({300, 20, 500, 170}, logo);  // the stretch mode is already set
+    Metafile m = c.Close();
+    auto drawn = DrawnRecords(m);
+    ASSERT_EQ(Types(drawn), (std::vector<uint32_t>{EMR_SETSTRETCHBLTMODE, EMR_STRETCHDIBITS, EMR_STRETCHDIBITS}));
+    EXPECT_EQ(ParseValue(drawn[0]), uint32_t(HALFTONE));
+    auto bitmap = ParseBitmap(drawn[1]);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ((RectL{bitmap->xDest, bitmap->yDest, bitmap->cxDest, bitmap->cyDest}), (RectL{10, 20, 200, 150}));
+    EXPECT_EQ(bitmap->cxSrc, 625);
+    EXPECT_EQ(bitmap->cySrc, 469);
+    EXPECT_EQ(bitmap->rop, uint32_t(SRCCOPY));
+    EXPECT_EQ(LoadU16(bitmap->bmiSrc.data() + 14), 24);  // bits per pixel
+    const size_t stride = (625 * 3 + 3) / 4 * 4;
+    ASSERT_EQ(bitmap->bitsSrc.size(), stride * 469);
+    EXPECT_EQ(LoadU32(bitmap->bitsSrc.data()) & 0xFFFFFF, 0x0A141Eu);  // blue, green, red
+    EXPECT_LT(drawn[1].Size(), 900000u);
+    EXPECT_EQ(m.Header().bounds, (RectL{10, 20, 499, 169}));
+}
+
+TEST(RecordingCanvas, PictureStretchModeFollowsSaveAndRestore) {
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    RecordingCanvas c(100, 100);
+    c.SetStretchMode(COLORONCOLOR);
+    c.SaveDC();
+    c.DrawPicture({0, 0, 4, 4}, image);  // HALFTONE
+    c.RestoreDC();                       // back to COLORONCOLOR
+    c.DrawPicture({0, 0, 4, 4}, image);  // HALFTONE again
+    c.SaveDC();
+    c.SetStretchMode(BLACKONWHITE);
+    c.RestoreDC();                       // back to HALFTONE
+    c.DrawPicture({0, 0, 4, 4}, image);
+    c.DrawPicture({0, 0, 0, 4}, image);  // nothing drawn
+    c.DrawPicture({0, 0, 4, 4}, QImage());
+    Metafile m = c.Close();
+    std::vector<std::pair<uint32_t, uint32_t>> seq;
+    for (RecordView r : DrawnRecords(m))
+        seq.emplace_back(r.Type(), r.Type() == EMR_SETSTRETCHBLTMODE ? *ParseValue(r) : 0);
+    EXPECT_EQ(seq, (std::vector<std::pair<uint32_t, uint32_t>>{
+                       {EMR_SETSTRETCHBLTMODE, COLORONCOLOR}, {EMR_SAVEDC, 0},
+                       {EMR_SETSTRETCHBLTMODE, HALFTONE}, {EMR_STRETCHDIBITS, 0}, {EMR_RESTOREDC, 0},
+                       {EMR_SETSTRETCHBLTMODE, HALFTONE}, {EMR_STRETCHDIBITS, 0}, {EMR_SAVEDC, 0},
+                       {EMR_SETSTRETCHBLTMODE, BLACKONWHITE}, {EMR_RESTOREDC, 0}, {EMR_STRETCHDIBITS, 0}}));
+}
+
+// Text in transparent mode sets the background mode for itself; lines get the brush's mode back
+// (the gaps of styled pens are filled by it); the default mode writes what the brush says.
+TEST(RecordingCanvas, TransparentTextModeSetsTheBackgroundModeAroundText) {
+    RecordingCanvas c(200, 100);
+    c.SetTransparentText(true);
+    c.TextOut(0, 0, "a");
+    c.TextOut(0, 20, "b");
+    c.LineTo(50, 50);
+    c.SetTransparentText(false);
+    c.TextOut(0, 40, "c");
+    c.Brush().style = BrushStyle::Clear;
+    c.SetTransparentText(true);
+    c.TextOut(0, 60, "d");
+    Metafile m = c.Close();
+    std::vector<std::pair<uint32_t, uint32_t>> seq;
+    for (RecordView r : DrawnRecords(m))
+        if (r.Type() == EMR_SETBKMODE || r.Type() == EMR_EXTTEXTOUTW || r.Type() == EMR_LINETO)
+            seq.emplace_back(r.Type(), r.Type() == EMR_SETBKMODE ? *ParseValue(r) : 0);
+    EXPECT_EQ(seq, (std::vector<std::pair<uint32_t, uint32_t>>{
+                       {EMR_SETBKMODE, TRANSPARENT}, {EMR_EXTTEXTOUTW, 0}, {EMR_EXTTEXTOUTW, 0},
+                       {EMR_SETBKMODE, OPAQUE}, {EMR_LINETO, 0}, {EMR_EXTTEXTOUTW, 0},
+                       {EMR_SETBKMODE, TRANSPARENT}, {EMR_EXTTEXTOUTW, 0}}));
+}

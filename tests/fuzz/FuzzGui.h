@@ -1,0 +1,12 @@
+#pragma once
+// For the targets that play metafiles or decode pictures: Qt's fonts and images need a
+// QGuiApplication (offscreen), made once for the whole run.
+#include <QGuiApplication>
+#include <cstdlib>
+
+inline void StartGuiApplication(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Qt's warnings about hostile pictures and fonts would only slow the fuzzer down.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    static QGuiApplication app(*argc, *argv);
+}
