@@ -37,6 +37,10 @@ uint32_t ReadImageStart(Stream& stream, uint8_t* start) {
 
 }  // namespace
 
+bool StartsLikeEnhancedMetafile(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 44 && LoadU32(bytes.data()) == EMR_HEADER && LoadU32(bytes.data() + 40) == kEmfSignature;
+}
+
 int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     if (c == 0) return 0;
     __int128 n = static_cast<__int128>(a) * b;

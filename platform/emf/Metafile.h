@@ -110,6 +110,10 @@ private:
     uint32_t recordCount_ = 0;
 };
 
+// Whether bytes begin like an enhanced metafile (a header record with the signature); says
+// nothing of whether the rest is valid.
+bool StartsLikeEnhancedMetafile(std::span<const uint8_t> bytes);
+
 // Rounds a × b / c to the nearest integer (halves away from zero) in 64 bits; 0 when c is 0.
 int32_t MulDiv(int64_t a, int64_t b, int64_t c);
 
