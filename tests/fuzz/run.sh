@@ -48,7 +48,7 @@ run_target() {
   shift
   [ "$target" = expr ] && extra+=(-dict="$ROOT/tests/fuzz/expr.dict")
   # libpng and FreeType complain on stderr about every broken picture and glyph.
-  [ "$target" = metafile ] && extra+=(-close_fd_mask=2)
+  case "$target" in metafile | picture) extra+=(-close_fd_mask=2) ;; esac
   make_seeds "$target"
   mkdir -p "$BUILD/corpus/$target" "$BUILD/findings/$target"
   echo "== fuzz_$target: $SECONDS_PER_TARGET s"

@@ -8,7 +8,8 @@
 #include "PictureFiles.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/RecordingCanvas.h"
-#include "platform/graphics/Picture.h"
+#include "platform/emf/EmfRecords.h"
+#include "platform/graphics/PictureDrawing.h"
 
 using namespace tessaly;
 using namespace tessaly::graphics;
@@ -38,7 +39,7 @@ TEST(PicturePage, PictureDrawnOnAPagePlaysBackWhereItWasDrawn) {
     emf::RecordingCanvas canvas(400, 300);
     canvas.Brush().color = kYellow;
     canvas.FillRect({0, 0, 400, 300});
-    canvas.DrawPicture({100, 50, 300, 200}, logo.ToImage());
+    DrawPicture(canvas, {100, 50, 300, 200}, logo);
     const emf::Metafile page = canvas.Close();
     EXPECT_LT(page.Bytes().size(), 1000000u);  // 625 x 469 pixels of 3 bytes, not 48 MB
 
@@ -59,6 +60,36 @@ TEST(PicturePage, PictureDrawnOnAPagePlaysBackWhereItWasDrawn) {
         EXPECT_EQ(at(200, 201), qRgb(255, 255, 0));
         if (scale == 1.0) shown.save(QString::fromStdString(::testing::TempDir() + "picture-page.png"));
     }
+}
+
+// A metafile picture keeps the pixels of its frame (120 x 80) when drawn smaller than print
+// resolution would allow, and plays where it was drawn.
+TEST(PicturePage, MetafilePictureIsPlayedAtItsFrameSize) {
+    emf::RecordingCanvas drawing(120, 80);
+    drawing.Brush().color = 0x0000FF;  // red
+    drawing.FillRect({0, 0, 60, 80});
+    const emf::Metafile m = drawing.Close();
+    const Picture picture = Picture::Load(PictureKind::Metafile, m.Bytes());
+    emf::RecordingCanvas canvas(200, 100);
+    canvas.Brush().color = kYellow;
+    canvas.FillRect({0, 0, 200, 100});
+    DrawPicture(canvas, {10, 10, 70, 50}, picture);
+    DrawPicture(canvas, {100, 10, 130, 30}, Picture());  // nothing
+    const emf::Metafile page = canvas.Close();
+    int bitmaps = 0;
+    for (emf::RecordView r : page.Records()) {
+        if (r.Type() != emf::EMR_STRETCHDIBITS) continue;
+        ++bitmaps;
+        const auto b = emf::ParseBitmap(r);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(b->cxSrc, 120);
+        EXPECT_EQ(b->cySrc, 80);
+    }
+    EXPECT_EQ(bitmaps, 1);
+    const QImage shown = Play(page, 1);
+    EXPECT_EQ(shown.pixel(20, 30), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(60, 30), qRgb(255, 255, 255));  // the metafile's empty half, on paper
+    EXPECT_EQ(shown.pixel(80, 30), qRgb(255, 255, 0));
 }
 
 TEST(PicturePage, TransparentPartsOfAPictureArePaper) {
