@@ -19,10 +19,12 @@ inline bool ParsePositive(const std::string& text, int& value) {
 }
 
 // "IN [-o OUT]" in either order: one input not starting with "-" and at most one "-o OUT" (`out`
-// stays empty without it). False for anything else or without an input.
-inline bool ParseInputAndOutput(const std::vector<std::string>& args, std::string& in, std::string& out) {
+// stays empty without it; another option name may stand for "-o"). False for anything else or
+// without an input.
+inline bool ParseInputAndOutput(const std::vector<std::string>& args, std::string& in, std::string& out,
+                                const char* option = "-o") {
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size() && out.empty())
+        if (args[i] == option && i + 1 < args.size() && out.empty())
             out = args[++i];
         else if (in.empty() && !args[i].empty() && args[i][0] != '-')
             in = args[i];

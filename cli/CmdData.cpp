@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/OneLine.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/data/SqlDataset.h"
@@ -60,17 +61,6 @@ bool ParseArgs(const std::vector<std::string>& args, DataArgs& out) {
     out.source = positional[0];
     if (positional.size() == 2) out.table = positional[1];
     return !(out.query && out.sql.empty());
-}
-
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\t') line += "\\t";
-        else if (c == '\r') line += "\\r";
-        else if (c == '\n') line += "\\n";
-        else line += c;
-    }
-    return line;
 }
 
 std::string ValueText(const data::Field& field) {

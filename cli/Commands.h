@@ -24,6 +24,7 @@ int RunInfo(const Args& args);
 int RunPdf(const Args& args);
 int RunPrint(const Args& args);
 int RunRender(const Args& args);
+int RunTemplate(const Args& args);
 int RunText(const Args& args);
 int RunWords(const Args& args);
 

@@ -45,6 +45,9 @@ constexpr Command kCommands[] = {
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
      "elenca le tabelle di un database SQLite o PostgreSQL, o i campi e i primi record di una tabella o di una query",
      &RunData},
+    {"template", "template FILE.cvf [--save OUT.cvf]",
+     "carica un modello di report e ne descrive pagine, oggetti, dataset e valori; --save lo riscrive",
+     &RunTemplate},
     {"eval", "eval [--db ORIGINE [--module NOME]] EXPR",
      "calcola un'espressione e ne scrive tipo e valore; con --db i campi delle tabelle di ORIGINE (modulo NOME, "
      "di solito Dati) rispondono ai nomi, e la prima tabella ai nomi senza tabella",

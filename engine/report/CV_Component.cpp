@@ -224,6 +224,8 @@ void TReader::ReadComponent(TComponent& component) {
             component.DefineProperties(*this);
             if (!handled_ && !component.ReadProperty(property_, *this))
                 throw EReadError("Property " + property_ + " does not exist");
+        } catch (const EAbort&) {
+            throw;  // its messages were shown (a template that AutoLoad could not load)
         } catch (const EngineError& e) {
             throw EReadError("Error reading " + component.Name() + "." + property_ + ": " + e.Message());
         }

@@ -109,6 +109,7 @@ void TcvReport::DoPrintReport(int firstPage, int lastPage, int copies, bool coll
     PrintWindow = PreviewFormClass(this);
     PrinterSettings->SetPrinterIndex(printer.PrinterIndex());
     PrintingActive = true;
+    EngineMode = emRun;
     PrintWindow->Report = this;
 
     bool go = true;

@@ -7,6 +7,7 @@
 #include <QScopedValueRollback>
 
 #include "engine/expr/CV_AggregateStore.h"
+#include "engine/model/CV_Page.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Errors.h"
@@ -73,6 +74,7 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     pixelsPerInch_ = ScreenPixelsPerInch;
     dataSets_.SetSorted(true);
     emfPages_ = std::make_unique<TcvEMFPages>(this);
+    pages_ = std::make_unique<TcvPages>(this);
     values_ = std::make_unique<TcvValues>();
     CurReport = this;
     // The first report answers names by default; others answer through a NameScope, so that a
@@ -85,8 +87,9 @@ TcvReport::~TcvReport() {
     TcvReport* previous = CurReport;
     CurReport = this;
     values_.reset();
-    emfPages_.reset();
     dataLines_.Clear();
+    emfPages_.reset();
+    pages_.reset();
     DestroyComponents();
     ClearDatasets();
     if (CurrentReport == this) CurrentReport = nullptr;
@@ -107,6 +110,8 @@ void TcvReport::InitAggregate(const AnsiString& name, Variant& value) {
 
 void TcvReport::Clear() {
     emfPages_->Clear();
+    pages_->Clear();
+    pages_->Add();
     dataLines_.Clear();
     values_->Clear();
     TwoPass = 0;
@@ -119,12 +124,28 @@ void TcvReport::Clear() {
 void TcvReport::ClearDatasets() {
     for (int n = dataSets_.Count(); n > 0 && !dataSets_.Empty(); --n) {
         auto* dataSet = static_cast<TComponent*>(dataSets_.Objects(0));
-        // The entry goes first: a dataset being destroyed looks for itself in CurReport's list,
-        // which need not be this one.
+        // The entry goes first, so that the dataset finds no entry of its own when it is freed.
         dataSets_.Delete(0);
-        if (dataSet && !dataSet->Owner()) delete dataSet;
+        if (!dataSet) continue;
+        if (!dataSet->Owner())
+            delete dataSet;
+        else if (dataSets_.IndexOfObject(dataSet) < 0)
+            dataSet->RemoveFreeNotification(this);
     }
     dataSets_.Clear();
+}
+
+bool TcvReport::AddDataset(const AnsiString& name, TComponent* dataset) {
+    int index;
+    if (dataSets_.Find(name, index)) return false;
+    dataSets_.AddObject(name, dataset);
+    if (dataset) dataset->FreeNotification(this);
+    return true;
+}
+
+// A dataset leaves the list that holds it, whichever report is current.
+void TcvReport::Notification(TComponent* freed) {
+    for (int i = dataSets_.IndexOfObject(freed); i >= 0; i = dataSets_.IndexOfObject(freed)) dataSets_.Delete(i);
 }
 
 // --- Stored properties ----------------------------------------------------------------------
@@ -266,10 +287,6 @@ void TcvReport::LoadFromFile(const fs::path& fileName) {
     templateFileName_ = Utf8ToCp1252(name.filename().string());
 }
 
-void TcvReport::LoadFromStream(Stream&) {
-    throw EReadError("Lettura dei modelli di report non disponibile.");
-}
-
 void TcvReport::LoadPreparedReport(const fs::path& fileName) {
     // StreamVersion is the file's for the duration of the read, also on failure.
     QScopedValueRollback version(StreamVersion, CurrentStreamVersion);
@@ -280,6 +297,12 @@ void TcvReport::LoadPreparedReport(const fs::path& fileName) {
 void TcvReport::SavePreparedReport(const fs::path& fileName) {
     AtomicFileStream stream(WithDefaultExtension(fileName, ".cvp"));
     emfPages_->SaveToStream(stream);
+    stream.Commit();
+}
+
+void TcvReport::SaveToFile(const fs::path& fileName) {
+    AtomicFileStream stream(WithDefaultExtension(fileName, ".cvf"));
+    SaveToStream(stream);
     stream.Commit();
 }
 

@@ -19,6 +19,11 @@ namespace tessaly {
 
 class TcvEMFPages;
 class TcvExportFilter;
+class TcvPages;
+class TcvView;
+namespace data {
+class Dataset;
+}
 class TcvValues;
 class Stream;
 // Makes an export filter on a stream (see CV_Export.h).
@@ -61,7 +66,31 @@ public:
     TcvEMFPages& EMFPages() { return *emfPages_; }
     StringList& DataLines() { return dataLines_; }
     // Report datasets: name -> dataset; an entry whose dataset has no owner belongs to the report.
+    // Add entries with AddDataset: an entry added to the list directly does not leave it when its
+    // dataset is freed.
     StringList& DataSets() { return dataSets_; }
+    const StringList& DataSets() const { return dataSets_; }
+
+    // --- Template: pages, objects, datasets and the template file (engine/model, engine/data) ---
+    TcvPages& Pages() const { return *pages_; }
+    // Adds a report dataset under `name`: false, and nothing added, when an entry has that name
+    // already. The entry leaves the list by itself when the dataset is freed.
+    bool AddDataset(const AnsiString& name, TComponent* dataset);
+    // The template stream (CV_Template.cpp). Loading shows its problems through the engine's
+    // message sink; after an error the report is left with one empty page and no datasets, and
+    // EAbort tells the caller that the load failed. Saving first checks that everything it would
+    // write reads back the same, and otherwise raises an error without writing anything.
+    void SaveToStream(Stream& stream);
+    // The version of the template stream last read (21 for a stream without one); 0 before any.
+    int TemplateVersion() const { return templateVersion_; }
+    // Saves the template as a ".cvf" file (the extension added to a name without any "."): a
+    // refused or failed save leaves the old file as it was.
+    void SaveToFile(const std::filesystem::path& fileName);
+    // The report's events of the model: a dataset's moments (flags 0 to 4) and object drawing.
+    std::function<void(const AnsiString& BandName, data::Dataset* DataSet, int32_t& RecordCount, int Operation)>
+        OnDataSetWork;
+    std::function<void(TcvView* View)> OnDrawObject;
+    std::function<void(TcvView* View)> OnDrawedObject;
 
     // Published properties.
     bool ShowProgress() const { return showProgress_; }
@@ -152,6 +181,7 @@ public:
     };
 
 protected:
+    void Notification(TComponent* freed) override;
     // The names of report texts (CV_Resolver.cpp): named values, PI, data fields, built-in
     // variables and functions, then OnUserFunction. It leaves the value empty for a name it does
     // not know.
@@ -161,6 +191,9 @@ private:
     static void ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value);
     void ReadData(Stream& stream);
     void WriteData(Stream& stream);
+    void ReadTemplate(Stream& stream);
+    void ResetAfterFailedLoad();
+    void CheckTemplate() const;
 
     TDesignerOptions designerOptions_ = doSaveConfirm;
     AnsiString autoLoad_;
@@ -172,6 +205,8 @@ private:
     bool disableDataSetControls_ = true;
     bool modalPreview_ = true;
     std::unique_ptr<TcvEMFPages> emfPages_;
+    std::unique_ptr<TcvPages> pages_;
+    int templateVersion_ = 0;
     std::unique_ptr<TcvValues> values_;
     StringList dataLines_;
     AnsiString title_;

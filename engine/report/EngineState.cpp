@@ -33,6 +33,9 @@ std::vector<int> PageOrder;
 TcvPreparationError PreparationError;
 bool ExportCancelled = false;
 TExportDialogClass ExportDialogClass = nullptr;
+TcvMessageSink MessageSink;
+TcvEngineMode EngineMode = emDesign;
+QImage BandViewBrush;
 
 namespace {
 
@@ -40,6 +43,13 @@ int ReadScreenPixelsPerInch() {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 96;
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+}
+
+QImage CheckerBitmap() {
+    QImage image(8, 8, QImage::Format_RGB32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) image.setPixel(x, y, (x + y) % 2 == 0 ? qRgb(255, 255, 255) : qRgb(192, 192, 192));
+    return image;
 }
 
 }  // namespace
@@ -66,12 +76,15 @@ void InitReportUnit() {
     StreamVersion = CurrentStreamVersion;
     ResetPreparationState();
     PreparationError = {};
+    EngineMode = emDesign;
+    BandViewBrush = CheckerBitmap();
 }
 
 void DoneReportUnit() {
     ScratchList.Clear();
     ResetPreparationState();
     PreparationError = {};
+    BandViewBrush = QImage();
     // Each window takes itself out of the list as it goes.
     std::vector<TcvPreviewWindow*> open = PreviewList;
     for (TcvPreviewWindow* window : open) delete window;

@@ -5,6 +5,9 @@
 // ExportDialogClass.
 #include <vector>
 
+#include <QImage>
+
+#include "engine/report/CV_Messages.h"
 #include "engine/report/EngineWindows.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/StringList.h"
@@ -33,6 +36,16 @@ extern int StreamVersion;                           // version byte of the strea
 extern TPreviewFormClass PreviewFormClass;
 extern TPrinterSettings* PrinterSettings;           // the current paper, made by the printer unit
 extern emf::RecordingCanvas* CurPageCanvas;         // surface of the page being prepared
+
+// Where the engine's own messages go (CV_Messages.h); empty: standard error.
+extern TcvMessageSink MessageSink;
+
+// The engine is in design mode until a report is first prepared or printed, and in run mode from
+// then on: design mode shows what a designer needs (white fills, corner marks, band views).
+enum TcvEngineMode : uint8_t { emDesign, emRun };
+extern TcvEngineMode EngineMode;
+// The 8 x 8 brush of band views in design mode: white where x + y is even, silver elsewhere.
+extern QImage BandViewBrush;
 
 // Preparation state: what a preparation is working on. The name resolver, the text expansion and
 // the aggregates read it; the preparation sets it (and TcvReport::Evaluate the report outside one).

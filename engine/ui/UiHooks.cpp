@@ -9,17 +9,29 @@ namespace tessaly {
 
 namespace {
 
-void ShowWarningBox(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+// Line breaks as the engine's texts have them (CR LF, and LF CR in the loading messages).
+QString BoxText(const QString& text) {
+    QString shown = text;
+    shown.replace("\r\n", "\n").replace("\n\r", "\n");
+    return shown;
+}
+
+void ShowInformationBox(const QString& text) {
+    QMessageBox box(QMessageBox::Information, "Informazione", BoxText(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void ShowMessageBox(TMsgDlgType type, const QString& caption, const QString& text) {
+    const QMessageBox::Icon icon = type == TMsgDlgType::mtError     ? QMessageBox::Critical
+                                   : type == TMsgDlgType::mtWarning ? QMessageBox::Warning
+                                                                    : QMessageBox::Information;
+    QMessageBox box(icon, caption, BoxText(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
 
-void ShowInformationBox(const QString& text) {
-    QString shown = text;
-    shown.replace("\r\n", "\n");
-    QMessageBox box(QMessageBox::Information, "Informazione", shown, QMessageBox::Ok);
-    box.exec();
+void ShowWarningBox(const QString& text, const QString& caption) {
+    ShowMessageBox(TMsgDlgType::mtWarning, caption, text);
 }
 
 bool ExecutePrintDialogBox(QPrinter& printer, QWidget* parent) {
@@ -39,6 +51,7 @@ TUiHooks DefaultUiHooks() {
     };
     hooks.ShowWarning = &ShowWarningBox;
     hooks.ShowInformation = &ShowInformationBox;
+    hooks.ShowMessage = &ShowMessageBox;
     hooks.ExecuteFileDialog = [](TFileDialog& dialog, QWidget* parent, TFileDialog::Kind kind) {
         return dialog.Execute(parent, kind);
     };

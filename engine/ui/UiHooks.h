@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "engine/report/CV_Messages.h"
 #include "engine/ui/CV_Dialogs.h"
 
 class QPrinter;
@@ -20,6 +21,9 @@ struct TUiHooks {
     std::function<void(const QString& text, const QString& caption)> ShowWarning;
     // An information box captioned "Informazione" with one OK button (the viewer's messages).
     std::function<void(const QString& text)> ShowInformation;
+    // A message of the engine itself (loading a template): a box with that caption, the icon of
+    // its kind and one OK button. The engine's message sink comes here while the windows run.
+    std::function<void(TMsgDlgType type, const QString& caption, const QString& text)> ShowMessage;
     // Runs a file or print dialog: true when the user confirmed.
     std::function<bool(TFileDialog& dialog, QWidget* parent, TFileDialog::Kind kind)> ExecuteFileDialog;
     std::function<bool(QPrinter& printer, QWidget* parent)> ExecutePrintDialog;

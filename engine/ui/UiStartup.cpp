@@ -3,6 +3,8 @@
 #include "engine/ui/CV_Find.h"
 #include "engine/ui/CV_Prev.h"
 #include "engine/ui/CV_progr.h"
+#include "engine/ui/UiHooks.h"
+#include "platform/core/QtStrings.h"
 
 namespace tessaly {
 
@@ -15,10 +17,15 @@ EngineWindowUnits::EngineWindowUnits(print::Printer* printer) : core_(printer) {
     InitFindUnit();
     InitPreviewUnit();
     InitProgressUnit();
+    // The engine's own messages become message boxes.
+    MessageSink = [](TMsgDlgType type, const AnsiString& caption, const AnsiString& text) {
+        UiHooks().ShowMessage(type, ToQString(caption), ToQString(text));
+    };
 }
 
 EngineWindowUnits::~EngineWindowUnits() {
     if (--started > 0) return;
+    MessageSink = nullptr;
     DoneProgressUnit();
     DonePreviewUnit();
     DoneFindUnit();

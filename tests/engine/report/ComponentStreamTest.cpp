@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "common/EngineSupport.h"
+#include "engine/model/CV_Page.h"
+#include "engine/model/ModelSupport.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -132,6 +134,39 @@ TEST_F(ComponentStreamTest, ReadingAnAutoLoadNameLoadsTheTemplate) {
     } catch (const EReadError& e) {
         EXPECT_EQ(e.Message().rfind("Error reading R.AutoLoad: Si \xE8 tentato di caricare da disco il report 'R'.", 0), 0u)
             << e.what();
+    }
+}
+
+TEST_F(ComponentStreamTest, AnAutoLoadedTemplateThatFailsToLoadStopsTheReadSilently) {
+    tessaly::testing::OldStream good(29);
+    good.Header();
+    good.PagesHeader();
+    good.PageRecord({});
+    good.PageRecord({});
+    tessaly::testing::WriteFile(folder / "buono.cvf", good.Bytes());
+    tessaly::testing::WriteFile(folder / "rotto.cvf", std::vector<uint8_t>{29, 0, 0, 0});
+    for (const char* name : {"buono", "rotto"}) {
+        SCOPED_TRACE(name);
+        MemoryStream m;
+        TcvReport source(nullptr);
+        source.SetName("R");
+        source.SetReportDir(folder.Path().string());
+        TWriter(m).WriteComponent(source);
+        // The AutoLoad property goes after the folder, as the writer puts it.
+        m.SetSize(m.Size() - 1);
+        TWriter(m).WriteString("AutoLoad", name);
+        m.WriteU8(0);
+        m.SetPosition(0);
+        TcvReport copy(nullptr);
+        tessaly::testing::CaughtMessages messages;
+        if (std::string(name) == "buono") {
+            ReadComponentStream(m, copy);
+            EXPECT_EQ(copy.Pages().Count(), 2);
+        } else {
+            EXPECT_THROW(ReadComponentStream(m, copy), EAbort) << "the loading message was shown: nothing more";
+            EXPECT_EQ(messages.lines.size(), 1u);
+            EXPECT_EQ(copy.Pages().Count(), 1);
+        }
     }
 }
 

@@ -4,13 +4,17 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "common/PrintSupport.h"
+#include "common/TemplateStream.h"
 #include "engine/report/CV_Export.h"
 #include "engine/ui/CV_PrFlt.h"
 #include "engine/ui/CV_progr.h"
+#include "engine/model/CV_Page.h"
 #include "engine/ui/UiStartup.h"
 #include "platform/print/RecordingPrinter.h"
 
@@ -131,6 +135,47 @@ TEST_F(DialogsTest, AnExportRunsInItsDialogWhoseCancelButtonStopsItBeforeTheNext
     EXPECT_EQ(DialogFilter::seen.size(), 2u);
     EXPECT_TRUE(ExportCancelled);
     UnregisterExportFilter(kDialog);
+}
+
+// Loading a template shows its problems in real message boxes: each is read and closed here.
+TEST_F(DialogsTest, TheMessagesOfATemplateLoadAreMessageBoxes) {
+    std::vector<QString> boxes;
+    QTimer closer;  // runs inside each box's own event loop
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        const char* icon = box->icon() == QMessageBox::Critical ? "critical"
+                           : box->icon() == QMessageBox::Warning ? "warning"
+                                                                 : "other";
+        boxes.push_back(box->windowTitle() + "|" + icon + "|" + box->text());
+        box->accept();
+    });
+    closer.start(5);
+
+    tessaly::testing::OldStream missing(29);
+    missing.Header(true);
+    missing.I32(1);
+    missing.U8(1), missing.Short("Dati.ordini"), missing.U8(0), missing.Short(""), missing.Short("Ordini");
+    missing.U8(0), missing.U8(0), missing.U16(0), missing.I32(0);
+    missing.PagesHeader();
+    MemoryStream first(missing.Bytes());
+    report.LoadFromStream(first);
+
+    tessaly::testing::OldStream unknown(29);
+    unknown.Header();
+    unknown.PagesHeader();
+    unknown.PageRecord({});
+    unknown.U8(10), unknown.Lines({"TcvChartView"}), unknown.U8(0);
+    MemoryStream second(unknown.Bytes());
+    EXPECT_THROW(report.LoadFromStream(second), EAbort) << "the caller knows the load failed";
+    EXPECT_EQ(report.Pages().Count(), 1) << "one empty page";
+
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0], QString::fromUtf8("Attenzione|warning|Non \xC3\xA8 stato trovato il cvDataset: Dati.ordini"));
+    EXPECT_TRUE(boxes[1].startsWith("Errore|critical|Oggetto non trovato : TcvChartView.\nUn componente"))
+        << boxes[1].toStdString();
+    EXPECT_TRUE(boxes[2].startsWith(QString::fromUtf8(
+        "Errore|critical|Non \xC3\xA8 stato possibile terminare la fase di caricamento del report.\nProbabilmente")));
 }
 
 TEST(ProgressForm, HasItsLayoutAndItsCancelButtonSetsTerminated) {
