@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "ObjectDrawing.h"
-#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_Memo.h"
 #include "engine/prepare/CV_Band.h"
 #include "platform/core/Rounding.h"
@@ -358,12 +357,7 @@ TEST_F(MemoDraw, AFirstLineNamingALargeObjectFieldTakesTheFieldsLines) {
     data->AppendRow({Variant("riga uno\r\nriga [due]"), Variant("Rossi")});
     data->Open();
     TcvReport withData(&owner);
-    const int i = withData.Values().AddValue();
-    withData.Values().SetName(i, "Nota");
-    withData.Values().Items(i).Kind = vkDataField;
-    withData.Values().Items(i).DataSetName = "Dati";
-    withData.Values().Items(i).FieldName = "note";
-    withData.Values().BindDataFields(withData);
+    BindNamedValue(withData, "Nota", "Dati", "note");
     ASSERT_TRUE(withData.HasPictureFields);
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"[Nota]", {"riga uno", "riga [due]"}},

@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include "ObjectDrawing.h"
-#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_Picture.h"
 #include "platform/core/Errors.h"
 #include "platform/data/MemoryDataset.h"
@@ -49,12 +48,7 @@ public:
         data_->SetName("Dati");
         data_->AppendRow({Variant::Null()});
         data_->Open();
-        const int i = report.Values().AddValue();
-        report.Values().SetName(i, "Foto");
-        report.Values().Items(i).Kind = vkDataField;
-        report.Values().Items(i).DataSetName = "Dati";
-        report.Values().Items(i).FieldName = "foto";
-        report.Values().BindDataFields(report);
+        BindNamedValue(report, "Foto", "Dati", "foto");
     }
     void SetBytes(const Bytes& bytes) {
         data_->SetValue(0, 0, bytes.empty() ? Variant::Null() : Variant(std::string(bytes.begin(), bytes.end())));
@@ -68,17 +62,6 @@ private:
 public:
     TcvReport report{&owner_};
 };
-
-Bytes JpegClaiming(uint16_t width, uint16_t height) {
-    Bytes jpeg = graphics::EncodeJpeg(Quadrants(16, 16));
-    for (size_t i = 2; i + 9 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {  // start of frame: length, precision, height, width
-            Set16BigEndian(jpeg, i + 5, height);
-            Set16BigEndian(jpeg, i + 7, width);
-            break;
-        }
-    return jpeg;
-}
 
 // A metafile of the four quadrants, recorded as a page is.
 Bytes QuadrantsMetafile(int width, int height) {
