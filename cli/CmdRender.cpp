@@ -64,8 +64,8 @@ bool ParseArgs(const std::vector<std::string>& args, RenderArgs& out) {
 bool IsMetafile(const std::string& path) {
     FileStream stream(path, FileStream::Mode::OpenRead);
     uint8_t head[44] = {};
-    if (stream.Read(head, sizeof head) != sizeof head) return false;
-    return emf::LoadU32(head) == emf::EMR_HEADER && emf::LoadU32(head + 40) == emf::kEmfSignature;
+    const auto got = stream.Read(head, sizeof head);
+    return emf::StartsLikeEnhancedMetafile(std::span<const uint8_t>(head, got));
 }
 
 int WriteImage(const QImage& image, const std::string& out) {

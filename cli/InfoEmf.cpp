@@ -1,5 +1,6 @@
-// tessaly-cli info FILE.emf: the image's record count, size, frame, pixel size and the record
-// types present with their counts.
+// tessaly-cli info FILE.emf: the image's record count, size, frame, pixel size, the number of
+// damaged records when there are any (those that playing leaves out), and the record types present
+// with their counts.
 #include <cstdio>
 #include <map>
 
@@ -20,6 +21,7 @@ int DescribeMetafile(const std::filesystem::path& file) {
         std::printf("bytes: %zu\n", m.Bytes().size());
         std::printf("frame: %d %d %d %d\n", f.left, f.top, f.right, f.bottom);
         std::printf("size: %d x %d\n", m.Width(), m.Height());
+        if (const uint32_t damaged = m.DamagedRecordCount()) std::printf("damaged records: %u\n", damaged);
         for (const auto& [type, count] : types)
             std::printf("%u %s %u\n", type, emf::RecordTypeName(type), count);
     } catch (const EngineError& e) {

@@ -1,12 +1,15 @@
-// Loads a 2,000-page prepared report of about 100 MB, next to reading the same file into memory
-// in one piece; prints the ratio of the two times (goal: at most 1.5).
+// Loads a 2,000-page prepared report of about 100 MB, next to reading the same file in one piece,
+// into a new buffer (the first reference) and into a buffer reused from one read to the next (what
+// `cat` costs, without the memory a loaded report needs); prints the ratios of the times.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "bench/common/MedianReporter.h"
 #include "bench/load/ListingReport.h"
@@ -44,7 +47,7 @@ void PlainRead(benchmark::State& state) {
 }
 
 // Only the copy from the system's file cache: the buffer is allocated and touched beforehand.
-void PlainReadIntoWarmBuffer(benchmark::State& state) {
+void PlainReadIntoReusedBuffer(benchmark::State& state) {
     const size_t size = fs::file_size(ReportFile());
     std::vector<uint8_t> bytes(size);
     for (auto _ : state) {
@@ -71,7 +74,7 @@ void LoadPreparedReport(benchmark::State& state) {
 #define TESSALY_LOAD_BENCH(fn) \
     BENCHMARK(fn)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(7)->ReportAggregatesOnly(true)
 TESSALY_LOAD_BENCH(PlainRead);
-TESSALY_LOAD_BENCH(PlainReadIntoWarmBuffer);
+TESSALY_LOAD_BENCH(PlainReadIntoReusedBuffer);
 TESSALY_LOAD_BENCH(LoadPreparedReport);
 
 // Prints the ratios of the medians after the table.
@@ -80,16 +83,22 @@ public:
     void Finalize() override {
         MedianReporter::Finalize();
         double read = RealTime("PlainRead"), load = RealTime("LoadPreparedReport");
-        double warm = RealTime("PlainReadIntoWarmBuffer");
+        double reused = RealTime("PlainReadIntoReusedBuffer");
         if (read > 0 && load > 0)
             std::printf("\nmedians: load / plain read = %.2f (goal: at most 1.5)\n", load / read);
-        if (warm > 0 && load > 0) std::printf("load / read into a warm buffer = %.2f\n", load / warm);
+        if (reused > 0 && load > 0)
+            std::printf("load / plain read into a reused buffer = %.2f (goal: at most 2)\n", load / reused);
     }
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // bench_load --write-report FILE PAGES: only writes the listing report (for bench/load/cli_load.sh).
+    if (argc == 4 && std::string_view(argv[1]) == "--write-report") {
+        tessaly::bench::WriteListingReport(argv[2], std::atoi(argv[3]));
+        return 0;
+    }
     EngineUnits units(nullptr);
     tessaly::bench::WriteListingReport(ReportFile(), 2000);
     std::printf("report: %s, %.1f MB, 2000 pages\n", ReportFile().c_str(),

@@ -21,6 +21,7 @@
 #include "engine/ui/CV_Prev.h"
 #include "engine/ui/UiStartup.h"
 #include "platform/emf/EmfPlayer.h"
+#include "platform/emf/EmfRecords.h"
 
 using namespace tessaly;
 
@@ -42,7 +43,7 @@ Sample& Dense() {
         for (int i = 0; i < s.report->EMFPages().Count(); ++i) {
             int n = 0;
             for (emf::RecordView r : s.report->EMFPages().Pages(i).Drawing.Records())
-                n += TStandardPreview::IsClippedDrawingRecord(r.Type());
+                n += emf::HasDrawingBounds(r.Type());
             if (n > s.drawingRecords) s.drawingRecords = n, s.page = i;
         }
         return s;

@@ -1,14 +1,11 @@
 #include "engine/report/CV_FindText.h"
 
 #include "engine/report/CV_Pages.h"
+#include "platform/emf/EmfRecords.h"
 
 namespace tessaly {
 
 namespace {
-
-// Offsets of the EXTTEXTOUT record: the character count, the string's offset (from the record's
-// start) and the options; the fixed part ends at 76.
-constexpr uint32_t kCharsAt = 44, kStringAt = 48, kOptionsAt = 52, kFixedPart = 76;
 
 void FoldAToZ(AnsiString& s) {
     for (char& c : s)
@@ -26,13 +23,11 @@ inline char TextChar(unsigned char c, bool fold) {
 // False when the record is not text.
 bool ExtractText(emf::RecordView record, AnsiString& text, bool fold) {
     text.clear();
-    const uint32_t type = record.Type();
-    if ((type != emf::EMR_EXTTEXTOUTA && type != emf::EMR_EXTTEXTOUTW) || record.Size() < kFixedPart) return false;
-    const uint32_t chars = *record.U32(kCharsAt), offset = *record.U32(kStringAt);
-    if (*record.U32(kOptionsAt) & emf::ETO_GLYPH_INDEX) return false;
-    const bool wide = type == emf::EMR_EXTTEXTOUTW;
-    if (!record.Has(offset, uint64_t(chars) * (wide ? 2 : 1))) return false;
-    const uint8_t* p = record.Bytes().data() + offset;
+    const auto string = emf::ParseExtTextOutString(record);
+    if (!string || (string->options & emf::ETO_GLYPH_INDEX)) return false;
+    const uint32_t chars = string->chars;
+    const bool wide = string->isWide;
+    const uint8_t* p = string->bytes.data();
     text.resize(chars);
     size_t n = 0;
     auto put = [&](unsigned char c) {
@@ -111,7 +106,7 @@ int ForEachTextMatch(const TcvEMFPages& pages, const TTextQuery& query,
             const uint32_t type = record.Type();
             recordNo = NextRecordNo(recordNo, i, type);
             if (matcher.Matches(record)) {
-                const TTextMatch match{++count, i, recordNo, *record.RectAt(8)};
+                const TTextMatch match{++count, i, recordNo, *emf::ParseDrawingBounds(record)};
                 if (!found(match)) return count;
             }
             // Records after the end-of-file record are not part of the picture.

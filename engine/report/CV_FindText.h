@@ -23,8 +23,9 @@ class TcvEMFPages;
 bool IsWordSeparator(char c);
 
 // The record's text, appended to `text` after clearing it. False (and `text` empty) when the record
-// is not text: another type, shorter than its 76-byte fixed part, glyph indices instead of
-// characters, or a character count or string offset reaching outside the record.
+// is not text: another type, glyph indices instead of characters, or a damaged record (one that
+// emf::ParseExtTextOut refuses, which playing leaves out as well: shorter than its 76-byte fixed
+// part, or a character count, string offset or advances offset reaching outside the record).
 bool ReadRecordText(emf::RecordView record, AnsiString& text);
 
 struct TTextQuery {

@@ -304,12 +304,9 @@ public:
     bool ZoomFits(double z) const;
 
     // Records handed to the player since the window was made (screen and other surfaces), and of
-    // them the drawing records.
+    // them the drawing records (those with drawing bounds, emf::HasDrawingBounds).
     int64_t RecordsPlayed = 0;
     int64_t DrawingRecordsPlayed = 0;
-    // The drawing records whose bounds decide whether they are played on the page area (those
-    // that DrawingRecordsPlayed counts).
-    static bool IsClippedDrawingRecord(uint32_t type);
 
 protected:
     void ReportChanged() override;

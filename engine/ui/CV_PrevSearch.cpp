@@ -15,6 +15,7 @@
 #include "engine/ui/CV_progr.h"
 #include "engine/ui/UiHooks.h"
 #include "platform/emf/EmfPlayer.h"
+#include "platform/emf/EmfRecords.h"
 
 namespace tessaly {
 
@@ -98,12 +99,10 @@ emf::RecordAction TStandardPreview::SearchStep(emf::Player& dc, emf::RecordView 
         return emf::RecordAction::Skip;
     }
     HitOrdinal = MatchCount;
-    const emf::RectL bounds = *record.RectAt(8);
-    const double grow = double(int64_t(dc.Dc().pen.width) / 2 + 4);
-    HitRect = {ScaledCoordinate((bounds.left - grow) * context.ScaleX),
-               ScaledCoordinate((bounds.top - grow) * context.ScaleY),
-               ScaledCoordinate((bounds.right + grow) * context.ScaleX),
-               ScaledCoordinate((bounds.bottom + grow) * context.ScaleY)};
+    const emf::Rect64 grown = emf::GrowByPen(*emf::ParseDrawingBounds(record), dc.Dc().pen.width);
+    HitRect = {ScaledCoordinate(double(grown.left) * context.ScaleX), ScaledCoordinate(double(grown.top) * context.ScaleY),
+               ScaledCoordinate(double(grown.right) * context.ScaleX),
+               ScaledCoordinate(double(grown.bottom) * context.ScaleY)};
     HitPage = context.PageIndex;
     BlinkCount = 0;
     Timer->start();

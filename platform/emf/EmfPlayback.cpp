@@ -298,125 +298,131 @@ void Playback::SelectObject(uint32_t handle) {
 
 void Playback::PlayObject(RecordView r) {
     const uint32_t type = r.Type();
-    if (type == EMR_SELECTOBJECT || type == EMR_DELETEOBJECT || type == EMR_SELECTPALETTE) {
-        auto handle = ParseValue(r);
-        if (!handle) return;
-        if (type == EMR_SELECTOBJECT) {
-            SelectObject(*handle);
-        } else if (type == EMR_DELETEOBJECT) {
-            if (!IsStockHandle(*handle)) objects_.erase(*handle);
-            if (*handle == selectedPalette_) selectedPalette_ = 0;
-        } else if (IsStockHandle(*handle)) {
-            SelectStock(*handle & ~kStockObjectFlag);
-        } else if (auto it = objects_.find(*handle); it != objects_.end()) {
-            if (auto* pal = std::get_if<Palette>(&it->second)) {
-                dc.palette = pal->colours;
-                selectedPalette_ = *handle;
-            }
-        }
-        return;
-    }
-    // Handle 0 is the metafile itself and stock handles are never created.
-    auto store = [&](uint32_t handle, GdiObject object) {
-        if (handle != 0 && !IsStockHandle(handle)) objects_[handle] = std::move(object);
-    };
     switch (type) {
-    case EMR_CREATEPEN: {
-        auto c = ParseCreatePen(r);
-        if (!c) return;
-        Pen pen;
-        pen.style = c->style & PS_STYLE_MASK;
-        pen.width = std::abs(double(c->width.x));
-        pen.colour = Colour(c->color);
-        // A pen wider than one unit cannot be styled: it draws solid.
-        if (pen.width > 1 && pen.Kind() >= PS_DASH && pen.Kind() <= PS_DASHDOTDOT) pen.style = PS_SOLID;
-        store(c->handle, pen);
+    case EMR_SELECTOBJECT: case EMR_DELETEOBJECT: case EMR_SELECTPALETTE:
+        if (const auto handle = ParseValue(r)) UseObject(type, *handle);
         return;
-    }
-    case EMR_EXTCREATEPEN: {
-        auto c = ParseExtCreatePen(r);
-        if (!c) return;
-        Pen pen;
-        pen.style = c->style;
-        pen.width = pen.IsGeometric() ? double(c->width) : 0.0;  // cosmetic pens are one pixel
-        pen.colour = Colour(c->color);
-        if (c->brushStyle == BS_NULL) pen.style = (pen.style & ~PS_STYLE_MASK) | PS_NULL;
-        if (pen.Kind() == PS_USERSTYLE && c->styleEntries.size() <= 16) pen.userStyle = c->styleEntries;
-        store(c->handle, pen);
+    case EMR_CREATEPEN:
+        if (const auto c = ParseCreatePen(r)) StoreObject(c->handle, NewPen(*c));
         return;
-    }
-    case EMR_CREATEBRUSHINDIRECT: {
-        auto c = ParseCreateBrush(r);
-        if (!c) return;
-        Brush brush;
-        brush.style = c->style == BS_NULL || c->style == BS_HATCHED ? c->style : BS_SOLID;
-        brush.colour = Colour(c->color);
-        brush.hatch = c->hatch;
-        store(c->handle, brush);
+    case EMR_EXTCREATEPEN:
+        if (const auto c = ParseExtCreatePen(r)) StoreObject(c->handle, NewPen(*c));
         return;
-    }
-    case EMR_CREATEMONOBRUSH:
-    case EMR_CREATEDIBPATTERNBRUSHPT: {
-        auto c = ParseCreateDibBrush(r);
-        if (!c) return;
-        DibDecodeOptions options;
-        options.usage = c->usage;
-        options.palette = &dc.palette;
-        options.keepMono = type == EMR_CREATEMONOBRUSH;
-        Brush brush;
-        brush.style = BS_DIBPATTERNPT;
-        brush.pattern = DecodeDib(c->bmi, c->bits, options);
-        brush.mono = type == EMR_CREATEMONOBRUSH && brush.pattern.format() == QImage::Format_Mono;
-        if (brush.pattern.isNull()) {  // an unusable pattern paints grey
-            brush.style = BS_SOLID;
-            brush.colour = QColor(128, 128, 128);
-        }
-        store(c->handle, brush);
+    case EMR_CREATEBRUSHINDIRECT:
+        if (const auto c = ParseCreateBrush(r)) StoreObject(c->handle, NewBrush(*c));
         return;
-    }
-    case EMR_EXTCREATEFONTINDIRECTW: {
-        auto c = ParseCreateFont(r);
-        if (!c) return;
-        Font font;
-        font.height = c->font.height;
-        font.width = c->font.width;
-        font.escapement = c->font.escapement;
-        font.orientation = c->font.orientation;
-        font.weight = c->font.weight;
-        font.italic = c->font.italic != 0;
-        font.underline = c->font.underline != 0;
-        font.strikeOut = c->font.strikeOut != 0;
-        font.charSet = c->font.charSet;
-        font.pitchAndFamily = c->font.pitchAndFamily;
-        font.faceName = QString::fromUtf16(c->font.faceName.data(), qsizetype(c->font.faceName.size()));
-        font.serial = ++fontSerial_;
-        store(c->handle, font);
+    case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT:
+        if (const auto c = ParseCreateDibBrush(r)) StoreObject(c->handle, NewPatternBrush(*c, type == EMR_CREATEMONOBRUSH));
         return;
-    }
-    case EMR_CREATEPALETTE: {
-        auto c = ParseCreatePalette(r);
-        if (c) store(c->handle, Palette{PaletteColours(c->entries)});
+    case EMR_EXTCREATEFONTINDIRECTW:
+        if (const auto c = ParseCreateFont(r)) StoreObject(c->handle, NewFont(c->font));
         return;
-    }
-    case EMR_SETPALETTEENTRIES: {
-        auto c = ParseSetPaletteEntries(r);
-        if (!c) return;
-        auto it = objects_.find(c->handle);
-        auto* pal = it == objects_.end() ? nullptr : std::get_if<Palette>(&it->second);
-        if (!pal) return;
-        const QVector<QRgb> colours = PaletteColours(c->entries);
-        for (qsizetype i = 0; i < colours.size(); ++i) {
-            const uint64_t at = uint64_t(c->start) + uint64_t(i);
-            if (at >= 1024) break;  // a logical palette has at most 1024 entries
-            if (at >= uint64_t(pal->colours.size())) pal->colours.resize(qsizetype(at + 1));
-            pal->colours[qsizetype(at)] = colours[i];
-        }
-        if (c->handle == selectedPalette_) dc.palette = pal->colours;
+    case EMR_CREATEPALETTE:
+        if (const auto c = ParseCreatePalette(r)) StoreObject(c->handle, Palette{PaletteColours(c->entries)});
         return;
-    }
+    case EMR_SETPALETTEENTRIES:
+        if (const auto c = ParseSetPaletteEntries(r)) SetPaletteEntries(*c);
+        return;
     default:
         return;
     }
+}
+
+// SELECTOBJECT, DELETEOBJECT and SELECTPALETTE of a handle.
+void Playback::UseObject(uint32_t type, uint32_t handle) {
+    if (type == EMR_SELECTOBJECT) {
+        SelectObject(handle);
+    } else if (type == EMR_DELETEOBJECT) {
+        if (!IsStockHandle(handle)) objects_.erase(handle);
+        if (handle == selectedPalette_) selectedPalette_ = 0;
+    } else if (IsStockHandle(handle)) {
+        SelectStock(handle & ~kStockObjectFlag);
+    } else if (auto it = objects_.find(handle); it != objects_.end()) {
+        if (auto* pal = std::get_if<Palette>(&it->second)) {
+            dc.palette = pal->colours;
+            selectedPalette_ = handle;
+        }
+    }
+}
+
+// Handle 0 is the metafile itself and stock handles are never created.
+void Playback::StoreObject(uint32_t handle, GdiObject object) {
+    if (handle != 0 && !IsStockHandle(handle)) objects_[handle] = std::move(object);
+}
+
+Pen Playback::NewPen(const EmrCreatePen& c) const {
+    Pen pen;
+    pen.style = c.style & PS_STYLE_MASK;
+    pen.width = std::abs(double(c.width.x));
+    pen.colour = Colour(c.color);
+    // A pen wider than one unit cannot be styled: it draws solid.
+    if (pen.width > 1 && pen.Kind() >= PS_DASH && pen.Kind() <= PS_DASHDOTDOT) pen.style = PS_SOLID;
+    return pen;
+}
+
+Pen Playback::NewPen(const EmrExtCreatePen& c) const {
+    Pen pen;
+    pen.style = c.style;
+    pen.width = pen.IsGeometric() ? double(c.width) : 0.0;  // cosmetic pens are one pixel
+    pen.colour = Colour(c.color);
+    if (c.brushStyle == BS_NULL) pen.style = (pen.style & ~PS_STYLE_MASK) | PS_NULL;
+    if (pen.Kind() == PS_USERSTYLE && c.styleEntries.size() <= 16) pen.userStyle = c.styleEntries;
+    return pen;
+}
+
+Brush Playback::NewBrush(const EmrCreateBrush& c) const {
+    Brush brush;
+    brush.style = c.style == BS_NULL || c.style == BS_HATCHED ? c.style : BS_SOLID;
+    brush.colour = Colour(c.color);
+    brush.hatch = c.hatch;
+    return brush;
+}
+
+Brush Playback::NewPatternBrush(const EmrCreateDibBrush& c, bool mono) const {
+    DibDecodeOptions options;
+    options.usage = c.usage;
+    options.palette = &dc.palette;
+    options.keepMono = mono;
+    Brush brush;
+    brush.style = BS_DIBPATTERNPT;
+    brush.pattern = DecodeDib(c.bmi, c.bits, options);
+    brush.mono = mono && brush.pattern.format() == QImage::Format_Mono;
+    if (brush.pattern.isNull()) {  // an unusable pattern paints grey
+        brush.style = BS_SOLID;
+        brush.colour = QColor(128, 128, 128);
+    }
+    return brush;
+}
+
+Font Playback::NewFont(const LogFontW& f) {
+    Font font;
+    font.height = f.height;
+    font.width = f.width;
+    font.escapement = f.escapement;
+    font.orientation = f.orientation;
+    font.weight = f.weight;
+    font.italic = f.italic != 0;
+    font.underline = f.underline != 0;
+    font.strikeOut = f.strikeOut != 0;
+    font.charSet = f.charSet;
+    font.pitchAndFamily = f.pitchAndFamily;
+    font.faceName = QString::fromUtf16(f.faceName.data(), qsizetype(f.faceName.size()));
+    font.serial = ++fontSerial_;
+    return font;
+}
+
+void Playback::SetPaletteEntries(const EmrSetPaletteEntries& c) {
+    auto it = objects_.find(c.handle);
+    auto* pal = it == objects_.end() ? nullptr : std::get_if<Palette>(&it->second);
+    if (!pal) return;
+    const QVector<QRgb> colours = PaletteColours(c.entries);
+    for (qsizetype i = 0; i < colours.size(); ++i) {
+        const uint64_t at = uint64_t(c.start) + uint64_t(i);
+        if (at >= 1024) break;  // a logical palette has at most 1024 entries
+        if (at >= uint64_t(pal->colours.size())) pal->colours.resize(qsizetype(at + 1));
+        pal->colours[qsizetype(at)] = colours[i];
+    }
+    if (c.handle == selectedPalette_) dc.palette = pal->colours;
 }
 
 // Records of one value or point that only change the state.

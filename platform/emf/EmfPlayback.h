@@ -7,10 +7,12 @@
 #include <QPen>
 #include <QRawFont>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <variant>
 #include <vector>
 
+#include "platform/emf/EmfBitmap.h"
 #include "platform/emf/EmfDeviceContext.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
@@ -23,6 +25,11 @@ struct Palette {
 };
 
 using GdiObject = std::variant<Pen, Brush, Font, Palette>;
+
+// How a text run is laid out and drawn (EmfPlaybackText.cpp).
+struct TextAxes;
+struct TextLayout;
+struct GlyphParts;
 
 class Playback {
 public:
@@ -58,6 +65,14 @@ private:
     void PlaySaveRestore(RecordView r);
     void PlayObject(RecordView r);
     void PlayValue(RecordView r);
+    void UseObject(uint32_t type, uint32_t handle);
+    void StoreObject(uint32_t handle, GdiObject object);
+    Pen NewPen(const EmrCreatePen& c) const;
+    Pen NewPen(const EmrExtCreatePen& c) const;
+    Brush NewBrush(const EmrCreateBrush& c) const;
+    Brush NewPatternBrush(const EmrCreateDibBrush& c, bool mono) const;
+    Font NewFont(const LogFontW& f);
+    void SetPaletteEntries(const EmrSetPaletteEntries& c);
     void SelectObject(uint32_t handle);
     void SelectStock(uint32_t index);
     QColor Colour(ColorRef ref) const;
@@ -91,12 +106,29 @@ private:
     TextRun MakeRun(const EmrText& text, bool wide) const;
     void PlayText(RecordView r);
     void DrawTextRun(const TextRun& run);
+    TextAxes AxesOfText() const;
+    double EmHeight();
+    std::optional<TextLayout> LayOutText(const TextRun& run, const QPointF& ref);
+    bool LookUpGlyphs(const TextRun& run, TextLayout& t);
+    void PlaceGlyphs(const TextRun& run, TextLayout& t) const;
+    QTransform AlignedTextSpace(const TextLayout& t, const QPointF& refOut) const;
+    void AdvanceCurrentPosition(const TextLayout& t, const QPointF& ref);
+    void AddTextToPath(const TextLayout& t);
+    bool ClipTextToRect(const QRectF& rect, const TextLayout& t);
+    void PaintGlyphs(const TextLayout& t);
+    bool GlyphsAsOutlines(const TextLayout& t) const;
+    void PaintMissingCharacters(const TextLayout& t, const GlyphParts& parts, bool asOutlines);
+    void PaintTextLines(const TextLayout& t);
     void FillTextOutline(const QPainterPath& outline, const QColor& colour);
     QRawFont RawFontFor(double pixelSize);
     QFont QtFontFor(double pixelSize) const;
 
     // EmfPlaybackBlit.cpp: bitmaps.
     void PlayBlit(RecordView r);
+    DibDecodeOptions SourceOptions(const EmrBitmap& b) const;
+    void SetDIBitsToDevice(const EmrBitmap& b);
+    void ParallelogramBlit(const EmrBitmap& b);
+    void SourceBlit(uint32_t type, const EmrBitmap& b);
     void PatBlt(const QRectF& dest, uint32_t rop);
     void DrawImage(const QRectF& dest, const QImage& image, const QRectF& source, uint32_t rop,
                    const QTransform* extra = nullptr);

@@ -7,8 +7,6 @@
 
 namespace tessaly::emf {
 
-
-
 namespace {
 
 // The ternary raster operations by their index byte (bits 16 to 23 of the operation).
@@ -72,6 +70,14 @@ QImage BrushThroughSource(const QImage& source, const QBrush& brush, bool whereS
             if ((qGray(in[x]) >= 128) != whereSet) line[x] = 0;
     }
     return out;
+}
+
+// The monochrome mask of MASKBLT and PLGBLT.
+QImage DecodeMask(const EmrBitmap& b) {
+    DibDecodeOptions options;
+    options.keepMono = true;
+    options.usage = b.usageMask;
+    return DecodeDib(b.bmiMask, b.bitsMask, options);
 }
 
 }  // namespace
@@ -216,71 +222,84 @@ void Playback::StretchDib(const QRectF& dest, int32_t xSrc, int32_t ySrc, int32_
 }
 
 void Playback::PlayBlit(RecordView r) {
-    auto b = ParseBitmap(r);
+    const auto b = ParseBitmap(r);
     if (!b || dc.pathOpen) return;
-    const uint32_t type = r.Type();
-    const QRectF dest(b->xDest, b->yDest, b->cxDest, b->cyDest);
+    switch (r.Type()) {
+    case EMR_STRETCHDIBITS:
+        StretchDib(QRectF(b->xDest, b->yDest, b->cxDest, b->cyDest), b->xSrc, b->ySrc, b->cxSrc, b->cySrc, b->bmiSrc,
+                   b->bitsSrc, b->usageSrc, b->rop);
+        return;
+    case EMR_SETDIBITSTODEVICE:
+        SetDIBitsToDevice(*b);
+        return;
+    case EMR_PLGBLT:
+        ParallelogramBlit(*b);
+        return;
+    default:  // BITBLT, STRETCHBLT, MASKBLT, ALPHABLEND, TRANSPARENTBLT
+        SourceBlit(r.Type(), *b);
+        return;
+    }
+}
+
+DibDecodeOptions Playback::SourceOptions(const EmrBitmap& b) const {
     DibDecodeOptions options;
     options.palette = &dc.palette;
-    options.usage = b->usageSrc;
-    switch (type) {
-    case EMR_STRETCHDIBITS:
-        StretchDib(dest, b->xSrc, b->ySrc, b->cxSrc, b->cySrc, b->bmiSrc, b->bitsSrc, b->usageSrc, b->rop);
-        return;
-    case EMR_SETDIBITSTODEVICE: {
-        DibHeader header;
-        if (!ReadDibHeader(b->bmiSrc, header) || b->scans == 0 || b->scans > uint32_t(header.height)) return;
-        // The bits hold `scans` lines from `startScan` on: decode them as a bitmap of their own.
-        std::vector<uint8_t> info(b->bmiSrc.begin(), b->bmiSrc.end());
-        if (b->scans < uint32_t(header.height)) {
-            if (header.headerSize < 40) return;
-            const uint32_t h = header.topDown ? uint32_t(-int32_t(b->scans)) : b->scans;
-            for (int k = 0; k < 4; ++k) info[8 + k] = uint8_t(h >> (8 * k));
-        }
-        const QImage image = DecodeDib(info, b->bitsSrc, options);
-        if (image.isNull()) return;
-        const double top = header.topDown ? double(b->ySrc) - b->startScan
-                                          : double(b->startScan) + image.height() - b->ySrc - b->cySrc;
-        DrawImage(dest, image, QRectF(b->xSrc, top, b->cxSrc, b->cySrc), SRCCOPY);
-        return;
+    options.usage = b.usageSrc;
+    return options;
+}
+
+// The bits hold `scans` lines from `startScan` on: they are decoded as a bitmap of their own.
+void Playback::SetDIBitsToDevice(const EmrBitmap& b) {
+    DibHeader header;
+    if (!ReadDibHeader(b.bmiSrc, header) || b.scans == 0 || b.scans > uint32_t(header.height)) return;
+    std::vector<uint8_t> info(b.bmiSrc.begin(), b.bmiSrc.end());
+    if (b.scans < uint32_t(header.height)) {
+        if (header.headerSize < 40) return;
+        const uint32_t h = header.topDown ? uint32_t(-int32_t(b.scans)) : b.scans;
+        for (int k = 0; k < 4; ++k) info[8 + k] = uint8_t(h >> (8 * k));
     }
-    case EMR_PLGBLT: {
-        const QRectF src(b->xSrc, b->ySrc, b->cxSrc, b->cySrc);
-        if (src.width() == 0 || src.height() == 0) return;
-        QImage image = DecodeDib(b->bmiSrc, b->bitsSrc, options);
-        if (image.isNull()) return;
-        DibDecodeOptions maskOptions;
-        maskOptions.keepMono = true;
-        maskOptions.usage = b->usageMask;
-        const QImage mask = DecodeDib(b->bmiMask, b->bitsMask, maskOptions);
-        if (!mask.isNull() && mask.format() == QImage::Format_Mono)
-            image = Masked(image, mask, b->xMask - b->xSrc, b->yMask - b->ySrc);
-        // The source rectangle onto the parallelogram: p0 top-left, p1 top-right, p2 bottom-left.
-        const PointL* p = b->parallelogram;
-        const QTransform toParallelogram((p[1].x - p[0].x) / src.width(), (p[1].y - p[0].y) / src.width(),
-                                         (p[2].x - p[0].x) / src.height(), (p[2].y - p[0].y) / src.height(), p[0].x,
-                                         p[0].y);
-        DrawImage(QRectF(0, 0, src.width(), src.height()), image, src, SRCCOPY, &toParallelogram);
-        return;
-    }
-    default:
-        break;
-    }
-    // BITBLT, STRETCHBLT, MASKBLT, ALPHABLEND, TRANSPARENTBLT.
-    const QRectF src(b->xSrc, b->ySrc, b->cxSrc, b->cySrc);
-    if (b->bitsSrc.empty() || b->bmiSrc.empty()) {
-        if (type == EMR_BITBLT || type == EMR_STRETCHBLT) PatBlt(dest, b->rop);
+    const QImage image = DecodeDib(info, b.bitsSrc, SourceOptions(b));
+    if (image.isNull()) return;
+    const double top = header.topDown ? double(b.ySrc) - b.startScan
+                                      : double(b.startScan) + image.height() - b.ySrc - b.cySrc;
+    DrawImage(QRectF(b.xDest, b.yDest, b.cxDest, b.cyDest), image, QRectF(b.xSrc, top, b.cxSrc, b.cySrc), SRCCOPY);
+}
+
+// The source rectangle onto the parallelogram: p0 top-left, p1 top-right, p2 bottom-left.
+void Playback::ParallelogramBlit(const EmrBitmap& b) {
+    const QRectF src(b.xSrc, b.ySrc, b.cxSrc, b.cySrc);
+    if (src.width() == 0 || src.height() == 0) return;
+    QImage image = DecodeDib(b.bmiSrc, b.bitsSrc, SourceOptions(b));
+    if (image.isNull()) return;
+    const QImage mask = DecodeMask(b);
+    if (!mask.isNull() && mask.format() == QImage::Format_Mono)
+        image = Masked(image, mask, b.xMask - b.xSrc, b.yMask - b.ySrc);
+    const PointL* p = b.parallelogram;
+    const QTransform toParallelogram((p[1].x - p[0].x) / src.width(), (p[1].y - p[0].y) / src.width(),
+                                     (p[2].x - p[0].x) / src.height(), (p[2].y - p[0].y) / src.height(), p[0].x,
+                                     p[0].y);
+    DrawImage(QRectF(0, 0, src.width(), src.height()), image, src, SRCCOPY, &toParallelogram);
+}
+
+// The blits from a source bitmap into a destination rectangle; BITBLT and STRETCHBLT without one
+// paint with the brush.
+void Playback::SourceBlit(uint32_t type, const EmrBitmap& b) {
+    const QRectF dest(b.xDest, b.yDest, b.cxDest, b.cyDest);
+    const QRectF src(b.xSrc, b.ySrc, b.cxSrc, b.cySrc);
+    if (b.bitsSrc.empty() || b.bmiSrc.empty()) {
+        if (type == EMR_BITBLT || type == EMR_STRETCHBLT) PatBlt(dest, b.rop);
         return;
     }
-    options.keepAlpha = type == EMR_ALPHABLEND && (((b->rop >> 24) & 0xFF) & AC_SRC_ALPHA);
-    QImage image = DecodeDib(b->bmiSrc, b->bitsSrc, options);
+    DibDecodeOptions options = SourceOptions(b);
+    options.keepAlpha = type == EMR_ALPHABLEND && (((b.rop >> 24) & 0xFF) & AC_SRC_ALPHA);
+    QImage image = DecodeDib(b.bmiSrc, b.bitsSrc, options);
     if (image.isNull()) return;
     switch (type) {
     case EMR_TRANSPARENTBLT:  // the raster-operation field holds the transparent colour
-        DrawImage(dest, KeyedOut(image, Colour(b->rop).rgb()), src, SRCCOPY);
+        DrawImage(dest, KeyedOut(image, Colour(b.rop).rgb()), src, SRCCOPY);
         return;
     case EMR_ALPHABLEND: {  // the field holds the blend function: operation, flags, constant alpha, format
-        const double opacity = ((b->rop >> 16) & 0xFF) / 255.0;
+        const double opacity = ((b.rop >> 16) & 0xFF) / 255.0;
         if (opacity <= 0) return;
         painter.setOpacity(opacity);
         DrawImage(dest, image, src, SRCCOPY);
@@ -290,17 +309,14 @@ void Playback::PlayBlit(RecordView r) {
     case EMR_MASKBLT: {
         // The foreground operation applies where the mask is 1; a background that keeps the
         // destination makes the other pixels transparent.
-        DibDecodeOptions maskOptions;
-        maskOptions.keepMono = true;
-        maskOptions.usage = b->usageMask;
-        const QImage mask = DecodeDib(b->bmiMask, b->bitsMask, maskOptions);
-        if (!mask.isNull() && mask.format() == QImage::Format_Mono && RopIndex(b->rop >> 8) == I_DSTCOPY)
-            image = Masked(image, mask, b->xMask - b->xSrc, b->yMask - b->ySrc);
-        DrawImage(dest, image, src, b->rop & 0x00FFFFFF);
+        const QImage mask = DecodeMask(b);
+        if (!mask.isNull() && mask.format() == QImage::Format_Mono && RopIndex(b.rop >> 8) == I_DSTCOPY)
+            image = Masked(image, mask, b.xMask - b.xSrc, b.yMask - b.ySrc);
+        DrawImage(dest, image, src, b.rop & 0x00FFFFFF);
         return;
     }
     default:
-        DrawImage(dest, image, src, b->rop);
+        DrawImage(dest, image, src, b.rop);
         return;
     }
 }

@@ -9,12 +9,9 @@
 
 namespace tessaly::emf {
 
-
-
 namespace {
 
 constexpr uint8_t PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
-constexpr uint32_t GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2;
 
 QPointF ToPoint(const PointL& p) {
     return QPointF(p.x, p.y);
@@ -444,34 +441,31 @@ void Playback::PlayRegion(RecordView r) {
 
 // GRADIENTFILL has no parsed layout of its own: its counts are checked here against the record.
 void Playback::PlayGradient(RecordView r) {
-    const uint32_t vertices = r.U32(24).value_or(0), entries = r.U32(28).value_or(0), mode = r.U32(32).value_or(0);
-    const uint64_t entrySize = mode == GRADIENT_FILL_TRIANGLE ? 12 : 8;
-    const uint64_t entriesAt = 36 + uint64_t(vertices) * 16;
-    if (dc.pathOpen || !r.Has(36, uint64_t(vertices) * 16) || !r.Has(entriesAt, uint64_t(entries) * entrySize)) return;
-    auto point = [&](uint32_t i) { return ToPoint(*r.PointAt(36 + uint64_t(i) * 16)); };
-    auto colour = [&](uint32_t i) {
-        const uint64_t at = 36 + uint64_t(i) * 16 + 8;
-        return QColor(*r.U16(at) >> 8, *r.U16(at + 2) >> 8, *r.U16(at + 4) >> 8);
+    const auto g = ParseGradientFill(r);
+    if (!g || dc.pathOpen) return;
+    const auto named = [&](uint32_t index) { return index < g->vertices.size(); };
+    const auto point = [&](uint32_t index) { return ToPoint(g->vertices[index].point); };
+    const auto colour = [&](uint32_t index) {
+        const TriVertex& v = g->vertices[index];
+        return QColor(v.red >> 8, v.green >> 8, v.blue >> 8);
     };
     SyncTransform();
     painter.setPen(Qt::NoPen);
     penDirty_ = brushDirty_ = true;
-    for (uint32_t e = 0; e < entries; ++e) {
-        const uint64_t at = entriesAt + uint64_t(e) * entrySize;
-        if (mode == GRADIENT_FILL_TRIANGLE) {
-            const uint32_t a = *r.U32(at), b = *r.U32(at + 4), c = *r.U32(at + 8);
-            if (a >= vertices || b >= vertices || c >= vertices) continue;
-            const QColor ca = colour(a), cb = colour(b), cc = colour(c);
+    for (size_t at = 0; at < g->indexes.size(); at += g->IndexesPerEntry()) {
+        const uint32_t* e = &g->indexes[at];
+        if (g->mode == GRADIENT_FILL_TRIANGLE) {
+            if (!named(e[0]) || !named(e[1]) || !named(e[2])) continue;
+            const QColor ca = colour(e[0]), cb = colour(e[1]), cc = colour(e[2]);
             painter.setBrush(QColor((ca.red() + cb.red() + cc.red()) / 3, (ca.green() + cb.green() + cc.green()) / 3,
                                     (ca.blue() + cb.blue() + cc.blue()) / 3));
-            painter.drawPolygon(QPolygonF({point(a), point(b), point(c)}));
-        } else if (mode == GRADIENT_FILL_RECT_H || mode == GRADIENT_FILL_RECT_V) {
-            const uint32_t a = *r.U32(at), b = *r.U32(at + 4);
-            if (a >= vertices || b >= vertices) continue;
-            const QPointF pa = point(a), pb = point(b);
-            QLinearGradient gradient(pa, mode == GRADIENT_FILL_RECT_H ? QPointF(pb.x(), pa.y()) : QPointF(pa.x(), pb.y()));
-            gradient.setColorAt(0, colour(a));
-            gradient.setColorAt(1, colour(b));
+            painter.drawPolygon(QPolygonF({point(e[0]), point(e[1]), point(e[2])}));
+        } else if (g->mode == GRADIENT_FILL_RECT_H || g->mode == GRADIENT_FILL_RECT_V) {
+            if (!named(e[0]) || !named(e[1])) continue;
+            const QPointF pa = point(e[0]), pb = point(e[1]);
+            QLinearGradient gradient(pa, g->mode == GRADIENT_FILL_RECT_H ? QPointF(pb.x(), pa.y()) : QPointF(pa.x(), pb.y()));
+            gradient.setColorAt(0, colour(e[0]));
+            gradient.setColorAt(1, colour(e[1]));
             painter.fillRect(QRectF(pa, pb).normalized(), gradient);
         }
     }

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <span>
 
 #include "platform/core/Cp1252.h"
@@ -419,197 +420,284 @@ void Playback::FillTextOutline(const QPainterPath& outline, const QColor& colour
     painter.setRenderHint(QPainter::Antialiasing, smooth);
 }
 
-void Playback::DrawTextRun(const TextRun& run) {
-    const Font& f = dc.font;
-    const QTransform m = LogicalToOutput();
-    const bool updateCp = dc.textAlign & TA_UPDATECP;
-    const QPointF ref = updateCp ? dc.currentPosition : run.reference;
+// How a run lies in the output: the baseline and the glyphs' up direction in logical units and
+// in output pixels, and how many output pixels one logical unit makes along each.
+struct TextAxes {
+    QPointF baseL;
+    QPointF baseOut, upOut;
+    double sx = 0, sy = 0;
+    double ySign = 1;  // -1 under a mapping whose logical y axis points up
+};
 
+// A run ready to draw: its face at the output size, its glyphs with their positions in text space
+// (x along the baseline in unstretched units, y down the glyphs' vertical) and the transform from
+// text space to the output.
+struct TextLayout {
+    TextAxes axes;
+    QRawFont raw;
+    double emOut = 0;  // the em in output pixels
+    bool glyphMode = false;
+    QString text;      // the characters as drawn (symbol fonts mapped); unused in glyph mode
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    double width = 0;    // along the baseline, output pixels
+    double stretch = 1;  // the glyphs' width over their height, from the mapping or the font's width
+    QTransform textSpace;
+
+    // The text's cell in text space: its advance wide, ascent and descent high.
+    QRectF Cell() const { return QRectF(0, -raw.ascent(), width / stretch, raw.ascent() + raw.descent()); }
+};
+
+// The glyphs a run draws from its own face, and the characters that face lacks, which come from
+// any font that has them. Control characters draw nothing.
+struct GlyphParts {
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    QString missing;
+    std::vector<QPointF> missingAt;
+};
+
+namespace {
+
+GlyphParts SplitByFace(const TextLayout& t) {
+    const auto skipped = [&](qsizetype i) { return !t.glyphMode && (t.text[i].unicode() < 0x20 || t.glyphs[i] == 0); };
+    bool all = true;
+    for (qsizetype i = 0; i < t.glyphs.size() && all; ++i) all = !skipped(i);
+    if (all) return GlyphParts{t.glyphs, t.positions, {}, {}};
+    GlyphParts parts;
+    for (qsizetype i = 0; i < t.glyphs.size(); ++i) {
+        if (!skipped(i)) {
+            parts.glyphs.push_back(t.glyphs[i]);
+            parts.positions.push_back(t.positions[i]);
+        } else if (t.text[i].unicode() >= 0x20) {
+            parts.missing.append(t.text[i]);
+            parts.missingAt.push_back(t.positions[i]);
+        }
+    }
+    return parts;
+}
+
+}  // namespace
+
+void Playback::DrawTextRun(const TextRun& run) {
     // ETO_OPAQUE fills its rectangle even when there is no text.
     if ((run.options & ETO_OPAQUE) && !dc.pathOpen && run.rect.isValid()) {
         SyncTransform();
         painter.fillRect(run.rect, dc.bkColour);
     }
-    const size_t count = run.Count();
-    if (count == 0) return;
+    if (run.Count() == 0) return;
+    const bool updateCp = dc.textAlign & TA_UPDATECP;
+    const QPointF ref = updateCp ? dc.currentPosition : run.reference;
+    const std::optional<TextLayout> layout = LayOutText(run, ref);
+    if (!layout) return;
+    if (updateCp) AdvanceCurrentPosition(*layout, ref);
+    if (dc.pathOpen) {  // text in a path bracket adds its outlines
+        AddTextToPath(*layout);
+        return;
+    }
+    SyncClip();
+    const bool clipped = (run.options & ETO_CLIPPED) && ClipTextToRect(run.rect, *layout);
+    painter.setWorldTransform(layout->textSpace);
+    space_ = Space::Custom;
+    if (dc.bkMode == OPAQUE && !(run.options & ETO_OPAQUE)) painter.fillRect(layout->Cell(), dc.bkColour);
+    PaintGlyphs(*layout);
+    if (clipped) MarkClipDirty();
+}
 
-    // The baseline turns counter-clockwise on the page by the escapement; a y-up mapping has its
-    // logical y axis the other way round.
-    const double esc = f.escapement / 10.0 * std::numbers::pi / 180.0;
-    const double ySign = PageTransform().m22() < 0 ? -1.0 : 1.0;
-    const QPointF baseL(std::cos(esc), -ySign * std::sin(esc));
-    const QPointF upL(-std::sin(esc), -ySign * std::cos(esc));
-    const QPointF origin0 = m.map(QPointF(0, 0));
-    const QPointF baseOut = m.map(baseL) - origin0, upOut = m.map(upL) - origin0;
-    const double sx = std::hypot(baseOut.x(), baseOut.y()), sy = std::hypot(upOut.x(), upOut.y());
-    if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+// The baseline turns counter-clockwise on the page by the escapement; a y-up mapping has its
+// logical y axis the other way round.
+TextAxes Playback::AxesOfText() const {
+    TextAxes a;
+    const QTransform m = LogicalToOutput();
+    const double esc = dc.font.escapement / 10.0 * std::numbers::pi / 180.0;
+    a.ySign = PageTransform().m22() < 0 ? -1.0 : 1.0;
+    a.baseL = QPointF(std::cos(esc), -a.ySign * std::sin(esc));
+    const QPointF upL(-std::sin(esc), -a.ySign * std::cos(esc));
+    const QPointF origin = m.map(QPointF(0, 0));
+    a.baseOut = m.map(a.baseL) - origin;
+    a.upOut = m.map(upL) - origin;
+    a.sx = std::hypot(a.baseOut.x(), a.baseOut.y());
+    a.sy = std::hypot(a.upOut.x(), a.upOut.y());
+    return a;
+}
 
+// The em in logical units: a negative height is the em itself, a positive one (or the default)
+// the cell, ascent and descent together.
+double Playback::EmHeight() {
+    const Font& f = dc.font;
     double em = f.height < 0 ? -double(f.height) : f.height > 0 ? double(f.height) : 16.0;
-    if (f.height >= 0) {  // a positive height is the cell (ascent + descent), not the em
+    if (f.height >= 0) {
         QRawFont probe = RawFontFor(100);
         if (probe.isValid() && probe.ascent() + probe.descent() > 0) em *= 100.0 / (probe.ascent() + probe.descent());
     }
-    const double emOut = em * sy;
-    if (!(emOut >= 0.05) || emOut > 20000) return;
-    QRawFont raw = RawFontFor(emOut);
-    if (!raw.isValid()) return;
+    return em;
+}
 
-    const bool glyphMode = run.options & ETO_GLYPH_INDEX;
+std::optional<TextLayout> Playback::LayOutText(const TextRun& run, const QPointF& ref) {
+    TextLayout t;
+    t.axes = AxesOfText();
+    const TextAxes& a = t.axes;
+    if (!(a.sx > 0) || !(a.sy > 0) || !std::isfinite(a.sx) || !std::isfinite(a.sy)) return std::nullopt;
+    t.emOut = EmHeight() * a.sy;
+    if (!(t.emOut >= 0.05) || t.emOut > 20000) return std::nullopt;
+    t.raw = RawFontFor(t.emOut);
+    if (!t.raw.isValid() || !LookUpGlyphs(run, t)) return std::nullopt;
+    // Glyphs keep their shape in logical units: a mapping that scales x and y differently
+    // stretches them, and a font width other than 0 sets their mean width.
+    t.stretch = a.sx / a.sy;
+    if (dc.font.width != 0 && t.raw.averageCharWidth() > 0)
+        t.stretch = std::abs(dc.font.width) * a.sx / t.raw.averageCharWidth();
+    t.stretch = std::clamp(t.stretch, 0.05, 20.0);
+    PlaceGlyphs(run, t);
+    t.textSpace = AlignedTextSpace(t, LogicalToOutput().map(ref));
+    return t;
+}
+
+// The glyphs of the run's characters in its face (symbol fonts through their tables), or the glyph
+// numbers it gives. False when they do not pair with the characters one to one (surrogate pairs
+// without matching advances).
+bool Playback::LookUpGlyphs(const TextRun& run, TextLayout& t) {
+    const Font& f = dc.font;
+    t.glyphMode = run.options & ETO_GLYPH_INDEX;
     if (!symbolsKnown_ || symbolsSerial_ != f.serial) {
         symbols_ = int(FontCache::ForThread().FaceOf(f).symbols);
         symbolsSerial_ = f.serial;
         symbolsKnown_ = true;
     }
     const auto symbols = SymbolCodes(symbols_);
-    const QString text = glyphMode || symbols == SymbolCodes::None || symbols == SymbolCodes::Own
-                             ? run.text
-                             : MapSymbols(run.text, symbols);
-    const QList<quint32> glyphs = glyphMode ? run.glyphs : raw.glyphIndexesForString(text);
-    if (size_t(glyphs.size()) != count) return;  // surrogate pairs without matching advances
+    t.text = t.glyphMode || symbols == SymbolCodes::None || symbols == SymbolCodes::Own ? run.text
+                                                                                      : MapSymbols(run.text, symbols);
+    t.glyphs = t.glyphMode ? run.glyphs : t.raw.glyphIndexesForString(t.text);
+    return size_t(t.glyphs.size()) == run.Count();
+}
 
-    // Glyphs keep their shape in logical units: a mapping that scales x and y differently
-    // stretches them, and a font width other than 0 sets their mean width.
-    double stretch = sx / sy;
-    if (f.width != 0 && raw.averageCharWidth() > 0) stretch = std::abs(f.width) * sx / raw.averageCharWidth();
-    stretch = std::clamp(stretch, 0.05, 20.0);
-
-    // Glyph positions in text space (x in unstretched units, y down the glyphs' vertical).
+// Each glyph at the recorded advances, or at the face's own where the record has none.
+void Playback::PlaceGlyphs(const TextRun& run, TextLayout& t) const {
+    const size_t count = run.Count();
     const bool haveDx = run.dx.size() == count, haveDy = haveDx && run.dy.size() == count;
     QList<QPointF> natural;
-    if (!haveDx) natural = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
-    QList<QPointF> positions(static_cast<qsizetype>(count));
+    if (!haveDx) natural = t.raw.advancesForGlyphIndexes(t.glyphs, QRawFont::UseDesignMetrics);
+    t.positions = QList<QPointF>(static_cast<qsizetype>(count));
     double x = 0, y = 0;
     for (size_t i = 0; i < count; ++i) {
-        positions[qsizetype(i)] = QPointF(x / stretch, y);
-        x += haveDx ? run.dx[i] * sx : natural[qsizetype(i)].x() * stretch;
-        if (haveDy) y += run.dy[i] * ySign * sy;
+        t.positions[qsizetype(i)] = QPointF(x / t.stretch, y);
+        x += haveDx ? run.dx[i] * t.axes.sx : natural[qsizetype(i)].x() * t.stretch;
+        if (haveDy) y += run.dy[i] * t.axes.ySign * t.axes.sy;
     }
-    const double width = x;
-    const double ascent = raw.ascent(), descent = raw.descent();
+    t.width = x;
+}
 
+// Text space placed so that the reference point (in output pixels) sits where the alignment
+// flags put it on the text.
+QTransform Playback::AlignedTextSpace(const TextLayout& t, const QPointF& refOut) const {
     double xOffset = 0;
     switch (dc.textAlign & TA_CENTER) {
-    case TA_RIGHT: xOffset = -width; break;
-    case TA_CENTER: xOffset = -width / 2; break;
+    case TA_RIGHT: xOffset = -t.width; break;
+    case TA_CENTER: xOffset = -t.width / 2; break;
     default: break;
     }
     double yOffset = 0;  // downwards along the glyphs' vertical
     switch (dc.textAlign & TA_BASELINE) {
-    case TA_TOP: yOffset = ascent; break;
-    case TA_BOTTOM: yOffset = -descent; break;
+    case TA_TOP: yOffset = t.raw.ascent(); break;
+    case TA_BOTTOM: yOffset = -t.raw.descent(); break;
     default: break;
     }
-    const QPointF ub = Unit(baseOut), ud = -Unit(upOut);
-    const QPointF origin = m.map(ref) + ub * xOffset + ud * yOffset;
-    const QTransform textSpace(ub.x() * stretch, ub.y() * stretch, ud.x(), ud.y(), origin.x(), origin.y());
+    const QPointF ub = Unit(t.axes.baseOut), ud = -Unit(t.axes.upOut);
+    const QPointF origin = refOut + ub * xOffset + ud * yOffset;
+    return QTransform(ub.x() * t.stretch, ub.y() * t.stretch, ud.x(), ud.y(), origin.x(), origin.y());
+}
 
-    if (updateCp) {
-        const double advance = width / sx;
-        const uint32_t h = dc.textAlign & TA_CENTER;
-        if (h == TA_LEFT) dc.currentPosition = ref + baseL * advance;
-        else if (h == TA_RIGHT) dc.currentPosition = ref - baseL * advance;
-    }
+void Playback::AdvanceCurrentPosition(const TextLayout& t, const QPointF& ref) {
+    const double advance = t.width / t.axes.sx;
+    const uint32_t h = dc.textAlign & TA_CENTER;
+    if (h == TA_LEFT) dc.currentPosition = ref + t.axes.baseL * advance;
+    else if (h == TA_RIGHT) dc.currentPosition = ref - t.axes.baseL * advance;
+}
 
-    if (dc.pathOpen) {  // text in a path bracket adds its outlines
-        const QTransform toDevice = textSpace * DeviceToOutput().inverted();
-        for (qsizetype i = 0; i < glyphs.size(); ++i) {
-            QPainterPath g = raw.pathForGlyph(glyphs[i]);
-            g.translate(positions[i]);
-            dc.path.addPath(toDevice.map(g));
-        }
-        return;
+void Playback::AddTextToPath(const TextLayout& t) {
+    const QTransform toDevice = t.textSpace * DeviceToOutput().inverted();
+    for (qsizetype i = 0; i < t.glyphs.size(); ++i) {
+        QPainterPath g = t.raw.pathForGlyph(t.glyphs[i]);
+        g.translate(t.positions[i]);
+        dc.path.addPath(toDevice.map(g));
     }
+}
 
-    SyncClip();
-    bool clipped = false;
-    if (run.options & ETO_CLIPPED) {
-        // Clip only when the text's box does not already lie inside the rectangle.
-        const QRectF box = textSpace.mapRect(QRectF(0, -ascent, width / stretch, ascent + descent));
-        if (!m.mapRect(run.rect).contains(box)) {
-            painter.setWorldTransform(m);
-            painter.setClipRect(run.rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-            clipped = true;
-        }
-    }
-    painter.setWorldTransform(textSpace);
-    space_ = Space::Custom;
-    if (dc.bkMode == OPAQUE && !(run.options & ETO_OPAQUE))
-        painter.fillRect(QRectF(0, -ascent, width / stretch, ascent + descent), dc.bkColour);
+// Clips to the run's rectangle (logical) unless the text's cell already lies inside it. True when
+// it clipped.
+bool Playback::ClipTextToRect(const QRectF& rect, const TextLayout& t) {
+    const QTransform m = LogicalToOutput();
+    if (m.mapRect(rect).contains(t.textSpace.mapRect(t.Cell()))) return false;
+    painter.setWorldTransform(m);
+    painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    return true;
+}
 
-    // Control characters draw nothing; characters the face lacks come from any font that has them.
-    QList<quint32> drawable = glyphs;
-    QList<QPointF> drawablePositions = positions;
-    QString missing;
-    std::vector<QPointF> missingAt;
-    const auto skipped = [&](qsizetype i) { return !glyphMode && (text[i].unicode() < 0x20 || glyphs[i] == 0); };
-    bool all = true;
-    for (qsizetype i = 0; i < glyphs.size() && all; ++i) all = !skipped(i);
-    if (!all) {
-        drawable.clear();
-        drawablePositions.clear();
-        for (qsizetype i = 0; i < glyphs.size(); ++i) {
-            if (!skipped(i)) {
-                drawable.push_back(glyphs[i]);
-                drawablePositions.push_back(positions[i]);
-            } else if (text[i].unicode() >= 0x20) {
-                missing.append(text[i]);
-                missingAt.push_back(positions[i]);
-            }
-        }
-    }
+// The glyphs in the text colour, with the raster operation, on the painter set to text space.
+void Playback::PaintGlyphs(const TextLayout& t) {
+    const GlyphParts parts = SplitByFace(t);
     painter.setPen(dc.textColour);
     // The text's background cells are filled above; an opaque painter background left by a filled
     // shape would also misplace the glyphs of a run (Qt draws nothing where they belong).
     painter.setBackgroundMode(Qt::TransparentMode);
     penDirty_ = brushDirty_ = true;
-    if (BeginRop2()) {
-        // A raster painter draws glyphs from images. Qt judges their size by the square root of
-        // the transform's determinant, so a squashed transform (one axis near zero) still caches
-        // glyphs as long as the other axis is, and Qt 6.4 crashed loading such a glyph. Glyphs
-        // reaching past the cache size along either axis are filled as outlines, as Qt itself
-        // fills large text. PDF and printer painters keep all text as text.
-        const QTransform toDevice = textSpace * painter.deviceTransform();
-        const double reach = emOut * std::max(std::hypot(toDevice.m11(), toDevice.m12()),
-                                              std::hypot(toDevice.m21(), toDevice.m22()));
-        const bool asOutlines = reach > kLargestCachedGlyph && painter.paintEngine() &&
-                                painter.paintEngine()->type() == QPaintEngine::Raster;
-        if (!drawable.isEmpty() && asOutlines) {
-            QPainterPath outlines;
-            for (qsizetype i = 0; i < drawable.size(); ++i)
-                outlines.addPath(raw.pathForGlyph(drawable[i]).translated(drawablePositions[i]));
-            FillTextOutline(outlines, dc.textColour);
-        } else if (!drawable.isEmpty()) {
-            QGlyphRun glyphRun;
-            glyphRun.setRawFont(raw);
-            glyphRun.setGlyphIndexes(drawable);
-            glyphRun.setPositions(drawablePositions);
-            painter.drawGlyphRun(QPointF(0, 0), glyphRun);
-        }
-        if (!missing.isEmpty()) {  // characters the face lacks come from any font that has them
-            const QFont font = QtFontFor(emOut);
-            painter.setFont(font);
-            for (qsizetype i = 0; i < missing.size(); ++i) {
-                // Large glyphs are filled as outlines: Qt caches the glyphs of some fallback faces
-                // as images whatever their size (a 2750-pixel glyph took a 64 MB texture).
-                if (!asOutlines) {
-                    painter.drawText(missingAt[size_t(i)], QString(missing[i]));
-                    continue;
-                }
-                QPainterPath outline;
-                outline.addText(missingAt[size_t(i)], font, QString(missing[i]));
-                FillTextOutline(outline, dc.textColour);
-            }
-        }
-        if (f.underline || f.strikeOut) {
-            const double thickness = std::max(raw.lineThickness(), 1.0 / sy);
-            if (f.underline)
-                painter.fillRect(QRectF(0, raw.underlinePosition() - thickness / 2, width / stretch, thickness), dc.textColour);
-            if (f.strikeOut)
-                painter.fillRect(QRectF(0, -raw.xHeight() / 2 - thickness / 2, width / stretch, thickness), dc.textColour);
-        }
-        EndRop2();
+    if (!BeginRop2()) return;
+    const bool asOutlines = GlyphsAsOutlines(t);
+    if (!parts.glyphs.isEmpty() && asOutlines) {
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < parts.glyphs.size(); ++i)
+            outlines.addPath(t.raw.pathForGlyph(parts.glyphs[i]).translated(parts.positions[i]));
+        FillTextOutline(outlines, dc.textColour);
+    } else if (!parts.glyphs.isEmpty()) {
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(t.raw);
+        glyphRun.setGlyphIndexes(parts.glyphs);
+        glyphRun.setPositions(parts.positions);
+        painter.drawGlyphRun(QPointF(0, 0), glyphRun);
     }
-    if (clipped) MarkClipDirty();
+    if (!parts.missing.isEmpty()) PaintMissingCharacters(t, parts, asOutlines);
+    PaintTextLines(t);
+    EndRop2();
+}
+
+// A raster painter draws glyphs from images. Qt judges their size by the square root of the
+// transform's determinant, so a squashed transform (one axis near zero) still caches glyphs as
+// long as the other axis is, and Qt 6.4 crashed loading such a glyph. Glyphs reaching past the
+// cache size along either axis are filled as outlines, as Qt itself fills large text. PDF and
+// printer painters keep all text as text.
+bool Playback::GlyphsAsOutlines(const TextLayout& t) const {
+    // The painter is already set to text space: its device transform maps text to device pixels.
+    const QTransform toDevice = painter.deviceTransform();
+    const double reach = t.emOut * std::max(std::hypot(toDevice.m11(), toDevice.m12()),
+                                            std::hypot(toDevice.m21(), toDevice.m22()));
+    return reach > kLargestCachedGlyph && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+}
+
+// Characters the face lacks, from any font that has them.
+void Playback::PaintMissingCharacters(const TextLayout& t, const GlyphParts& parts, bool asOutlines) {
+    const QFont font = QtFontFor(t.emOut);
+    painter.setFont(font);
+    for (qsizetype i = 0; i < parts.missing.size(); ++i) {
+        // Large glyphs are filled as outlines: Qt caches the glyphs of some fallback faces as
+        // images whatever their size (a 2750-pixel glyph took a 64 MB texture).
+        if (!asOutlines) {
+            painter.drawText(parts.missingAt[size_t(i)], QString(parts.missing[i]));
+            continue;
+        }
+        QPainterPath outline;
+        outline.addText(parts.missingAt[size_t(i)], font, QString(parts.missing[i]));
+        FillTextOutline(outline, dc.textColour);
+    }
+}
+
+// The font's underline and strike-out across the run.
+void Playback::PaintTextLines(const TextLayout& t) {
+    const Font& f = dc.font;
+    if (!f.underline && !f.strikeOut) return;
+    const double thickness = std::max(t.raw.lineThickness(), 1.0 / t.axes.sy);
+    const double length = t.width / t.stretch;
+    if (f.underline) painter.fillRect(QRectF(0, t.raw.underlinePosition() - thickness / 2, length, thickness), dc.textColour);
+    if (f.strikeOut) painter.fillRect(QRectF(0, -t.raw.xHeight() / 2 - thickness / 2, length, thickness), dc.textColour);
 }
 
 }  // namespace tessaly::emf

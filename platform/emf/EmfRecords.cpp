@@ -68,7 +68,7 @@ constexpr uint16_t MinimumSize(uint32_t type) {
     case EMR_SETWORLDTRANSFORM: case EMR_ROUNDRECT: case EMR_FILLRGN:
     case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT:
         return 32;
-    case EMR_MODIFYWORLDTRANSFORM: case EMR_SMALLTEXTOUT: return 36;
+    case EMR_MODIFYWORLDTRANSFORM: case EMR_SMALLTEXTOUT: case EMR_GRADIENTFILL: return 36;
     case EMR_CREATEPEN: case EMR_ANGLEARC: case EMR_INVERTRGN: case EMR_PAINTRGN: return 28;
     case EMR_ARC: case EMR_CHORD: case EMR_PIE: case EMR_ARCTO: case EMR_FRAMERGN:
     case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW:
@@ -95,7 +95,7 @@ constexpr auto kMinimumSizes = [] {
 // Types whose layout has counts or offsets to check beyond the fixed part.
 constexpr auto kVariableLayout = [] {
     std::array<bool, kMaxRecordType + 1> v{};
-    for (uint32_t t : {EMR_HEADER, EMR_POLYBEZIER, EMR_POLYGON, EMR_POLYLINE, EMR_POLYBEZIERTO,
+    for (uint32_t t : {EMR_POLYBEZIER, EMR_POLYGON, EMR_POLYLINE, EMR_POLYBEZIERTO,
                        EMR_POLYLINETO, EMR_POLYBEZIER16, EMR_POLYGON16, EMR_POLYLINE16,
                        EMR_POLYBEZIERTO16, EMR_POLYLINETO16, EMR_POLYDRAW, EMR_POLYDRAW16,
                        EMR_POLYPOLYLINE, EMR_POLYPOLYGON, EMR_POLYPOLYLINE16, EMR_POLYPOLYGON16,
@@ -105,7 +105,7 @@ constexpr auto kVariableLayout = [] {
                        EMR_BITBLT, EMR_STRETCHBLT, EMR_ALPHABLEND, EMR_TRANSPARENTBLT, EMR_MASKBLT,
                        EMR_PLGBLT, EMR_SETDIBITSTODEVICE, EMR_STRETCHDIBITS, EMR_FILLRGN,
                        EMR_FRAMERGN, EMR_INVERTRGN, EMR_PAINTRGN, EMR_EXTSELECTCLIPRGN,
-                       EMR_COMMENT, EMR_EOF})
+                       EMR_GRADIENTFILL, EMR_COMMENT, EMR_EOF})
         v[t] = true;
     return v;
 }();
@@ -188,29 +188,28 @@ bool CheckPolyPoly(RecordView r, uint32_t pointSize) {
     return sum <= points;
 }
 
+// The vertices, then the entries of the mode's size.
+bool CheckGradientFill(RecordView r) {
+    const uint8_t* p = r.Bytes().data();
+    const uint32_t vertices = LoadU32(p + 24), entries = LoadU32(p + 28), mode = LoadU32(p + 32);
+    const uint64_t entrySize = mode == GRADIENT_FILL_TRIANGLE ? 12 : 8;
+    return HasArray(r, 36, vertices, 16) && HasArray(r, 36 + uint64_t(vertices) * 16, entries, entrySize);
+}
+
 }  // namespace
 
 std::optional<uint32_t> CheckRecordChain(const uint8_t* image, size_t size) {
-    uint32_t count = 0;
-    size_t pos = 0;
-    // The common fixed-layout records are checked here without a call: this loop is most of the
-    // time spent reading a metafile.
-    while (pos < size) {
+    uint32_t count = 0, lastType = 0, lastLength = 0;
+    for (size_t pos = 0; pos < size; pos += lastLength) {
         if (size - pos < 8) return std::nullopt;
         const uint8_t* p = image + pos;
-        uint32_t type = LoadU32(p);
-        uint32_t length = LoadU32(p + 4);
-        if (length < 8 || length % 4 != 0 || length > size - pos) return std::nullopt;
-        if (type <= kMaxRecordType) {
-            if (length < kMinimumSizes[type]) return std::nullopt;
-            if (kVariableLayout[type]) {
-                if (type == EMR_HEADER && pos != 0) return std::nullopt;
-                if (!CheckRecordLayout(RecordView({p, length}))) return std::nullopt;
-            }
-        }
+        lastType = LoadU32(p);
+        lastLength = LoadU32(p + 4);
+        if (lastLength < 8 || lastLength % 4 != 0 || lastLength > size - pos) return std::nullopt;
+        if (lastType == EMR_HEADER && pos != 0) return std::nullopt;
         ++count;
-        pos += length;
     }
+    if (lastType != EMR_EOF || lastLength < kMinimumSizes[EMR_EOF]) return std::nullopt;
     return count;
 }
 
@@ -226,7 +225,6 @@ bool CheckRecordLayout(RecordView r) {
     if (!kVariableLayout[type]) return true;
     const uint8_t* p = r.Bytes().data();
     switch (type) {
-    case EMR_HEADER: return ParseHeader(r).has_value();
     case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO:
     case EMR_POLYLINETO:
         return HasArray(r, 28, LoadU32(p + 24), 8);
@@ -272,6 +270,7 @@ bool CheckRecordLayout(RecordView r) {
     case EMR_FRAMERGN: return CheckRegionData(r, 40, LoadU32(p + 24));
     case EMR_INVERTRGN: case EMR_PAINTRGN: return CheckRegionData(r, 28, LoadU32(p + 24));
     case EMR_EXTSELECTCLIPRGN: return CheckRegionData(r, 16, LoadU32(p + 8));
+    case EMR_GRADIENTFILL: return CheckGradientFill(r);
     case EMR_COMMENT: return r.Has(12, LoadU32(p + 8));
     case EMR_EOF: {
         uint32_t n = LoadU32(p + 8);
@@ -299,20 +298,18 @@ std::optional<EmrHeader> ParseHeader(RecordView r) {
     h.paletteEntries = LoadU32(p + 68);
     h.device = *r.SizeAt(72);
     h.millimeters = *r.SizeAt(80);
-    uint64_t size = r.Size();
-    bool hasDescription = h.descriptionChars != 0;
-    if (hasDescription && !HasArray(r, h.descriptionOffset, h.descriptionChars, 2))
-        return std::nullopt;
+    const uint64_t size = r.Size();
+    const bool hasDescription =
+        h.descriptionChars != 0 && HasArray(r, h.descriptionOffset, h.descriptionChars, 2);
     // An extension exists only when nothing else starts inside it.
     h.hasPixelFormat = size >= 100 && (!hasDescription || h.descriptionOffset >= 100);
     if (h.hasPixelFormat) {
         h.pixelFormatSize = LoadU32(p + 88);
         h.pixelFormatOffset = LoadU32(p + 92);
         h.openGL = LoadU32(p + 96);
-        if (h.pixelFormatSize != 0 && !r.Has(h.pixelFormatOffset, h.pixelFormatSize))
-            return std::nullopt;
+        const bool hasPixelFormat = h.pixelFormatSize != 0 && r.Has(h.pixelFormatOffset, h.pixelFormatSize);
         h.hasMicrometers = size >= 108 && (!hasDescription || h.descriptionOffset >= 108) &&
-                           (h.pixelFormatSize == 0 || h.pixelFormatOffset >= 108);
+                           (!hasPixelFormat || h.pixelFormatOffset >= 108);
         if (h.hasMicrometers) h.micrometers = *r.SizeAt(100);
     }
     if (hasDescription) {
@@ -324,6 +321,7 @@ std::optional<EmrHeader> ParseHeader(RecordView r) {
 }
 
 std::optional<EmrPoly> ParsePoly(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     uint32_t type = r.Type();
     bool shortPoints = Is16Bit(type);
     if (!((type >= EMR_POLYBEZIER && type <= EMR_POLYLINETO) ||
@@ -346,6 +344,7 @@ std::optional<EmrPoly> ParsePoly(RecordView r) {
 }
 
 std::optional<EmrPolyPoly> ParsePolyPoly(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     uint32_t type = r.Type();
     bool shortPoints = type == EMR_POLYPOLYLINE16 || type == EMR_POLYPOLYGON16;
     if (!shortPoints && type != EMR_POLYPOLYLINE && type != EMR_POLYPOLYGON) return std::nullopt;
@@ -369,6 +368,7 @@ std::optional<EmrPolyPoly> ParsePolyPoly(RecordView r) {
 }
 
 std::optional<EmrPolyDraw> ParsePolyDraw(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     uint32_t type = r.Type();
     if (type != EMR_POLYDRAW && type != EMR_POLYDRAW16) return std::nullopt;
     bool shortPoints = type == EMR_POLYDRAW16;
@@ -391,42 +391,49 @@ std::optional<EmrPolyDraw> ParsePolyDraw(RecordView r) {
     return pd;
 }
 
-std::optional<uint32_t> ParseValue(RecordView r) { return r.U32(8); }
-std::optional<PointL> ParsePoint(RecordView r) { return r.PointAt(8); }
-std::optional<SizeL> ParseSize(RecordView r) { return r.SizeAt(8); }
-std::optional<RectL> ParseRect(RecordView r) { return r.RectAt(8); }
+std::optional<uint32_t> ParseValue(RecordView r) { return CheckRecordLayout(r) ? r.U32(8) : std::nullopt; }
+std::optional<PointL> ParsePoint(RecordView r) { return CheckRecordLayout(r) ? r.PointAt(8) : std::nullopt; }
+std::optional<SizeL> ParseSize(RecordView r) { return CheckRecordLayout(r) ? r.SizeAt(8) : std::nullopt; }
+std::optional<RectL> ParseRect(RecordView r) { return CheckRecordLayout(r) ? r.RectAt(8) : std::nullopt; }
 
 std::optional<EmrRoundRect> ParseRoundRect(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 32) return std::nullopt;
     return EmrRoundRect{*r.RectAt(8), *r.SizeAt(24)};
 }
 
 std::optional<EmrArc> ParseArc(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 40) return std::nullopt;
     return EmrArc{*r.RectAt(8), *r.PointAt(24), *r.PointAt(32)};
 }
 
 std::optional<EmrAngleArc> ParseAngleArc(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 28) return std::nullopt;
     return EmrAngleArc{*r.PointAt(8), *r.U32(16), *r.F32(20), *r.F32(24)};
 }
 
 std::optional<EmrSetPixel> ParseSetPixel(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 20) return std::nullopt;
     return EmrSetPixel{*r.PointAt(8), *r.U32(16)};
 }
 
 std::optional<EmrExtFloodFill> ParseExtFloodFill(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 24) return std::nullopt;
     return EmrExtFloodFill{*r.PointAt(8), *r.U32(16), *r.U32(20)};
 }
 
 std::optional<EmrScaleExtent> ParseScaleExtent(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 24) return std::nullopt;
     return EmrScaleExtent{*r.I32(8), *r.I32(12), *r.I32(16), *r.I32(20)};
 }
 
 std::optional<EmrWorldTransform> ParseWorldTransform(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Type() == EMR_SETWORLDTRANSFORM && r.Size() >= 32)
         return EmrWorldTransform{*r.XFormAt(8), MWT_SET};
     if (r.Type() == EMR_MODIFYWORLDTRANSFORM && r.Size() >= 36)
@@ -435,6 +442,7 @@ std::optional<EmrWorldTransform> ParseWorldTransform(RecordView r) {
 }
 
 std::optional<EmrCreatePen> ParseCreatePen(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 28) return std::nullopt;
     return EmrCreatePen{*r.U32(8), *r.U32(12), *r.PointAt(16), *r.U32(24)};
 }
@@ -458,16 +466,19 @@ std::optional<EmrExtCreatePen> ParseExtCreatePen(RecordView r) {
 }
 
 std::optional<EmrCreateBrush> ParseCreateBrush(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 24) return std::nullopt;
     return EmrCreateBrush{*r.U32(8), *r.U32(12), *r.U32(16), *r.U32(20)};
 }
 
 std::optional<EmrCreateDibBrush> ParseCreateDibBrush(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 32 || !HasPart(r, 16, 20) || !HasPart(r, 24, 28)) return std::nullopt;
     return EmrCreateDibBrush{*r.U32(8), *r.U32(12), Part(r, 16, 20), Part(r, 24, 28)};
 }
 
 std::optional<EmrCreateFont> ParseCreateFont(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 12 + kLogFontWSize) return std::nullopt;
     const uint8_t* p = r.Bytes().data();
     EmrCreateFont f;
@@ -496,6 +507,7 @@ std::optional<EmrCreateFont> ParseCreateFont(RecordView r) {
 }
 
 std::optional<EmrCreatePalette> ParseCreatePalette(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 16) return std::nullopt;
     const uint8_t* p = r.Bytes().data();
     uint16_t n = LoadU16(p + 14);
@@ -507,6 +519,7 @@ std::optional<EmrCreatePalette> ParseCreatePalette(RecordView r) {
 }
 
 std::optional<EmrSetPaletteEntries> ParseSetPaletteEntries(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 20) return std::nullopt;
     const uint8_t* p = r.Bytes().data();
     uint32_t n = LoadU32(p + 16);
@@ -518,11 +531,13 @@ std::optional<EmrSetPaletteEntries> ParseSetPaletteEntries(RecordView r) {
 }
 
 std::optional<EmrResizePalette> ParseResizePalette(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     if (r.Size() < 16) return std::nullopt;
     return EmrResizePalette{*r.U32(8), *r.U32(12)};
 }
 
 std::optional<EmrExtTextOut> ParseExtTextOut(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     uint32_t type = r.Type();
     if ((type != EMR_EXTTEXTOUTA && type != EMR_EXTTEXTOUTW) || r.Size() < 76) return std::nullopt;
     EmrExtTextOut t;
@@ -537,7 +552,22 @@ std::optional<EmrExtTextOut> ParseExtTextOut(RecordView r) {
     return t;
 }
 
+std::optional<EmrTextString> ParseExtTextOutString(RecordView r) {
+    const uint32_t type = r.Type();
+    if ((type != EMR_EXTTEXTOUTA && type != EMR_EXTTEXTOUTW) || !CheckRecordLayout(r)) return std::nullopt;
+    const uint8_t* p = r.Bytes().data();
+    EmrTextString t;
+    t.isWide = type == EMR_EXTTEXTOUTW;
+    t.bounds = *r.RectAt(8);
+    t.reference = *r.PointAt(36);
+    t.chars = LoadU32(p + 44);
+    t.options = LoadU32(p + 52);
+    if (t.chars != 0) t.bytes = r.Bytes().subspan(LoadU32(p + 48), size_t(t.chars) * (t.isWide ? 2 : 1));
+    return t;
+}
+
 std::optional<EmrPolyTextOut> ParsePolyTextOut(RecordView r) {
+    if (!CheckRecordLayout(r)) return std::nullopt;
     uint32_t type = r.Type();
     if ((type != EMR_POLYTEXTOUTA && type != EMR_POLYTEXTOUTW) || r.Size() < 40)
         return std::nullopt;
@@ -676,6 +706,24 @@ std::optional<EmrRegion> ParseRegion(RecordView r) {
     return g;
 }
 
+std::optional<EmrGradientFill> ParseGradientFill(RecordView r) {
+    if (r.Type() != EMR_GRADIENTFILL || !CheckRecordLayout(r)) return std::nullopt;
+    const uint8_t* p = r.Bytes().data();
+    EmrGradientFill g;
+    g.bounds = *r.RectAt(8);
+    const uint32_t vertices = LoadU32(p + 24), entries = LoadU32(p + 28);
+    g.mode = LoadU32(p + 32);
+    g.vertices.resize(vertices);
+    for (uint32_t i = 0; i < vertices; ++i) {
+        const uint8_t* v = p + 36 + 16 * uint64_t(i);
+        g.vertices[i] = {{LoadI32(v), LoadI32(v + 4)}, LoadU16(v + 8), LoadU16(v + 10), LoadU16(v + 12), LoadU16(v + 14)};
+    }
+    const uint8_t* e = p + 36 + 16 * uint64_t(vertices);
+    g.indexes.resize(size_t(entries) * g.IndexesPerEntry());
+    for (size_t k = 0; k < g.indexes.size(); ++k) g.indexes[k] = LoadU32(e + 4 * k);
+    return g;
+}
+
 std::optional<EmrComment> ParseComment(RecordView r) {
     if (r.Type() != EMR_COMMENT || !CheckRecordLayout(r)) return std::nullopt;
     EmrComment c;
@@ -704,6 +752,35 @@ std::optional<EmrEof> ParseEof(RecordView r) {
     for (uint32_t i = 0; i < n; ++i) e.palette[i] = LoadU32(p + off + 4 * i);
     e.sizeLast = LoadU32(p + r.Size() - 4);
     return e;
+}
+
+bool HasDrawingBounds(uint32_t type) {
+    switch (type) {
+    case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO: case EMR_POLYLINETO:
+    case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON:
+    case EMR_SETPIXELV:
+    case EMR_ANGLEARC: case EMR_ELLIPSE: case EMR_RECTANGLE: case EMR_ROUNDRECT: case EMR_ARC: case EMR_CHORD:
+    case EMR_PIE:
+    case EMR_EXTFLOODFILL: case EMR_ARCTO: case EMR_POLYDRAW:
+    case EMR_FILLRGN: case EMR_FRAMERGN: case EMR_INVERTRGN: case EMR_PAINTRGN:
+    case EMR_MASKBLT: case EMR_PLGBLT: case EMR_STRETCHDIBITS:
+    case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW:
+    case EMR_POLYBEZIER16: case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIERTO16: case EMR_POLYLINETO16:
+    case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16: case EMR_POLYDRAW16:
+    case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<RectL> ParseDrawingBounds(RecordView r) { return r.Size() >= 24 ? r.RectAt(8) : std::nullopt; }
+
+Rect64 GrowByPen(const RectL& bounds, double penWidth) {
+    // Pen widths come from 32-bit fields; anything else is no pen at all.
+    const double width = penWidth >= 0 && penWidth <= 4294967295.0 ? penWidth : 0;
+    const int64_t grow = int64_t(width) / 2 + 4;
+    return {bounds.left - grow, bounds.top - grow, bounds.right + grow, bounds.bottom + grow};
 }
 
 }  // namespace tessaly::emf

@@ -1,11 +1,10 @@
 #pragma once
 // Field layouts of the records that the recorder writes and the player draws. Each Parse function
 // takes a whole record (RecordView) and returns its fields, or std::nullopt when the record is too
-// short or an offset or count inside it points outside the record. Arrays are copied out (their
-// size is bounded by the record's own size); bitmap bits and comment data stay views into the
-// record. Offsets below are from the start of the record (the type field).
-//
-// CheckRecordLayout is the allocation-free form of the same checks, used when a metafile is read.
+// short or an offset or count inside it points outside the record: exactly when CheckRecordLayout
+// refuses it, so that playing, searching and exporting leave out the same records. Arrays are
+// copied out (their size is bounded by the record's own size); bitmap bits and comment data stay
+// views into the record. Offsets below are from the start of the record (the type field).
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -17,16 +16,20 @@
 namespace tessaly::emf {
 
 // True when the record's fixed part fits and every offset and count inside it stays inside the
-// record. Record types without a layout here pass when they are at least 8 bytes long.
+// record; a record that fails is damaged, and whatever uses it leaves it out. Record types without
+// a layout here pass when they are at least 8 bytes long. Allocates nothing.
 bool CheckRecordLayout(RecordView r);
 
-// Walks the records of an image of `size` bytes and checks each: at least 8 bytes, a multiple of
-// 4, inside the image, no header after the first record, and CheckRecordLayout. Gives the number
-// of records, or std::nullopt at the first fault.
+// Walks the record chain of an image of `size` bytes: every record at least 8 bytes, a multiple
+// of 4 and inside the image, no header after the first record, the last one EMR_EOF with its fixed
+// part. Gives the number of records, or std::nullopt at the first fault. The fields inside the
+// records are not looked at here (CheckRecordLayout).
 std::optional<uint32_t> CheckRecordChain(const uint8_t* image, size_t size);
 
 // EMR_HEADER. The two extensions are present only when the record is long enough and the
-// description (and pixel format) do not start inside them.
+// description (and pixel format) do not start inside them. A description or pixel format that
+// does not fit in the record is ignored (the description is only a label): then `description` is
+// empty while the two description fields keep what was written.
 struct EmrHeader {
     RectL bounds;  // device units, inclusive; (0, 0, -1, -1) when nothing was drawn
     RectL frame;   // hundredths of a millimetre, inclusive
@@ -233,6 +236,18 @@ struct EmrExtTextOut {
 };
 std::optional<EmrExtTextOut> ParseExtTextOut(RecordView r);
 
+// The string of an EXTTEXTOUTA or _W record where it lies in the record, without copying it (for
+// reading the text of many records): refused exactly when ParseExtTextOut refuses the record.
+struct EmrTextString {
+    bool isWide = false;
+    RectL bounds;
+    PointL reference;
+    uint32_t options = 0;
+    uint32_t chars = 0;
+    std::span<const uint8_t> bytes;  // chars bytes, or 2 x chars (UTF-16 units) in a wide record
+};
+std::optional<EmrTextString> ParseExtTextOutString(RecordView r);
+
 // EMR_POLYTEXTOUTA and _W: bounds@8, graphics mode@24, scales@28, count@36, EMRTEXTs@40.
 struct EmrPolyTextOut {
     bool isWide = false;
@@ -296,6 +311,25 @@ struct EmrRegion {
 };
 std::optional<EmrRegion> ParseRegion(RecordView r);
 
+// ---- gradients ----
+
+enum : uint32_t { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2 };
+struct TriVertex {
+    PointL point;
+    uint16_t red = 0, green = 0, blue = 0, alpha = 0;  // 16 bits per channel
+};
+// EMR_GRADIENTFILL: bounds@8, vertex count@24, entry count@28, mode@32, vertices@36 (16 bytes
+// each), then the entries: three vertex indexes per triangle, two per rectangle (also for modes
+// that are neither). Indexes are as written: they may name no vertex.
+struct EmrGradientFill {
+    RectL bounds;
+    uint32_t mode = 0;
+    std::vector<TriVertex> vertices;
+    std::vector<uint32_t> indexes;  // IndexesPerEntry() per entry
+    uint32_t IndexesPerEntry() const { return mode == GRADIENT_FILL_TRIANGLE ? 3 : 2; }
+};
+std::optional<EmrGradientFill> ParseGradientFill(RecordView r);
+
 // ---- comments and end ----
 
 constexpr uint32_t kCommentEmfPlus = 0x2B464D45;  // "EMF+"
@@ -315,5 +349,23 @@ struct EmrEof {
     uint32_t sizeLast = 0;
 };
 std::optional<EmrEof> ParseEof(RecordView r);
+
+// ---- drawing bounds ----
+
+// The drawing records whose rectangle at offset 8 is their bounds (or box): the records a viewer
+// may leave out when that rectangle, grown by the pen, misses the area being painted. The blits
+// BITBLT and STRETCHBLT are not among them.
+bool HasDrawingBounds(uint32_t type);
+// The rectangle at offset 8, whatever the record's type; nullopt for a record shorter than 24 bytes.
+std::optional<RectL> ParseDrawingBounds(RecordView r);
+
+// A rectangle in 64 bits, for bounds grown or scaled beyond what 32 bits hold.
+struct Rect64 {
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const Rect64&, const Rect64&) = default;
+};
+// Recorded bounds grown on every side by half the pen's width (in whole units, rounded down) and a
+// margin of 4: what a drawing record may cover beyond the bounds its writer computed.
+Rect64 GrowByPen(const RectL& bounds, double penWidth);
 
 }  // namespace tessaly::emf

@@ -24,7 +24,22 @@ ImageStart CheckImageStart(const uint8_t* p) {
     return s;
 }
 
+// Reads the header's first 88 bytes into `start` and gives the image's total size, once the stream
+// is known to hold the whole image (nothing is allocated before).
+uint32_t ReadImageStart(Stream& stream, uint8_t* start) {
+    stream.ReadBuffer(start, 8);
+    if (LoadU32(start) != EMR_HEADER || LoadU32(start + 4) < kHeaderBaseSize) throw EInvalidMetafile();
+    stream.ReadBuffer(start + 8, kHeaderBaseSize - 8);
+    const ImageStart s = CheckImageStart(start);
+    if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
+    return s.totalSize;
+}
+
 }  // namespace
+
+bool StartsLikeEnhancedMetafile(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 44 && LoadU32(bytes.data()) == EMR_HEADER && LoadU32(bytes.data() + 40) == kEmfSignature;
+}
 
 int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     if (c == 0) return 0;
@@ -39,12 +54,11 @@ int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     return static_cast<int32_t>(q);
 }
 
-Metafile::Metafile(ByteBuffer bytes) : bytes_(std::move(bytes)) {
-    const uint8_t* base = bytes_.data();
-    auto header = ParseHeader(RecordView({base, LoadU32(base + 4)}));
+Metafile::Metafile(ConstByteBlock block, std::span<const uint8_t> bytes) : block_(std::move(block)), bytes_(bytes) {
+    auto header = ParseHeader(RecordView(bytes_.first(LoadU32(bytes_.data() + 4))));
     if (!header) throw EInvalidMetafile();
     header_ = std::move(*header);
-    auto count = CheckRecordChain(base, bytes_.size());
+    auto count = CheckRecordChain(bytes_.data(), bytes_.size());
     if (!count) throw EInvalidMetafile();
     // Some writers count one record less than they write (the header or EOF left out).
     if (*count != header_.records && *count != uint64_t(header_.records) + 1)
@@ -54,32 +68,46 @@ Metafile::Metafile(ByteBuffer bytes) : bytes_(std::move(bytes)) {
 
 Metafile Metafile::ReadFrom(Stream& stream) {
     uint8_t start[kHeaderBaseSize];
-    stream.ReadBuffer(start, 8);
-    if (LoadU32(start) != EMR_HEADER || LoadU32(start + 4) < kHeaderBaseSize)
+    const uint32_t size = ReadImageStart(stream, start);
+    ByteBlock block = AllocateByteBlock(size);
+    std::memcpy(block.get(), start, kHeaderBaseSize);
+    stream.ReadBuffer(block.get() + kHeaderBaseSize, size - kHeaderBaseSize);
+    const std::span<const uint8_t> image(block.get(), size);
+    return Metafile(std::move(block), image);
+}
+
+uint32_t Metafile::ImageSize(std::span<const uint8_t> start) {
+    if (start.size() < 8) throw EReadError();
+    if (LoadU32(start.data()) != EMR_HEADER || LoadU32(start.data() + 4) < kHeaderBaseSize)
         throw EInvalidMetafile();
-    stream.ReadBuffer(start + 8, kHeaderBaseSize - 8);
-    ImageStart s = CheckImageStart(start);
-    // The stream must hold the whole image before anything is allocated for it.
-    if (stream.Remaining() < int64_t(s.totalSize) - int64_t(kHeaderBaseSize)) throw EReadError();
-    ByteBuffer bytes(s.totalSize);
-    std::memcpy(bytes.data(), start, kHeaderBaseSize);
-    stream.ReadBuffer(bytes.data() + kHeaderBaseSize, s.totalSize - kHeaderBaseSize);
-    return Metafile(std::move(bytes));
+    if (start.size() < kHeaderBaseSize) throw EReadError();
+    return CheckImageStart(start.data()).totalSize;
 }
 
 Metafile Metafile::FromBytes(std::span<const uint8_t> bytes) {
-    if (bytes.size() < 8) throw EReadError();
-    if (LoadU32(bytes.data()) != EMR_HEADER || LoadU32(bytes.data() + 4) < kHeaderBaseSize)
-        throw EInvalidMetafile();
-    if (bytes.size() < kHeaderBaseSize) throw EReadError();
-    ImageStart s = CheckImageStart(bytes.data());
-    if (bytes.size() < s.totalSize) throw EReadError();
-    return Metafile(ByteBuffer(bytes.begin(), bytes.begin() + s.totalSize));
+    const uint32_t size = ImageSize(bytes);
+    if (bytes.size() < size) throw EReadError();
+    ByteBlock block = AllocateByteBlock(size);
+    std::memcpy(block.get(), bytes.data(), size);
+    const std::span<const uint8_t> image(block.get(), size);
+    return Metafile(std::move(block), image);
+}
+
+Metafile Metafile::FromBlock(ConstByteBlock block, std::span<const uint8_t> bytes) {
+    const uint32_t size = ImageSize(bytes);
+    if (bytes.size() < size) throw EReadError();
+    return Metafile(std::move(block), bytes.first(size));
 }
 
 Metafile Metafile::LoadFromFile(const std::filesystem::path& path) {
     FileStream file(path, FileStream::Mode::OpenRead);
     return ReadFrom(file);
+}
+
+uint32_t Metafile::DamagedRecordCount() const {
+    uint32_t damaged = 0;
+    for (RecordView r : Records()) damaged += !CheckRecordLayout(r);
+    return damaged;
 }
 
 void Metafile::SaveToStream(Stream& stream) const {

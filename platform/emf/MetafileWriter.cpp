@@ -218,10 +218,11 @@ Metafile MetafileWriter::Finish() {
     U32(20);  // size of this record, repeated at its end
     End();
 
-    ByteBuffer image;
-    image.reserve(kHeaderSize + out_.size());
-    auto put = [&image](uint32_t v) {
-        for (int i = 0; i < 4; ++i) image.push_back(uint8_t(v >> (8 * i)));
+    const size_t size = kHeaderSize + out_.size();
+    ByteBlock image = AllocateByteBlock(size);
+    uint8_t* at = image.get();
+    auto put = [&at](uint32_t v) {
+        for (int i = 0; i < 4; ++i) *at++ = uint8_t(v >> (8 * i));
     };
     auto rect = [&put](const RectL& r) {
         put(uint32_t(r.left)), put(uint32_t(r.top)), put(uint32_t(r.right)), put(uint32_t(r.bottom));
@@ -235,7 +236,7 @@ Metafile MetafileWriter::Finish() {
           MulDiv(height_, kReferenceMillimeters.cy * 100, kReferencePixels.cy)});
     put(kEmfSignature);
     put(kEmfVersion);
-    put(uint32_t(kHeaderSize + out_.size()));
+    put(uint32_t(size));
     put(records_ + 1);
     put(uint32_t(std::min<size_t>(handleHighWater_, 0xFFFF)));  // handles (16 bits) + reserved
     put(0), put(0), put(0);  // description chars and offset, palette entries
@@ -243,9 +244,10 @@ Metafile MetafileWriter::Finish() {
     put(kReferenceMillimeters.cx), put(kReferenceMillimeters.cy);
     put(0), put(0), put(0);  // pixel format size and offset, OpenGL
     put(kReferenceMillimeters.cx * 1000), put(kReferenceMillimeters.cy * 1000);
-    image.insert(image.end(), out_.begin(), out_.end());
+    std::copy(out_.begin(), out_.end(), at);
     out_.clear();
-    return Metafile(std::move(image));
+    const std::span<const uint8_t> bytes(image.get(), size);
+    return Metafile(std::move(image), bytes);
 }
 
 Dib MakeDib32(int32_t width, int32_t height, std::span<const uint32_t> topDownPixels) {

@@ -44,6 +44,22 @@ TEST(CliInfoEmf, PrintsCountsFrameSizeAndRecordTypes) {
               "91 EMR_POLYPOLYGON16 2\n");
 }
 
+// A file whose record chain is sound but one record's fields are not: its counts, and how many
+// records playing leaves out.
+TEST(CliInfoEmf, AFileDamagedInsideARecordCountsTheDamagedRecords) {
+    if (Fixtures().empty()) GTEST_SKIP() << "no metafile fixtures";
+    CliResult r = RunCli("info '" + (Fixtures() / "libemf2svg-bad_corrupted_2014-12-02-215358.emf").string() + "'");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.substr(0, r.out.find("1 EMR_HEADER")),
+              "records: 638\n"
+              "bytes: 53120\n"
+              "frame: 0 0 16510 12383\n"
+              "size: 660 x 413\n"
+              "damaged records: 1\n");
+    EXPECT_NE(r.out.find("84 EMR_EXTTEXTOUTW 38\n"), std::string::npos);  // the damaged one counted too
+}
+
 TEST(CliInfoEmf, InvalidFilesPrintTheMessageOnStandardErrorAndExitWithOne) {
     if (Fixtures().empty()) GTEST_SKIP() << "no metafile fixtures";
     struct Case {

@@ -141,6 +141,33 @@ TEST_F(PagesTest, MixedPapersLoadWithTheirMetricsAndSaveBackByteForByte) {
     EXPECT_TRUE(PrinterSettings->IsEqual(256, 1000, 0, 1500)) << "the last page's paper stays selected";
 }
 
+// Drawings of many sizes, some padded, over five megabytes: every page comes back whole, across
+// the pieces the reader reads at a time, and the stream stops behind the last page record.
+TEST_F(PagesTest, ALargeReportLoadsEveryPageWholeAndStopsBehindItsLastRecord) {
+    CvpBuilder builder;
+    std::vector<std::vector<uint8_t>> drawings;
+    for (uint32_t i = 0; i < 120; ++i) {
+        emftest::ImageBuilder image;
+        const uint32_t moves = 1000 + 37 * i;
+        image.Header(moves + 2);
+        for (uint32_t k = 0; k < moves; ++k) image.Record(emf::EMR_MOVETOEX, {i, k});
+        drawings.push_back(image.Eof().Finish());
+        builder.Page({9, 2100, 2970, 0, 1, drawings.back(), i % 3 == 0 ? 4 * i : 0});
+    }
+    std::vector<uint8_t> file = builder.Bytes();
+    ASSERT_GT(file.size(), size_t(5) << 20);  // a block large enough to be asked for in huge pages
+    const size_t reportSize = file.size();
+    file.insert(file.end(), 1000, 0xAB);  // whatever follows the report in the stream
+    MemoryStream stream(file);
+    pages.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), int64_t(reportSize));
+    ASSERT_EQ(pages.Count(), 120);
+    for (int i = 0; i < 120; ++i) {
+        const auto bytes = pages.Pages(i).Drawing.Bytes();
+        ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), drawings[i].begin(), drawings[i].end())) << i;
+    }
+}
+
 TEST_F(PagesTest, HeaderStringsAreReadAndIgnoredWhateverTheStreamVersion) {
     std::vector<uint8_t> file = CvpBuilder({"uno", "", "tre\r\n"}).Page(kA4).Bytes();
     StreamVersion = 20;

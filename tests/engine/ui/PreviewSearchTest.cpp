@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "common/DamagedPages.h"
+#include "common/TestFiles.h"
 #include "engine/ui/CV_Find.h"
 #include "engine/ui/UiHooks.h"
 #include "engine/ui/UiStartup.h"
@@ -353,6 +355,48 @@ private slots:
         w->close();
         QVERIFY(!w->Timer->isActive());
         QVERIFY(!w->HitShown);
+        ClosePreview(w);
+    }
+
+    // A report whose page holds one damaged record, opened with F10 in the preview: the page looks
+    // as it does without that record, and the search finds the text after it (never the damaged
+    // record's own text).
+    void ADamagedRecordIsLeftOutOfTheViewAndTheSearch() {
+        TempFolder folder("preview-damaged");
+        auto report = MakeReport(1);
+        report->EMFPages().Pages(0).Drawing = DamagedPage(nullptr);
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        const QImage expected = AreaPixels(w);
+        const auto openDialog = UiHooks().ExecuteFileDialog;
+        const auto showError = UiHooks().ShowError;
+        UiHooks().ShowError = [this](const QString& m) { messages_ << m; };
+        for (const RecordDamage& damage : RecordDamages()) {
+            auto damaged = MakeReport(1);
+            damaged->EMFPages().Pages(0).Drawing = DamagedPage(&damage);
+            damaged->SavePreparedReport(folder / "danno.cvp");
+            UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+                d.FileName = folder / "danno.cvp";
+                return true;
+            };
+            // The window is active again once the last find dialog closed (a window manager does
+            // that); a key goes to its focused control, or to the window when none has the focus.
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+            QCOMPARE(target ? target->window() : nullptr, static_cast<QWidget*>(w));
+            QTest::keyClick(target, Qt::Key_F10);
+            QApplication::processEvents();
+            QVERIFY2(messages_.isEmpty(), damage.what);
+            QVERIFY2(AreaPixels(w) == expected, damage.what);
+            RunFind(w, Dialog{"dopo"});
+            QVERIFY2(w->HitShown && w->HitPage == 0, damage.what);
+            w->StopBlink();
+            RunFind(w, Dialog{"danno"});
+            QCOMPARE(messages_, QStringList{kNotFound});
+            messages_.clear();
+        }
+        UiHooks().ExecuteFileDialog = openDialog;
+        UiHooks().ShowError = showError;
         ClosePreview(w);
     }
 

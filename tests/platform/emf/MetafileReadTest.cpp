@@ -88,15 +88,13 @@ TEST(MetafileRead, SloppyWritersAreTolerated) {
     EXPECT_TRUE(m013.Header().hasMicrometers);
 }
 
-TEST(MetafileRead, DamagedFixturesFailWithTheMessage) {
+TEST(MetafileRead, FixturesWithABrokenRecordChainFailWithTheMessage) {
     SKIP_WITHOUT_FIXTURES();
     struct Case {
         const char* name;
         const char* message;
     };
     const Case cases[] = {
-        // A text record's character count reaches past the end of the record.
-        {"libemf2svg-bad_corrupted_2014-12-02-215358.emf", "Metafile is not valid"},
         // A second header, then a record of 39 bytes.
         {"libemf2svg-bad_corrupted_2014-12-13-132605.emf", "Metafile is not valid"},
         // The header's total size lies beyond the end of the file.
@@ -119,6 +117,25 @@ TEST(MetafileRead, DamagedFixturesFailWithTheMessage) {
     file.resize(file.size() / 4 * 4);
     emftest::PutU32(file, 48, uint32_t(file.size()));
     EXPECT_EQ(ErrorOf(file), "Metafile is not valid");
+}
+
+TEST(MetafileRead, AFixtureDamagedInsideOneRecordReadsWithAllItsRecords) {
+    SKIP_WITHOUT_FIXTURES();
+    // One text record's character count reaches past the end of the record; the chain is sound.
+    const auto file = emftest::ReadFile(emftest::FixtureDir() / "libemf2svg-bad_corrupted_2014-12-02-215358.emf");
+    MemoryStream in(file);
+    Metafile m = Metafile::ReadFrom(in);
+    EXPECT_EQ(m.Bytes().size(), file.size());
+    EXPECT_EQ(m.DamagedRecordCount(), 1u);
+    std::vector<uint32_t> damaged;
+    for (RecordView r : m.Records())
+        if (!CheckRecordLayout(r)) damaged.push_back(r.Type());
+    EXPECT_EQ(damaged, std::vector<uint32_t>{EMR_EXTTEXTOUTW});
+    MemoryStream out;
+    m.SaveToStream(out);
+    EXPECT_EQ(out.Data(), file);  // written back as it was read
+    for (const auto& name : emftest::ValidFixtures())
+        EXPECT_EQ(Metafile::LoadFromFile(emftest::FixtureDir() / name).DamagedRecordCount(), 0u) << name;
 }
 
 TEST(MetafileRead, MalformedImagesAreRejected) {
@@ -192,25 +209,11 @@ TEST(MetafileRead, MalformedImagesAreRejected) {
                      ""});
     cases.push_back({"record count too high", ImageBuilder().Header(4).Record(EMR_SAVEDC, {}).Eof().Finish(),
                      invalid});
-    // EMR_EXTTEXTOUTW whose 5 characters at offset 76 would need 10 bytes, but 4 are there.
-    std::vector<uint32_t> text(18, 0);
-    text[9] = 5;    // count @44
-    text[10] = 76;  // string @48
-    cases.push_back({"text count past its record",
-                     ImageBuilder().Header(3).Record(EMR_EXTTEXTOUTW, text).Eof().Finish(), invalid});
-    text[9] = 2;
-    cases.push_back({"text inside its record",
-                     ImageBuilder().Header(3).Record(EMR_EXTTEXTOUTW, text).Eof().Finish(), ""});
-    cases.push_back({"polyline count past its record",
-                     ImageBuilder().Header(3).Record(EMR_POLYLINE, {0, 0, 0, 0, 0x20000000, 1, 2}).Eof().Finish(),
-                     invalid});
-    cases.push_back({"bitmap offset past its record",
-                     ImageBuilder().Header(3).Record(EMR_STRETCHDIBITS, [] {
-                         std::vector<uint32_t> f(18, 0);
-                         f[10] = 72, f[11] = 40;  // bmi @48/@52
-                         return f;
-                     }()).Eof().Finish(),
-                     invalid});
+    cases.push_back({"no end-of-file record", ImageBuilder().Header(2).Record(EMR_SAVEDC, {}).Finish(), invalid});
+    cases.push_back({"a record after the end-of-file record",
+                     ImageBuilder().Header(3).Eof().Record(EMR_SAVEDC, {}).Finish(), invalid});
+    cases.push_back({"end-of-file record shorter than its fixed part",
+                     ImageBuilder().Header(2).Record(EMR_EOF, {0, 16}).Finish(), invalid});
     {
         auto b = good().Finish();
         b.resize(40);
@@ -220,6 +223,74 @@ TEST(MetafileRead, MalformedImagesAreRejected) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(ErrorOf(c.bytes), c.message);
+    }
+}
+
+// Fields inside a record that point outside it damage that record only: the image reads, and the
+// record is counted as damaged (whatever uses it leaves it out).
+TEST(MetafileRead, DamageInsideARecordIsCountedNotRefused) {
+    std::vector<uint32_t> text(18, 0);
+    text[9] = 5;    // count @44: 5 characters at offset 76 would need 10 bytes, 4 are there
+    text[10] = 76;  // string @48
+    std::vector<uint32_t> bitmap(18, 0);
+    bitmap[10] = 72, bitmap[11] = 40;  // BITMAPINFO @48/@52: 40 bytes at 72 in an 80-byte record
+    struct Case {
+        const char* what;
+        uint32_t type;
+        std::vector<uint32_t> fields;
+    };
+    const Case cases[] = {
+        {"text count past its record", EMR_EXTTEXTOUTW, text},
+        {"polyline count past its record", EMR_POLYLINE, {0, 0, 0, 0, 0x20000000, 1, 2}},
+        {"bitmap offset past its record", EMR_STRETCHDIBITS, bitmap},
+        {"rectangle without its box", EMR_RECTANGLE, {1, 2}},
+        {"region count past its data", EMR_PAINTRGN, {0, 0, 0, 0, 32, 32, 1, 5, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"gradient vertices past the record", EMR_GRADIENTFILL, {0, 0, 0, 0, 3, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto bytes = ImageBuilder().Header(4).Record(c.type, c.fields).Record(EMR_SAVEDC, {}).Eof().Finish();
+        EXPECT_EQ(ErrorOf(bytes), "");
+        const Metafile m = Metafile::FromBytes(bytes);
+        EXPECT_EQ(m.RecordCount(), 4u);
+        EXPECT_EQ(m.DamagedRecordCount(), 1u);
+    }
+    const auto sound = ImageBuilder().Header(4).Record(EMR_EXTTEXTOUTW, [&] {
+        auto f = text;
+        f[9] = 2;
+        return f;
+    }()).Record(EMR_SAVEDC, {}).Eof().Finish();
+    EXPECT_EQ(Metafile::FromBytes(sound).DamagedRecordCount(), 0u);
+}
+
+TEST(MetafileRead, AHeaderDescriptionOrPixelFormatOutsideTheHeaderIsIgnored) {
+    struct Case {
+        const char* what;
+        size_t field;
+        uint32_t chars, offset;
+    };
+    const Case cases[] = {
+        {"description past the header", 60, 4, 104},
+        {"description offset huge", 60, 0x7FFFFFFF, 0xFFFFFFF0},
+        {"pixel format past the header", 88, 40, 104},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A 108-byte header, with both extensions when nothing starts inside them.
+        ImageBuilder b;
+        b.Header(2);
+        auto bytes = b.Zeros(20).Eof().Finish();
+        emftest::PutU32(bytes, 4, 108);
+        emftest::PutU32(bytes, 100, 360000);
+        emftest::PutU32(bytes, 104, 270000);
+        emftest::PutU32(bytes, c.field, c.chars);
+        emftest::PutU32(bytes, c.field + 4, c.offset);
+        const Metafile m = Metafile::FromBytes(bytes);
+        EXPECT_TRUE(m.Header().description.empty());
+        EXPECT_EQ(m.Header().descriptionChars, c.field == 60 ? c.chars : 0u);
+        EXPECT_EQ(m.Header().hasMicrometers, true);
+        EXPECT_EQ(m.Header().micrometers, (SizeL{360000, 270000}));
+        EXPECT_EQ(m.DamagedRecordCount(), 0u);
     }
 }
 

@@ -3,8 +3,10 @@
 
 #include <functional>
 #include <map>
+#include <random>
 
 #include "EmfTestUtil.h"
+#include "RecordParsers.h"
 #include "platform/emf/Metafile.h"
 
 using namespace tessaly::emf;
@@ -12,48 +14,7 @@ using emftest::ImageBuilder;
 
 namespace {
 
-// The parser that owns each record type; a type missing here has no layout of its own.
-bool Parses(RecordView r) {
-    switch (r.Type()) {
-    case EMR_HEADER: return ParseHeader(r).has_value();
-    case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO:
-    case EMR_POLYLINETO: case EMR_POLYBEZIER16: case EMR_POLYGON16: case EMR_POLYLINE16:
-    case EMR_POLYBEZIERTO16: case EMR_POLYLINETO16:
-        return ParsePoly(r).has_value();
-    case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON: case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16:
-        return ParsePolyPoly(r).has_value();
-    case EMR_POLYDRAW: case EMR_POLYDRAW16: return ParsePolyDraw(r).has_value();
-    case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW: return ParseExtTextOut(r).has_value();
-    case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW: return ParsePolyTextOut(r).has_value();
-    case EMR_SMALLTEXTOUT: return ParseSmallTextOut(r).has_value();
-    case EMR_CREATEPEN: return ParseCreatePen(r).has_value();
-    case EMR_EXTCREATEPEN: return ParseExtCreatePen(r).has_value();
-    case EMR_CREATEBRUSHINDIRECT: return ParseCreateBrush(r).has_value();
-    case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT:
-        return ParseCreateDibBrush(r).has_value();
-    case EMR_EXTCREATEFONTINDIRECTW: return ParseCreateFont(r).has_value();
-    case EMR_CREATEPALETTE: return ParseCreatePalette(r).has_value();
-    case EMR_SETPALETTEENTRIES: return ParseSetPaletteEntries(r).has_value();
-    case EMR_RESIZEPALETTE: return ParseResizePalette(r).has_value();
-    case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_PLGBLT:
-    case EMR_SETDIBITSTODEVICE: case EMR_STRETCHDIBITS: case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT:
-        return ParseBitmap(r).has_value();
-    case EMR_FILLRGN: case EMR_FRAMERGN: case EMR_INVERTRGN: case EMR_PAINTRGN:
-    case EMR_EXTSELECTCLIPRGN:
-        return ParseRegion(r).has_value();
-    case EMR_COMMENT: return ParseComment(r).has_value();
-    case EMR_EOF: return ParseEof(r).has_value();
-    case EMR_ROUNDRECT: return ParseRoundRect(r).has_value();
-    case EMR_ARC: case EMR_CHORD: case EMR_PIE: case EMR_ARCTO: return ParseArc(r).has_value();
-    case EMR_ANGLEARC: return ParseAngleArc(r).has_value();
-    case EMR_SETPIXELV: return ParseSetPixel(r).has_value();
-    case EMR_SETWORLDTRANSFORM: case EMR_MODIFYWORLDTRANSFORM:
-        return ParseWorldTransform(r).has_value();
-    case EMR_SCALEVIEWPORTEXTEX: case EMR_SCALEWINDOWEXTEX: return ParseScaleExtent(r).has_value();
-    default: return true;
-    }
-}
+bool Parses(RecordView r) { return emftest::ParsesAsItsType(r); }
 
 std::vector<uint8_t> RecordBytes(uint32_t type, std::vector<uint32_t> fields) {
     ImageBuilder b;
@@ -175,4 +136,67 @@ TEST(Records, HandMadeLayouts) {
     EXPECT_FALSE(v.U32(0xFFFFFFFF));
     EXPECT_FALSE(v.Slice(4, 0xFFFFFFFFFFFFFFFFull));
     EXPECT_TRUE(v.Slice(v.Size(), 0));
+}
+
+// Playing, searching and exporting leave out the same records only if every parser refuses
+// exactly the records that the layout check calls damaged: records of every type and many sizes,
+// their fields small numbers that now fit and now do not.
+TEST(Records, EveryParserRefusesExactlyWhatTheLayoutCheckRefuses) {
+    std::mt19937 random(15);
+    const uint32_t values[] = {0, 1, 2, 3, 4, 5, 8, 12, 16, 20, 28, 32, 36, 40, 48, 76, 80, 100, 0xFFFFFFFF};
+    int damaged = 0, sound = 0;
+    for (uint32_t type = 0; type <= kMaxRecordType + 1; ++type) {
+        for (uint32_t size = 8; size <= 160; size += 4) {
+            for (int variant = 0; variant < 24; ++variant) {
+                std::vector<uint32_t> fields((size - 8) / 4);
+                for (uint32_t& f : fields) f = values[random() % std::size(values)];
+                const auto bytes = RecordBytes(type, fields);
+                const RecordView r(bytes);
+                ASSERT_EQ(Parses(r), CheckRecordLayout(r)) << RecordTypeName(type) << " of " << size << " bytes";
+                (CheckRecordLayout(r) ? sound : damaged)++;
+            }
+        }
+    }
+    EXPECT_GT(damaged, 10000);
+    EXPECT_GT(sound, 10000);
+}
+
+TEST(Records, GradientFillVerticesAndEntries) {
+    // Two vertices (red and blue, 16 bits a channel) and one horizontal rectangle between them.
+    auto rect = RecordBytes(EMR_GRADIENTFILL, {0, 0, 9, 9, 2, 1, GRADIENT_FILL_RECT_H, 1, 2, 0xFF00, 0, 9, 9,
+                                               0, 0xFF00, 0, 1});
+    auto g = ParseGradientFill(RecordView(rect));
+    ASSERT_TRUE(g);
+    ASSERT_EQ(g->vertices.size(), 2u);
+    EXPECT_EQ(g->vertices[0].point, (PointL{1, 2}));
+    EXPECT_EQ(g->vertices[0].red, 0xFF00);
+    EXPECT_EQ(g->vertices[1].blue, 0xFF00);
+    EXPECT_EQ(g->indexes, (std::vector<uint32_t>{0, 1}));
+    // The same entry read as a triangle needs a third index the record does not hold.
+    auto triangle = rect;
+    emftest::PutU32(triangle, 32, GRADIENT_FILL_TRIANGLE);
+    EXPECT_FALSE(ParseGradientFill(RecordView(triangle)));
+    EXPECT_FALSE(CheckRecordLayout(RecordView(triangle)));
+}
+
+TEST(Records, DrawingBoundsAndTheirGrowthByThePen) {
+    int types = 0;
+    for (uint32_t t = 0; t <= kMaxRecordType; ++t) types += HasDrawingBounds(t);
+    EXPECT_EQ(types, 37);  // the blits BITBLT and STRETCHBLT are not among them
+    EXPECT_FALSE(HasDrawingBounds(EMR_BITBLT) || HasDrawingBounds(EMR_STRETCHBLT) || HasDrawingBounds(EMR_LINETO));
+    EXPECT_TRUE(HasDrawingBounds(EMR_EXTTEXTOUTW) && HasDrawingBounds(EMR_POLYTEXTOUTA) && HasDrawingBounds(EMR_SETPIXELV));
+
+    const auto text = RecordBytes(EMR_EXTTEXTOUTW, {1, 2, 3, 4});
+    EXPECT_EQ(ParseDrawingBounds(RecordView(text)), (RectL{1, 2, 3, 4}));
+    EXPECT_FALSE(ParseDrawingBounds(RecordView(RecordBytes(EMR_RECTANGLE, {1, 2, 3}))));  // 20 bytes
+
+    struct Case {
+        double pen;
+        int64_t grow;
+    } cases[] = {{0, 4}, {1, 4}, {1.9, 4}, {2, 5}, {3, 5}, {7, 7}, {4294967295.0, 2147483651}, {-1, 4}, {1e300, 4}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(GrowByPen({10, 20, 30, 40}, c.pen), (Rect64{10 - c.grow, 20 - c.grow, 30 + c.grow, 40 + c.grow}))
+            << c.pen;
+    }
+    EXPECT_EQ(GrowByPen({INT32_MIN, 0, INT32_MAX, 0}, 0).left, int64_t(INT32_MIN) - 4);
 }
