@@ -364,7 +364,8 @@ graphics::Picture JpegPicture(const QImage& image) {
 void MakePicturePage(ObjectPage& p) {
     RecordingCanvas& c = *p.canvas;
     Title(p, "Oggetti immagine: adattate, centrate, a grandezza naturale");
-    const graphics::Picture picture = JpegPicture(Landscape().scaled(320, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const graphics::Picture picture =
+        JpegPicture(Landscape().scaled(320, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     struct Case {
         uint16_t flags;
         const char* caption;

@@ -91,8 +91,10 @@ inline Drawn Read(const emf::Metafile& page) {
             break;
         case emf::EMR_STRETCHDIBITS:
             if (auto b = emf::ParseBitmap(r))
-                d.bitmaps.push_back({{b->xDest, b->yDest, b->xDest + b->cxDest, b->yDest + b->cyDest}, b->cxSrc, b->cySrc,
-                                      stretchMode});
+                d.bitmaps.push_back({{b->xDest, b->yDest, b->xDest + b->cxDest, b->yDest + b->cyDest},
+                                     b->cxSrc,
+                                     b->cySrc,
+                                     stretchMode});
             break;
         default: break;
         }
