@@ -294,14 +294,20 @@ void MakePicture(const fs::path& file) {
 struct ObjectPage {
     TcvReport report{nullptr};
     RecordingCanvas* canvas = nullptr;
+    std::vector<std::unique_ptr<TcvView>> objects;
+
+    template <class View>
+    View& Add(int left, int top, int width, int height) {
+        objects.push_back(std::make_unique<View>(&report));
+        View& v = static_cast<View&>(*objects.back());
+        v.Left = left, v.Top = top, v.Width = width, v.Height = height;
+        return v;
+    }
 };
 
 TcvMemoView& Memo(ObjectPage& p, int left, int top, int width, int height, const AnsiString& text,
                   uint32_t alignment = 0, uint16_t flags = 0) {
-    static std::vector<std::unique_ptr<TcvMemoView>> made;
-    made.push_back(std::make_unique<TcvMemoView>(nullptr));
-    TcvMemoView& m = *made.back();
-    m.Left = left, m.Top = top, m.Width = width, m.Height = height;
+    TcvMemoView& m = p.Add<TcvMemoView>(left, top, width, height);
     m.Alignment = alignment;
     m.Flags = flags;
     m.FrameSides = fsAllSides;
@@ -310,12 +316,16 @@ TcvMemoView& Memo(ObjectPage& p, int left, int top, int width, int height, const
     return m;
 }
 
+void Title(ObjectPage& p, const AnsiString& text) {
+    TcvMemoView& title = Memo(p, 38, 30, 720, 30, text);
+    title.FrameSides = 0;
+    title.Font.Size = 15, title.Font.Style = emf::fsBold, title.Font.Color = kBlue;
+    title.DrawAll(*p.canvas);
+}
+
 void MakeTextPage(ObjectPage& p) {
     RecordingCanvas& c = *p.canvas;
-    TcvMemoView& title = Memo(p, 38, 30, 500, 30, "Oggetti di testo: allineamenti");
-    title.FrameSides = 0;
-    title.Font.Size = 16, title.Font.Style = emf::fsBold, title.Font.Color = 0x8B4513;
-    title.DrawAll(c);
+    Title(p, "Oggetti di testo: allineamenti");
     const char* across[] = {"Sinistra", "Destra", "Centro"};
     const char* down[] = {"in alto", "al centro", "in basso"};
     const uint32_t vertical[] = {0, taMiddle, taBottom};
@@ -353,11 +363,9 @@ graphics::Picture JpegPicture(const QImage& image) {
 
 void MakePicturePage(ObjectPage& p) {
     RecordingCanvas& c = *p.canvas;
-    TcvMemoView& title = Memo(p, 38, 30, 720, 30, "Oggetti immagine: adattate, centrate, a grandezza naturale");
-    title.FrameSides = 0;
-    title.Font.Size = 14, title.Font.Style = emf::fsBold, title.Font.Color = 0x8B4513;
-    title.DrawAll(c);
-    const graphics::Picture picture = JpegPicture(Landscape().scaled(320, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    Title(p, "Oggetti immagine: adattate, centrate, a grandezza naturale");
+    const graphics::Picture picture =
+        JpegPicture(Landscape().scaled(320, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     struct Case {
         uint16_t flags;
         const char* caption;
@@ -368,10 +376,7 @@ void MakePicturePage(ObjectPage& p) {
                  {pfCenter, "Grandezza naturale, centrata"},
                  {pfStretch | pfKeepAspect | pfCenter, "Alta e stretta, centrata"}};
     for (int i = 0; i < 6; ++i) {
-        static std::vector<std::unique_ptr<TcvPictureView>> made;
-        made.push_back(std::make_unique<TcvPictureView>(nullptr));
-        TcvPictureView& v = *made.back();
-        v.Left = 38 + (i % 2) * 370, v.Top = 80 + (i / 2) * 300, v.Width = i == 5 ? 120 : 340, v.Height = 240;
+        TcvPictureView& v = p.Add<TcvPictureView>(38 + (i % 2) * 370, 80 + (i / 2) * 300, i == 5 ? 120 : 340, 240);
         v.Flags = cases[i].flags, v.FrameSides = fsAllSides, v.FillColor = 0xF0F0F0;
         if (!(v.Flags & pfStretch)) v.Width = 260, v.Height = 160;  // smaller than the picture: cut
         v.Picture = picture;

@@ -97,9 +97,11 @@ public:
     void WrapText();
 
     // What the band engine calls. Each sets DrawMode and draws; the object's Top and Left are
-    // where it prints.
-    // Lays the text out without drawing: returns the text height (also kept in TextHeight); a
-    // stretching object takes that height and raises MaxMeasuredBottom to Top + text height + 2.
+    // where it prints. A draw stops at the first line that does not fit above the object's bottom
+    // and keeps that line's index in FirstLine.
+    // Lays the text out without drawing: returns the text height (also kept in TextHeight). A
+    // stretching object takes that height when its ParentBand stretches (turned text: as its
+    // width, always) and raises MaxMeasuredBottom to Top + text height + 2 (not turned text).
     int32_t Measure(emf::RecordingCanvas& canvas);
     // Draws what the last Measure laid out (a stretched band).
     void DrawMeasured(emf::RecordingCanvas& canvas);

@@ -16,7 +16,9 @@ namespace tessaly {
 
 namespace {
 
-emf::RectL Moved(emf::RectL r, int32_t dx, int32_t dy) { return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+emf::RectL Moved(emf::RectL r, int32_t dx, int32_t dy) {
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 
 emf::RectL Intersection(const emf::RectL& a, const emf::RectL& b) {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};

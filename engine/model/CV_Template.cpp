@@ -191,6 +191,7 @@ void TcvReport::ReadTemplate(Stream& stream) {
 // Empty but usable: one empty page, no datasets, no values, one pass.
 void TcvReport::ResetAfterFailedLoad() {
     TwoPass = Interleave = InterleavedNumbering = 0;
+    templateFileName_.clear();
     ClearDatasets();
     values_->Clear();
     dataLines_.Clear();

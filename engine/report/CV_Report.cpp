@@ -77,6 +77,8 @@ TcvReport::TcvReport(TComponent* owner) : TComponent(owner) {
     pages_ = std::make_unique<TcvPages>(this);
     values_ = std::make_unique<TcvValues>();
     CurReport = this;
+    // The first report answers names by default; others answer through a NameScope, so that a
+    // report made later (a preview's private copy) never answers for the one being prepared.
     if (!ExpressionEvaluator().ResolveValue) SetExpressionResolver(&TcvReport::ResolveNameOf, this);
     Clear();
 }

@@ -68,6 +68,8 @@ public:
     TcvEMFPages& EMFPages() { return *emfPages_; }
     StringList& DataLines() { return dataLines_; }
     // Report datasets: name -> dataset; an entry whose dataset has no owner belongs to the report.
+    // Add entries with AddDataset: an entry added to the list directly does not leave it when its
+    // dataset is freed.
     StringList& DataSets() { return dataSets_; }
     const StringList& DataSets() const { return dataSets_; }
 

@@ -28,18 +28,6 @@ void DoneFindUnit() {
     FindSettings = nullptr;
 }
 
-namespace {
-
-template <class Button>
-Button* MakeButton(QWidget* parent, const char* name, QRect place) {
-    auto* button = new Button(parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    return button;
-}
-
-}  // namespace
-
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName("FindForm");
     setFont(DialogFont());
@@ -49,7 +37,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
     FindLabel = new QLabel(this);
     FindLabel->setObjectName("FindLabel");
     FindLabel->move(8, 8);
-    OKBtn = MakeButton<QPushButton>(this, "OKBtn", {154, 136, 75, 25});
+    OKBtn = MakeControl<QPushButton>(this, "OKBtn", {154, 136, 75, 25});
     OKBtn->setDefault(true);
     FindText = new QComboBox(this);
     FindText->setObjectName("FindText");
@@ -58,25 +46,21 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
     FindText->setInsertPolicy(QComboBox::NoInsert);
     FindText->setCompleter(nullptr);
     FindText->setGeometry(8, 24, 302, 21);
-    FindOptions = MakeButton<QGroupBox>(this, "FindOptions", {8, 48, 140, 81});
-    FindCase = MakeButton<QCheckBox>(FindOptions, "FindCase", {8, 14, 126, 17});
-    FindSub = MakeButton<QCheckBox>(FindOptions, "FindSub", {8, 32, 126, 17});
+    FindOptions = MakeControl<QGroupBox>(this, "FindOptions", {8, 48, 140, 81});
+    FindCase = MakeControl<QCheckBox>(FindOptions, "FindCase", {8, 14, 126, 17});
+    FindSub = MakeControl<QCheckBox>(FindOptions, "FindSub", {8, 32, 126, 17});
     FindSub->setChecked(true);
-    CancelBtn = MakeButton<QPushButton>(this, "CancelBtn", {234, 136, 75, 25});
-    FindOrigin = MakeButton<QGroupBox>(this, "FindOrigin", {152, 48, 156, 81});
-    FindFirstPage = MakeButton<QRadioButton>(FindOrigin, "FindFirstPage", {8, 14, 142, 16});
-    FindCurrentPage = MakeButton<QRadioButton>(FindOrigin, "FindCurrentPage", {8, 30, 142, 16});
-    FindNext = MakeButton<QRadioButton>(FindOrigin, "FindNext", {8, 46, 142, 16});
-    FindPrevious = MakeButton<QRadioButton>(FindOrigin, "FindPrevious", {8, 62, 142, 16});
+    CancelBtn = MakeControl<QPushButton>(this, "CancelBtn", {234, 136, 75, 25});
+    FindOrigin = MakeControl<QGroupBox>(this, "FindOrigin", {152, 48, 156, 81});
+    FindFirstPage = MakeControl<QRadioButton>(FindOrigin, "FindFirstPage", {8, 14, 142, 16});
+    FindCurrentPage = MakeControl<QRadioButton>(FindOrigin, "FindCurrentPage", {8, 30, 142, 16});
+    FindNext = MakeControl<QRadioButton>(FindOrigin, "FindNext", {8, 46, 142, 16});
+    FindPrevious = MakeControl<QRadioButton>(FindOrigin, "FindPrevious", {8, 62, 142, 16});
     FindFirstPage->setChecked(true);
     FindNext->setEnabled(false);
     FindPrevious->setEnabled(false);
 
-    // The boxes' frames start at the middle of their title line, so that the buttons placed 14
-    // pixels down sit inside them.
-    for (QGroupBox* box : {FindOptions, FindOrigin})
-        box->setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-                           "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; top: -1px; }");
+    FrameGroupBoxes({FindOptions, FindOrigin});
 
     setTabOrder(FindText, FindCase);
     setTabOrder(FindCase, FindSub);

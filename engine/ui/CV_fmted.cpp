@@ -22,14 +22,6 @@ namespace tessaly {
 
 namespace {
 
-template <class Widget>
-Widget* Make(QWidget* parent, const char* name, QRect place) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(place);
-    return widget;
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, QPoint at) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -48,29 +40,28 @@ TFmtForm::TFmtForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindows
     setFixedSize(280, 135);
     setModal(true);
 
-    GroupBox2 = Make<QGroupBox>(this, "GroupBox2", {6, 9, 268, 88});
-    GroupBox2->setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-                             "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; top: -1px; }");
-    ComboBox1 = Make<QComboBox>(GroupBox2, "ComboBox1", {12, 20, 101, 21});
-    ComboBox2 = Make<QComboBox>(GroupBox2, "ComboBox2", {124, 20, 129, 21});
-    Panel1 = Make<QFrame>(GroupBox2, "Panel1", {8, 52, 249, 33});
+    GroupBox2 = MakeControl<QGroupBox>(this, "GroupBox2", {6, 9, 268, 88});
+    ComboBox1 = MakeControl<QComboBox>(GroupBox2, "ComboBox1", {12, 20, 101, 21});
+    ComboBox2 = MakeControl<QComboBox>(GroupBox2, "ComboBox2", {124, 20, 129, 21});
+    Panel1 = MakeControl<QFrame>(GroupBox2, "Panel1", {8, 52, 249, 33});
     Label5 = MakeLabel(Panel1, "Label5", {0, 8});
-    Edit3 = Make<QLineEdit>(Panel1, "Edit3", {68, 4, 25, 21});
+    Edit3 = MakeControl<QLineEdit>(Panel1, "Edit3", {68, 4, 25, 21});
     Edit3->setValidator(new QIntValidator(0, kMaxDecimals, Edit3));
     Label6 = MakeLabel(Panel1, "Label6", {116, 8});
-    SplEdit = Make<QLineEdit>(Panel1, "SplEdit", {220, 4, 25, 21});
+    SplEdit = MakeControl<QLineEdit>(Panel1, "SplEdit", {220, 4, 25, 21});
     SplEdit->setMaxLength(1);
     SplEdit->installEventFilter(this);
-    Panel2 = Make<QFrame>(GroupBox2, "Panel2", {8, 52, 249, 33});
+    Panel2 = MakeControl<QFrame>(GroupBox2, "Panel2", {8, 52, 249, 33});
     Label1 = MakeLabel(Panel2, "Label1", {60, 8});
-    Edit1 = Make<QLineEdit>(Panel2, "Edit1", {116, 4, 129, 21});
+    Edit1 = MakeControl<QLineEdit>(Panel2, "Edit1", {116, 4, 129, 21});
     for (QFrame* panel : {Panel1, Panel2}) {
         panel->setFrameShape(QFrame::NoFrame);
         panel->hide();
     }
-    Button1 = Make<QPushButton>(this, "Button1", {120, 104, 75, 25});
+    FrameGroupBoxes({GroupBox2});
+    Button1 = MakeControl<QPushButton>(this, "Button1", {120, 104, 75, 25});
     Button1->setDefault(true);
-    Button2 = Make<QPushButton>(this, "Button2", {200, 104, 75, 25});
+    Button2 = MakeControl<QPushButton>(this, "Button2", {200, 104, 75, 25});
 
     connect(Button1, &QPushButton::clicked, this, [this] { done(mrOk); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(mrCancel); });
@@ -87,9 +78,6 @@ void TFmtForm::FormCreate() {
     Label5->setText("Cifre decimali");
     Label6->setText("Simbolo frazione");
     Label1->setText("Formato");
-    // A style sheet (the group box's frame) keeps the box's children from inheriting the
-    // dialog's font: they are given it.
-    for (QWidget* child : GroupBox2->findChildren<QWidget*>()) child->setFont(font());
     for (QLabel* label : {Label5, Label6, Label1}) label->adjustSize();
     Button1->setText("&OK");
     Button2->setText("&Annulla");

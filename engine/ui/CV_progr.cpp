@@ -1,6 +1,7 @@
 #include "engine/ui/CV_progr.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -21,6 +22,12 @@ QFont DialogFont() {
     font.name = "MS Sans Serif";
     font.height = -11;
     return emf::QtFontFor(font);
+}
+
+void FrameGroupBoxes(std::initializer_list<QGroupBox*> boxes) {
+    for (QGroupBox* box : boxes)
+        box->setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+                           "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; top: -1px; }");
 }
 
 // --- The shared frame -------------------------------------------------------------------------

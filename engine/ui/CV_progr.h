@@ -3,13 +3,16 @@
 // handed (its start action) once it is on screen; the operation updates its label and closes it
 // by setting its modal result. Its cancel button sets the report's Terminated flag.
 #include <exception>
+#include <initializer_list>
 
 #include <QDialog>
 #include <QFont>
+#include <QRect>
 
 #include "engine/report/EngineState.h"
 #include "platform/core/Cp1252.h"
 
+class QGroupBox;
 class QLabel;
 class QObject;
 class QPushButton;
@@ -70,6 +73,20 @@ TProgressForm* RequireProgressForm();
 
 // The font of the engine's dialogs: "MS Sans Serif" -11, as the canvas substitutes it.
 QFont DialogFont();
+
+// A control of an engine dialog, at the pixel place of its design.
+template <class Widget>
+Widget* MakeControl(QWidget* parent, const char* name, QRect place) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(name);
+    widget->setGeometry(place);
+    return widget;
+}
+
+// Draws each box's frame from the middle of its title line, so that controls placed 14 pixels down
+// sit inside it. Called once the boxes' controls exist: a control made inside a box afterwards
+// would not take the dialog's font.
+void FrameGroupBoxes(std::initializer_list<QGroupBox*> boxes);
 
 // True when the program has a widget application, so that dialogs can be shown.
 bool CanShowDialogs();

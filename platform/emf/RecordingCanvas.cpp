@@ -298,7 +298,8 @@ CharWidthTable& RecordingCanvas::MeasuredFace() {
 double RecordingCanvas::CharWidth(char c) {
     CharWidthTable& face = MeasuredFace();
     double& w = face.width[static_cast<unsigned char>(c)];
-    if (std::isnan(w)) w = QFontMetricsF(*measuringFont_).horizontalAdvance(QChar(Cp1252ToUnicode(static_cast<unsigned char>(c))));
+    if (std::isnan(w))
+        w = QFontMetricsF(*measuringFont_).horizontalAdvance(QChar(Cp1252ToUnicode(static_cast<unsigned char>(c))));
     return w;
 }
 

@@ -14,7 +14,7 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-BIN="${1:-$ROOT/build/debug/bin}"
+BIN="$(cd "${1:-$ROOT/build/debug/bin}" && pwd)"  # absolute: the viewer starts in another folder
 
 for tool in xvfb-run xdotool import convert md5sum; do
   command -v "$tool" >/dev/null || { echo "FAIL: no $tool (scripts/install-deps.sh installs it)"; exit 1; }
@@ -37,18 +37,28 @@ FAILED=0
 fail() { echo "FAIL: $*"; FAILED=1; }
 shot() { import -window root "$DIR/$1.png"; }
 
-# Waits up to 10 s for a visible window whose title matches.
+# Waits up to 30 s (a loaded machine, a sanitizer build) for a visible window whose title matches
+# and then for it to hold the keyboard focus, so that typing reaches it.
 wait_window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+  local seen=""
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && { seen=1; break; }
     sleep 0.1
   done
+  [ -n "$seen" ] && wait_focus "$1" && return 0
   shot "missing-window"
-  echo "FAIL: no window \"$1\""
+  echo "FAIL: no window \"$1\" ${seen:+with the keyboard focus}"
   exit 1
 }
+wait_focus() {
+  for _ in $(seq 300); do
+    xdotool getwindowfocus getwindowname 2>/dev/null | grep -q -E "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 wait_gone() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
     sleep 0.1
   done
@@ -60,7 +70,7 @@ wait_gone() {
 page_width() { import -window root png:- | convert - -crop 1280x1+0+50 +repage -depth 8 txt:- | grep -c '#FFFFFF'; }
 wait_page_width() {
   local width=0
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     width="$(page_width)"
     [ "$width" -ge $(($1 - 2)) ] && [ "$width" -le $(($1 + 2)) ] && return 0
     sleep 0.1
@@ -116,7 +126,7 @@ xdotool key Return
 wait_gone '^Salva il report\.$'
 shot 4-saved
 xdotool key Escape
-for _ in $(seq 100); do kill -0 "$VIEWER" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 "$VIEWER" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$VIEWER" 2>/dev/null && fail "Escape did not end the viewer"
 
 [ "$(stat -c %Y "$REPORTS/listing.cvp")" -gt 978307200 ] || fail "listing.cvp was not saved"

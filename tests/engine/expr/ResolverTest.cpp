@@ -311,3 +311,68 @@ TEST_F(Resolver, ExpandingOffersTheWholeTextAsANameFirst) {
     EXPECT_EQ(names, std::vector<std::string>{"Dati.righe.prezzo + Dati.righe.qta"});
     EXPECT_EQ(Shown(CurrentValue), "dbl 16,5");
 }
+
+TEST_F(Resolver, NamedValuesBindToTheirFieldsWhenADocumentStarts) {
+    data::MemoryDataset closed(&prep.form, {{"x", data::FieldKind::Integer}});
+    closed.SetName("chiuso");
+    AddValue("Prezzo", vkDataField, 0, "Dati.righe", "PREZZO");
+    AddValue("Foto", vkDataField, 0, "clienti", "foto");
+    AddValue("Chiuso", vkDataField, 0, "chiuso", "x");
+    AddValue("Pagina", vkOther, 0);
+    TcvValues& values = prep.report->Values();
+    prep.report->HasPictureFields = true;
+    values.BindDataFields(*prep.report);
+    EXPECT_FALSE(PreparationError.Recorded);
+    EXPECT_EQ(values.Items(0).BoundDataSet, prep.righe);
+    ASSERT_NE(values.Items(0).BoundField, nullptr);
+    EXPECT_EQ(values.Items(0).BoundField->Name(), "prezzo");
+    EXPECT_EQ(values.Items(1).BoundField->Kind(), data::FieldKind::Graphic);
+    EXPECT_TRUE(prep.report->HasPictureFields) << "a large-object field may give pictures";
+    EXPECT_EQ(values.Items(2).BoundDataSet, &closed);
+    EXPECT_EQ(values.Items(2).BoundField, nullptr) << "a closed dataset is skipped";
+
+    struct Case { const char* ds; const char* field; const char* error; };
+    for (Case c : {Case{"Dati.righe", "manca", "Non \xE8 stato possibile reperire il campo: righe.manca"},
+                   {"Dati.nessuno", "x", "Dataset non assegnato: Dati.nessuno"},
+                   {"nessuno", "x", "Dataset non assegnato: nessuno"}}) {
+        ClearPreparationError();
+        values.Clear();
+        AddValue("Primo", vkDataField, 0, c.ds, c.field);
+        AddValue("Secondo", vkDataField, 0, "Dati.righe", "qta");
+        values.BindDataFields(*prep.report);
+        EXPECT_EQ(PreparationError.Message, c.error);
+        EXPECT_EQ(values.Items(1).BoundField, nullptr) << "binding stops at the first failure";
+        EXPECT_FALSE(prep.report->HasPictureFields);
+    }
+    values.BindDataFields(*prep.report);
+    EXPECT_EQ(values.Items(1).BoundField, nullptr) << "nothing binds once an error is recorded";
+}
+
+TEST_F(Resolver, TheCatalogueListsEveryBuiltInNameWithItsArguments) {
+    ASSERT_EQ(FunctionCatalogueCount, 43);
+    EXPECT_STREQ(FunctionCatalogue[0], "AVG=Statistiche |AVG(<X>) |Restituiosce la media della serie <X>");
+    EXPECT_STREQ(FunctionCatalogue[19],
+                 "IF=Logiche |IF(<X>,<Y>,<Z>) |Restituisce <Y> se l'espressione <X> \xE8 verificata altrimenti "
+                 "restituisce <Z>");
+    EXPECT_STREQ(FunctionCatalogue[42], "EUROTOMONEYVAL=Valuta |EUROTOMONEYVAL(<X>) |Restituisce il numero <X> "
+                                        "convertito da euro alla moneta corrente");
+    // Each entry's syntax, called with as many arguments as it shows, is a name the resolver knows
+    // (while aggregates register, so that they answer and failures of 1 as an argument are quiet).
+    TcvBand& footer = prep.AddBand(btMasterFooter);
+    TcvBand& master = prep.AddBand(btMasterData, prep.righe);
+    prep.Enter(prep.AddObject("Memo1", footer));
+    QScopedValueRollback registering(AggregateBand, &master);
+    for (const char* entry : FunctionCatalogue) {
+        const std::string text(entry);
+        const std::string syntax = text.substr(text.find(" |") + 2, text.rfind(" |") - text.find(" |") - 2);
+        std::string call = syntax;
+        for (const char* placeholder : {"<X>", "<Y>", "<Z>"})
+            if (size_t at = call.find(placeholder); at != std::string::npos) call.replace(at, 3, "1");
+        ClearPreparationError();
+        Variant v;
+        EvaluateExpression(call, v);
+        EXPECT_FALSE(v.IsEmpty()) << call;
+        EXPECT_FALSE(PreparationError.Recorded) << call << ": " << PreparationError.Message;
+        EXPECT_EQ(text.substr(0, text.find('=')), syntax.substr(0, syntax.find('('))) << entry;
+    }
+}

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "ObjectDrawing.h"
-#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_Memo.h"
 #include "engine/prepare/CV_Band.h"
 #include "platform/core/Rounding.h"
@@ -70,7 +69,8 @@ TEST_F(MemoDraw, WrapsEachLineWithinTheRoomAsTheRuleSays) {
         Canvas().Font() = m->Font.ToCanvasFont();
         const double advance = Canvas().CharWidth('x');
         const double whole = std::floor(c.roomInChars);
-        const int32_t room = int32_t(RoundHalfEven(advance * whole)) + int32_t(std::lround((c.roomInChars - whole) * 10));
+        const int32_t room =
+            int32_t(RoundHalfEven(advance * whole)) + int32_t(std::lround((c.roomInChars - whole) * 10));
         m->Width = room + 2 * 2;  // the gaps of a 1-pixel frame
         m->DrawAll(Canvas());
         EXPECT_EQ(Lines(*m), c.lines);
@@ -167,7 +167,8 @@ TEST_F(MemoDraw, JustifiedLinesEndWhereRightAlignedOnesDo) {
     EXPECT_EQ(d.texts[0].x, 102);
     EXPECT_EQ(d.texts[2].x + d.texts[2].width, end) << "trailing spaces are not widened";
     const int32_t single = d.texts[1].x - (d.texts[0].x + d.texts[0].width);
-    EXPECT_NEAR(d.texts[2].x - (d.texts[1].x + d.texts[1].width), 2 * single, 1) << "a double space is two widened spaces";
+    EXPECT_NEAR(d.texts[2].x - (d.texts[1].x + d.texts[1].width), 2 * single, 1)
+        << "a double space is two widened spaces";
     for (const DrawnText& t : d.texts) EXPECT_TRUE(t.clipped);
 
     for (const char* plain : {"senzaspazi", " spazio iniziale"}) {
@@ -358,12 +359,7 @@ TEST_F(MemoDraw, AFirstLineNamingALargeObjectFieldTakesTheFieldsLines) {
     data->AppendRow({Variant("riga uno\r\nriga [due]"), Variant("Rossi")});
     data->Open();
     TcvReport withData(&owner);
-    const int i = withData.Values().AddValue();
-    withData.Values().SetName(i, "Nota");
-    withData.Values().Items(i).Kind = vkDataField;
-    withData.Values().Items(i).DataSetName = "Dati";
-    withData.Values().Items(i).FieldName = "note";
-    withData.Values().BindDataFields(withData);
+    BindNamedValue(withData, "Nota", "Dati", "note");
     ASSERT_TRUE(withData.HasPictureFields);
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"[Nota]", {"riga uno", "riga [due]"}},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/EngineSupport.h"
+#include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Cp1252.h"
@@ -90,13 +91,25 @@ inline Drawn Read(const emf::Metafile& page) {
             break;
         case emf::EMR_STRETCHDIBITS:
             if (auto b = emf::ParseBitmap(r))
-                d.bitmaps.push_back({{b->xDest, b->yDest, b->xDest + b->cxDest, b->yDest + b->cyDest}, b->cxSrc, b->cySrc,
-                                      stretchMode});
+                d.bitmaps.push_back({{b->xDest, b->yDest, b->xDest + b->cxDest, b->yDest + b->cyDest},
+                                     b->cxSrc,
+                                     b->cySrc,
+                                     stretchMode});
             break;
         default: break;
         }
     }
     return d;
+}
+
+// Binds the named value `name` to a field, as a document start does.
+inline void BindNamedValue(TcvReport& report, const char* name, const char* dataSet, const char* field) {
+    const int i = report.Values().AddValue();
+    report.Values().SetName(i, name);
+    report.Values().Items(i).Kind = vkDataField;
+    report.Values().Items(i).DataSetName = dataSet;
+    report.Values().Items(i).FieldName = field;
+    report.Values().BindDataFields(report);
 }
 
 // Tests that draw report objects: run mode (as while preparing), a report, an A4 page's canvas.

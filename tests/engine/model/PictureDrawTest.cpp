@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include "ObjectDrawing.h"
-#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_Picture.h"
 #include "platform/core/Errors.h"
 #include "platform/data/MemoryDataset.h"
@@ -49,12 +48,7 @@ public:
         data_->SetName("Dati");
         data_->AppendRow({Variant::Null()});
         data_->Open();
-        const int i = report.Values().AddValue();
-        report.Values().SetName(i, "Foto");
-        report.Values().Items(i).Kind = vkDataField;
-        report.Values().Items(i).DataSetName = "Dati";
-        report.Values().Items(i).FieldName = "foto";
-        report.Values().BindDataFields(report);
+        BindNamedValue(report, "Foto", "Dati", "foto");
     }
     void SetBytes(const Bytes& bytes) {
         data_->SetValue(0, 0, bytes.empty() ? Variant::Null() : Variant(std::string(bytes.begin(), bytes.end())));
@@ -68,17 +62,6 @@ private:
 public:
     TcvReport report{&owner_};
 };
-
-Bytes JpegClaiming(uint16_t width, uint16_t height) {
-    Bytes jpeg = graphics::EncodeJpeg(Quadrants(16, 16));
-    for (size_t i = 2; i + 9 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {  // start of frame: length, precision, height, width
-            Set16BigEndian(jpeg, i + 5, height);
-            Set16BigEndian(jpeg, i + 7, width);
-            break;
-        }
-    return jpeg;
-}
 
 // A metafile of the four quadrants, recorded as a page is.
 Bytes QuadrantsMetafile(int width, int height) {
@@ -125,9 +108,9 @@ TEST(PicturePlacement, TargetsForEveryOption) {
 }
 
 TEST_F(PictureDraw, ScaledPicturesAreStretchedIntoTheirTargetWithHalftone) {
-    const Picture picture = Picture::Load(PictureKind::Bitmap, Dib{200, 100, 24, 0, {}, {}, false, 40,
-                                                                     PackRows(200, 100, 24, [](int, int) { return 0x336699u; })}
-                                                                     .File());
+    const Picture picture = Picture::Load(
+        PictureKind::Bitmap,
+        Dib{200, 100, 24, 0, {}, {}, false, 40, PackRows(200, 100, 24, [](int, int) { return 0x336699u; })}.File());
     for (uint16_t flags : {uint16_t(pfStretch), uint16_t(pfStretch | pfKeepAspect | pfCenter)}) {
         auto v = View(report, 100, 200, 100, 100, flags);
         v->Picture = picture;
@@ -172,10 +155,11 @@ TEST_F(PictureDraw, AnUnscaledPictureIsCutOnePixelPastTheObjectsEdges) {
 
 TEST_F(PictureDraw, PicturesOfEveryKindComeFromABinaryField) {
     const QImage quadrants = Quadrants(40, 40);
-    Dib palette8{40, 40, 8, 0, {kRed, kGreen, kBlue, kPaper}, {}, false, 40,
-                 PackRows(40, 40, 8, [](int x, int y) { return uint32_t((y >= 20) * 2 + (x >= 20)); })};
-    Dib icon{40, 80, 32, 0, {}, {}, false, 40,
-             IconBits(40, 32, [&](int x, int y) { return uint32_t(quadrants.pixel(x, y)); }, [](int, int) { return false; })};
+    const auto quadrant = [](int x, int y) { return uint32_t((y >= 20) * 2 + (x >= 20)); };
+    const auto pixel = [&](int x, int y) { return uint32_t(quadrants.pixel(x, y)); };
+    const auto opaque = [](int, int) { return false; };
+    Dib palette8{40, 40, 8, 0, {kRed, kGreen, kBlue, kPaper}, {}, false, 40, PackRows(40, 40, 8, quadrant)};
+    Dib icon{40, 80, 32, 0, {}, {}, false, 40, IconBits(40, 32, pixel, opaque)};
     const Bytes bitmap = palette8.File();
     const struct {
         const char* name;
@@ -215,7 +199,10 @@ TEST_F(PictureDraw, FieldsWithoutAPictureAreRefusedWithTheMessageOrDrawNothing) 
         {"twelve bytes of nothing known", Bytes(12, 0x55), "Formato immagine sconosciuto."},
         {"JPEG claiming 65,000 x 65,000 pixels", JpegClaiming(65000, 65000), "Image too large"},
         {"metafile framing 100,000 x 100,000 pixels",
-         emftest::ImageBuilder().Header(2, int32_t(100000LL * 36000 / 1024), int32_t(100000LL * 27000 / 768)).Eof().Finish(),
+         emftest::ImageBuilder()
+             .Header(2, int32_t(100000LL * 36000 / 1024), int32_t(100000LL * 27000 / 768))
+             .Eof()
+             .Finish(),
          "Image too large"},
         {"a null value", {}, ""},
     };

@@ -569,6 +569,7 @@ TEST_F(TemplateTest, ASaveThatWouldNotReadBackIsRefusedAndTheOldFileStays) {
                  auto* d = new TcvDataset(&r);  // freed with the report
                  d->SetName(name);
                  r.DataSets().AddObject(name, d);
+                 d->FreeNotification(&r);  // as AddDataset does
              }
          }},
         {"a dataset listed under another name", [](TcvReport& r) {

@@ -78,6 +78,9 @@ private slots:
         QCOMPARE(form->Label5->text(), QString("Cifre decimali"));
         QCOMPARE(form->Label6->text(), QString("Simbolo frazione"));
         QCOMPARE(form->Label1->text(), QString("Formato"));
+        for (QWidget* control : std::initializer_list<QWidget*>{form->Label5, form->Edit3, form->ComboBox2, form->Button1})
+            QCOMPARE(control->font(), form->font());  // the dialog's font, also inside the framed box
+        QVERIFY(form->Label5->geometry().right() < form->Edit3->geometry().left());
         QCOMPARE(form->Button1->geometry(), QRect(120, 104, 75, 25));
         QCOMPARE(form->Button2->geometry(), QRect(200, 104, 75, 25));
         QCOMPARE(form->Button1->text(), QString("&OK"));

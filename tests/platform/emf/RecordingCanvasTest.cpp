@@ -238,13 +238,15 @@ TEST(RecordingCanvas, WidthsKeptBetweenCanvasesBelongToTheirFont) {
                 CanvasFont f;
                 f.name = face, f.style = style;
                 f.SetSize(points);
-                fonts.push_back({f, QFontMetricsF(QtFontFor(f)).horizontalAdvance(QString::fromUtf8("Hello world \u20AC \u00E8"))});
+                fonts.push_back(
+                    {f, QFontMetricsF(QtFontFor(f)).horizontalAdvance(QString::fromUtf8("Hello world \u20AC \u00E8"))});
             }
     for (int round = 0; round < 2; ++round) {
         RecordingCanvas c(200, 100);
         for (const auto& [font, width] : fonts) {
             c.Font() = font;
-            EXPECT_EQ(c.TextWidth(text), std::lround(width)) << font.name << " " << font.height << " " << int(font.style);
+            EXPECT_EQ(c.TextWidth(text), std::lround(width))
+                << font.name << " " << font.height << " " << int(font.style);
             c.Font().escapement = 900;
             EXPECT_EQ(c.TextWidth(text), std::lround(width)) << "turning changes no width";
         }
