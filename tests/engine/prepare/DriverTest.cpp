@@ -128,7 +128,9 @@ TEST_F(Driver, TheProgressDialogShowsEachPassWithItsPrefixAndCancelEndsTheRun) {
     for (const std::string& label : expected)
         EXPECT_NE(std::find(dialog.labels.begin(), dialog.labels.end(), label), dialog.labels.end()) << label;
     for (const std::string& label : dialog.labels) {
-        if (label.starts_with("Esecuzione")) EXPECT_EQ(label.find(" di "), std::string::npos) << label;
+        if (label.starts_with("Esecuzione")) {
+            EXPECT_EQ(label.find(" di "), std::string::npos) << label;
+        }
     }
 
     dialog.labels.clear();
