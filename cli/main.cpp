@@ -52,6 +52,13 @@ constexpr Command kCommands[] = {
      "calcola un'espressione e ne scrive tipo e valore; con --db i campi delle tabelle di ORIGINE (modulo NOME, "
      "di solito Dati) rispondono ai nomi, e la prima tabella ai nomi senza tabella",
      &RunEval},
+    {"prepare",
+     "prepare MODELLO.cvf [--db ORIGINE] [--module NOME] [--query NOME=SQL]... [-o OUT.cvp] [--pdf OUT.pdf] "
+     "[--show] [--quiet]",
+     "prepara un modello di report sui dati di ORIGINE (modulo NOME, di solito Dati: un dataset per tabella e "
+     "per ogni --query) e lo scrive in OUT.cvp (di solito il nome del modello con .cvp), in un PDF o "
+     "nell'anteprima; scrive il numero di pagine",
+     &RunPrepare},
     {"words", "words NUMERO...", "scrive ogni numero in lettere", &RunWords},
     {"format-dialog", "format-dialog [--format CODICE] [--text TESTO] [--shot OUT.png]",
      "apre la finestra di formato di un oggetto e scrive codice e testo scelti (con --shot la disegna in "

@@ -1,0 +1,206 @@
+// tessaly-cli prepare TEMPLATE.cvf [--db SOURCE] [--module NAME] [--query NAME=SQL]... [-o OUT.cvp]
+//                                  [--pdf OUT.pdf] [--show] [--quiet]
+// Prepares a report template over a database. With --db, a data module NAME (default "Dati")
+// holds one dataset per table and view of SOURCE (a SQLite file or a PostgreSQL URI) and one per
+// --query, called NAME; the template's datasets ("Dati.righe") are found in it, and the report
+// belongs to it. The template loads as `tessaly-cli template` loads it (its messages on stderr;
+// after an "Errore" message exit 1 and nothing written). The prepared report goes to OUT.cvp
+// (-o), to a PDF file (--pdf) and/or to the preview window (--show); with none of them to the
+// template's name with ".cvp". On success stdout has "pages: N". A preparation error prints its
+// composed message on stderr (one line per part), exits 1 and writes nothing. While preparing,
+// a progress bar goes to stderr when it is a terminal, unless --quiet.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QScopeGuard>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/GuiApp.h"
+#include "engine/report/CV_Pages.h"
+#include "engine/report/CV_Print.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/EngineState.h"
+#include "engine/ui/UiStartup.h"
+#include "platform/core/Cp1252.h"
+#include "platform/core/Errors.h"
+#include "platform/data/DataModule.h"
+#include "platform/data/ModuleRegistry.h"
+#include "platform/data/SqlDataset.h"
+
+namespace fs = std::filesystem;
+
+namespace tessaly::cli {
+
+namespace {
+
+struct Query {
+    std::string name, sql;  // UTF-8
+};
+
+struct PrepareArgs {
+    std::string templateFile;
+    std::string source;
+    std::string module = "Dati";
+    bool moduleGiven = false;
+    std::vector<Query> queries;
+    std::string out, pdf;
+    bool show = false;
+    bool quiet = false;
+};
+
+bool ParseQuery(const std::string& text, std::vector<Query>& queries) {
+    const size_t eq = text.find('=');
+    if (eq == 0 || eq == std::string::npos || eq + 1 == text.size()) return false;
+    queries.push_back({text.substr(0, eq), text.substr(eq + 1)});
+    return true;
+}
+
+bool ParseOption(const Args& args, size_t& i, PrepareArgs& a) {
+    const std::string& o = args[i];
+    if (o == "--show") return a.show = true;
+    if (o == "--quiet") return a.quiet = true;
+    if (i + 1 >= args.size() || args[i + 1].empty()) return false;
+    const std::string& value = args[++i];
+    if (o == "--db" && a.source.empty()) a.source = value;
+    else if (o == "--module" && !a.moduleGiven) a.module = value, a.moduleGiven = true;
+    else if (o == "--query") return ParseQuery(value, a.queries);
+    else if (o == "-o" && a.out.empty()) a.out = value;
+    else if (o == "--pdf" && a.pdf.empty()) a.pdf = value;
+    else return false;
+    return true;
+}
+
+bool ParseArgs(const Args& args, PrepareArgs& a) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].starts_with("-")) {
+            if (!ParseOption(args, i, a)) return false;
+        } else if (a.templateFile.empty() && !args[i].empty()) {
+            a.templateFile = args[i];
+        } else {
+            return false;
+        }
+    }
+    // A module and queries need a database.
+    return !a.templateFile.empty() && (!a.source.empty() || (!a.moduleGiven && a.queries.empty()));
+}
+
+// The database's data module, with a dataset for each query, known to the application by name.
+std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareArgs& a) {
+    auto db = data::Database::Open(a.source);
+    auto module = std::make_unique<data::DatabaseModule>(db, nullptr);
+    module->SetName(Utf8ToCp1252(a.module));
+    for (const Query& q : a.queries) {
+        auto* dataset = new data::SqlDataset(db, module.get());  // owned by the module
+        dataset->SetName(Utf8ToCp1252(q.name));
+        dataset->SetSql(Utf8ToCp1252(q.sql));
+    }
+    data::ApplicationModules().AddDataModule(*module);
+    return module;
+}
+
+// "Preparazione [#####.....] 12/40" once the total is known (the second of two passes), else
+// "Preparazione: pagina 12"; on one line that is written over.
+void ShowProgress(int page) {
+    if (TotalPages > 0 && CurrentReport && CurrentReport->FinalPass && page <= TotalPages) {
+        constexpr int kWidth = 30;
+        const int done = page * kWidth / TotalPages;
+        std::fprintf(stderr, "\rPreparazione [%s%s] %d/%d", std::string(size_t(done), '#').c_str(),
+                     std::string(size_t(kWidth - done), '.').c_str(), page, TotalPages);
+    } else {
+        std::fprintf(stderr, "\rPreparazione: pagina %d", page);
+    }
+    std::fflush(stderr);
+}
+
+// The composed message, one line per part.
+std::string Lines(AnsiString text) {
+    for (char& c : text)
+        if (c == '\r') c = '\n';
+    return text;
+}
+
+fs::path DefaultOutput(const std::string& templateFile) {
+    fs::path out(templateFile);
+    out.replace_extension(".cvp");
+    return out;
+}
+
+int WriteOutputs(TcvReport& report, const PrepareArgs& a) {
+    report.OnProgress = nullptr;  // printing reports percentages through it
+    if (!a.out.empty() || (a.pdf.empty() && !a.show)) report.SavePreparedReport(a.out.empty() ? DefaultOutput(a.templateFile) : fs::path(a.out));
+    if (!a.pdf.empty()) {
+        const int pages = report.EMFPages().Count();
+        if (pages == 0) return Fail(kNoPages);
+        if (!PrintPreparedReportToPdf(report, a.pdf, 1, pages, 1, false)) return Fail("Stampa non riuscita.");
+    }
+    std::printf("pages: %d\n", report.EMFPages().Count());
+    std::fflush(stdout);
+    if (a.show) report.ShowPreparedReport();
+    return kDone;
+}
+
+int Prepare(TcvReport& report, const PrepareArgs& a) {
+    bool errorShown = false;
+    MessageSink = [&errorShown](TMsgDlgType type, const AnsiString& caption, const AnsiString& text) {
+        errorShown |= type == TMsgDlgType::mtError;
+        WriteMessageToStderr(type, caption, text);
+    };
+    auto restoreSink = qScopeGuard([] { MessageSink = nullptr; });
+    try {
+        report.LoadFromFile(fs::path(a.templateFile));
+    } catch (const EAbort&) {
+        return kFailed;  // its messages are on stderr already
+    }
+    if (errorShown) return kFailed;
+    report.SetShowProgress(false);
+    const bool bar = !a.quiet && ::isatty(STDERR_FILENO);
+    if (bar) report.OnProgress = &ShowProgress;
+    const bool done = report.PrepareReport();
+    if (bar) std::fputs("\n", stderr);
+    if (!done) return Fail(report.PreparationErrorText().empty() ? "Preparazione annullata." : Lines(report.PreparationErrorText()));
+    return WriteOutputs(report, a);
+}
+
+// A display the preview can be shown on (not the offscreen platform, where no one could close it).
+bool HasDisplay() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform == "offscreen" || platform == "minimal") return false;
+    return !platform.isEmpty() || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int Run(const PrepareArgs& a) {
+    EngineWindowUnits units(nullptr);
+    try {
+        std::unique_ptr<data::DatabaseModule> module = a.source.empty() ? nullptr : OpenModule(a);
+        // The module owns the report (and frees it before its datasets).
+        std::unique_ptr<TcvReport> own = module ? nullptr : std::make_unique<TcvReport>(nullptr);
+        TcvReport* report = module ? new TcvReport(module.get()) : own.get();
+        return Prepare(*report, a);
+    } catch (const EngineError& e) {
+        return Fail(e.Message());
+    }
+}
+
+}  // namespace
+
+int RunPrepare(const Args& args) {
+    PrepareArgs a;
+    if (!ParseArgs(args, a)) return kWrongUsage;
+    if (!a.show) {
+        GuiApp<QApplication> app;  // fonts and the PDF writer need it; no window is shown
+        return Run(a);
+    }
+    if (!HasDisplay()) return Fail("Nessuno schermo per l'anteprima: usare -o o --pdf");
+    int argc = 1;
+    char name[] = "tessaly-cli";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    return Run(a);
+}
+
+}  // namespace tessaly::cli
