@@ -31,7 +31,10 @@ std::vector<int> InterleavedOrder(const std::vector<int>& made) {
     return order;
 }
 
-TcvPreparation::TcvPreparation(TcvReport& report) : Report(report) { sincePoll_.start(); }
+TcvPreparation::TcvPreparation(TcvReport& report) : Report(report) {
+    PreparedIndex = 0;
+    sincePoll_.start();
+}
 
 TcvPreparation::~TcvPreparation() {
     CloseAllPages();

@@ -1,0 +1,184 @@
+// tessaly-cli prepare TEMPLATE.cvf [--db SOURCE] [--module NAME] [--query NAME=SQL]... [-o OUT.cvp]
+// [--pdf OUT.pdf] [--show] [--quiet], over templates and SQLite files the test makes.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <fstream>
+
+#include "CliRun.h"
+#include "common/EngineSupport.h"
+#include "common/SqliteFile.h"
+#include "common/TestFiles.h"
+#include "engine/data/CV_Dataset.h"
+#include "engine/model/CV_BandView.h"
+#include "engine/model/CV_Memo.h"
+#include "engine/model/CV_Page.h"
+#include "engine/report/CV_Report.h"
+#include "engine/report/CV_Startup.h"
+#include "platform/data/DataModule.h"
+#include "platform/data/Dataset.h"
+#include "platform/data/ModuleRegistry.h"
+#include "platform/data/SqlDataset.h"
+
+using tessaly::testing::CliResult;
+using tessaly::testing::RunCli;
+using tessaly::testing::RunShell;
+
+namespace {
+
+using namespace tessaly;
+
+// A SQLite file with a table "righe" of 100 numbered rows, and a template whose master data band
+// shows `row` for each record of the module's dataset `dataset`, with "Pagina x di y" below.
+class CliPrepare : public ::testing::Test {
+protected:
+    CliPrepare() {
+        tessaly::testing::EnsureApplication();
+        std::string sql = "BEGIN; CREATE TABLE righe(n INTEGER, nome TEXT);";
+        for (int i = 1; i <= 100; ++i) sql += "INSERT INTO righe VALUES(" + std::to_string(i) + ", 'Riga " + std::to_string(i) + "');";
+        tessaly::testing::RunSqlite(db, sql + "COMMIT;");
+    }
+    // The template is saved while a module "Dati" over the database holds `dataset` (a query
+    // dataset when `sql` is given), as the cli will have it.
+    std::string Template(const std::string& name, const std::string& row, const std::string& dataset = "righe",
+                         const std::string& sql = "") {
+        EngineUnits units(nullptr);
+        auto database = data::Database::Open(db.string());
+        data::DatabaseModule module(database, nullptr);
+        module.SetName("Dati");
+        if (!sql.empty()) {
+            auto* query = new data::SqlDataset(database, &module);
+            query->SetName(dataset);
+            query->SetSql(sql);
+        }
+        data::ApplicationModules().AddDataModule(module);
+        TcvReport report(nullptr);
+        auto* walker = new TcvDBDataSet(nullptr);
+        walker->SetName(dataset);
+        walker->SetDataSet(dynamic_cast<data::Dataset*>(module.FindComponent(dataset)));
+        report.AddDataset(dataset, walker);
+        report.TwoPass = 1;
+        Band(report, btMasterData, 100, 20, dataset);
+        Text(report, 101, row);
+        Band(report, btPageFooter, 200, 30);
+        Text(report, 205, "Pagina [PAGE#] di [TOTALPAGES]");
+        report.SaveToFile(folder / name);
+        return "'" + (folder / name).string() + "'";
+    }
+    static void Band(TcvReport& report, int type, int top, int height, const std::string& dataset = "") {
+        auto view = std::make_unique<TcvBandView>(&report);
+        view->SetBandType(uint8_t(type));
+        view->Top = top, view->Width = 794, view->Height = height;
+        view->FormatText = dataset;
+        report.Pages().Pages(0).AddObject(std::move(view));
+    }
+    static void Text(TcvReport& report, int top, const std::string& line) {
+        auto memo = std::make_unique<TcvMemoView>(&report);
+        memo->Left = 10, memo->Top = top, memo->Width = 300, memo->Height = 18;
+        memo->MemoLines.Add(line);
+        report.Pages().Pages(0).AddObject(std::move(memo));
+    }
+    std::string Db() const { return "--db '" + db.string() + "'"; }
+    std::string Path(const std::string& name) const { return "'" + (folder / name).string() + "'"; }
+    // The texts of a prepared report, through tessaly-cli text.
+    std::string Texts(const std::string& name) { return RunCli("text " + Path(name)).out; }
+
+    tessaly::testing::TempFolder folder{"cli-prepare"};
+    std::filesystem::path db = folder / "dati.db";
+};
+
+TEST_F(CliPrepare, PreparesIntoTheTemplatesNameWithCvpAndTellsThePages) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    CliResult r = RunCli("prepare " + t + " " + Db());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "pages: 3\n");
+    EXPECT_EQ(r.err, "");  // no progress bar when stderr is no terminal
+    const std::string texts = Texts("elenco.cvp");
+    EXPECT_NE(texts.find("Riga 100"), std::string::npos);
+    EXPECT_NE(texts.find("Pagina 3 di 3"), std::string::npos);
+}
+
+TEST_F(CliPrepare, WritesTheReportAndThePdfWhereAsked) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    CliResult r = RunCli("prepare " + t + " " + Db() + " -o " + Path("uscita.cvp") + " --pdf " + Path("uscita.pdf"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "pages: 3\n");
+    EXPECT_TRUE(std::filesystem::exists(folder / "uscita.cvp"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "elenco.cvp"));
+    std::ifstream pdf(folder / "uscita.pdf", std::ios::binary);
+    std::string head(5, '\0');
+    pdf.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-");
+    CliResult only = RunCli("prepare " + t + " " + Db() + " --pdf " + Path("solo.pdf"));
+    EXPECT_EQ(only.exitCode, 0) << only.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "elenco.cvp"));
+}
+
+TEST_F(CliPrepare, AQueryIsADatasetOfTheModule) {
+    const std::string t = Template("pari.cvf", "[nome]", "pari", "SELECT * FROM righe WHERE n % 2 = 0");
+    CliResult r = RunCli("prepare " + t + " " + Db() + " --query 'pari=SELECT * FROM righe WHERE n % 2 = 0'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "pages: 2\n");
+    const std::string texts = Texts("pari.cvp");
+    EXPECT_NE(texts.find("Riga 100"), std::string::npos);
+    EXPECT_EQ(texts.find("Riga 99"), std::string::npos);
+}
+
+TEST_F(CliPrepare, APreparationErrorPrintsTheComposedMessageAndWritesNothing) {
+    const std::string t = Template("errore.cvf", "[IF(n = 70, VAL('abc'), nome)]");
+    CliResult r = RunCli("prepare " + t + " " + Db());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "Si \xC3\xA8 verificato un errore durante la fase di preparazione\n"
+              "Tipi di parametri errati nella funzione: VAL ('abc')\nOggetto: Memo1\nBanda: Dati principali\nPagina: 1\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "errore.cvp"));
+}
+
+TEST_F(CliPrepare, ATemplateThatDoesNotLoadFailsWithItsMessages) {
+    // Version 29, no datasets, the three report values, then an object record of type 7.
+    tessaly::testing::WriteFile(folder / "rotto.cvf", std::vector<uint8_t>{29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7});
+    CliResult r = RunCli("prepare " + Path("rotto.cvf") + " " + Db());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Errore: Non \xC3\xA8 stato possibile terminare la fase di caricamento del report."), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "rotto.cvp"));
+}
+
+TEST_F(CliPrepare, WithoutTheDatabaseTheDatasetIsMissing) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    CliResult r = RunCli("prepare " + t);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Attenzione: Non \xC3\xA8 stato trovato il cvDataset: Dati.righe"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Non \xC3\xA8 stato trovato il cvDataset: righe"), std::string::npos) << r.err;
+}
+
+TEST_F(CliPrepare, AProgressBarGoesToATerminalUnlessQuiet) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli prepare " + t + " " + Db();
+    CliResult bar = RunShell("script -qec \"" + command + "\" /dev/null");
+    EXPECT_NE(bar.out.find("Preparazione [##############################] 3/3"), std::string::npos) << bar.out;
+    CliResult quiet = RunShell("script -qec \"" + command + " --quiet\" /dev/null");
+    EXPECT_EQ(quiet.out.find("Preparazione"), std::string::npos) << quiet.out;
+}
+
+TEST_F(CliPrepare, WrongUsage) {
+    for (const char* args : {"prepare", "prepare a.cvf b.cvf", "prepare a.cvf --module X", "prepare a.cvf --query q=SELECT",
+                             "prepare a.cvf --db x.db --query noequals", "prepare a.cvf --db x.db --query =SELECT",
+                             "prepare a.cvf -o", "prepare a.cvf --colour"}) {
+        CliResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args;
+        EXPECT_NE(r.err.find("uso: tessaly-cli prepare MODELLO.cvf"), std::string::npos) << args;
+    }
+}
+
+TEST_F(CliPrepare, ThePreviewNeedsADisplay) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    CliResult r = RunShell("QT_QPA_PLATFORM=offscreen " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli prepare " + t +
+                           " " + Db() + " --show");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Nessuno schermo per l'anteprima: usare -o o --pdf\n");
+}
+
+}  // namespace
