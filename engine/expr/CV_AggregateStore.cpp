@@ -82,7 +82,8 @@ void TcvAggregateStore::TakeIn(std::string_view function, const Variant& v, TcvA
 
 void TcvAggregateStore::AddAccumulator(const AnsiString& key, std::string_view function, std::string_view argument) {
     const AnsiString name(function.substr(0, 3));
-    accumulators_.try_emplace(key, TcvAccumulator{name, AnsiString(argument), {InitialValue(name), 0}});
+    const TcvAggregateValue start{InitialValue(name), 0};
+    accumulators_.try_emplace(key, TcvAccumulator{name, AnsiString(argument), start, start});
 }
 
 void TcvAggregateStore::AddColumn(const AnsiString& key, std::string_view function, std::string_view argument) {
@@ -105,7 +106,7 @@ void TcvAggregateStore::Reset(char tag, char last) {
     const auto from = static_cast<unsigned char>(tag), to = static_cast<unsigned char>(last);
     for (auto& [key, acc] : accumulators_) {
         const auto t = key.empty() ? 0u : static_cast<unsigned char>(key.back());
-        if (!key.empty() && t >= from && t <= to) acc.Total = {InitialValue(acc.Function), 0};
+        if (!key.empty() && t >= from && t <= to) acc.Total = acc.Before = {InitialValue(acc.Function), 0};
     }
     AggregateRows = 0;
     ++AggregateResets;
@@ -113,7 +114,10 @@ void TcvAggregateStore::Reset(char tag, char last) {
 
 void TcvAggregateStore::Accumulate(const Evaluator& evaluate, bool columns) {
     RowValues row(evaluate);
-    for (auto& [key, acc] : accumulators_) Apply(acc.Function, acc.Argument, row, acc.Total);
+    for (auto& [key, acc] : accumulators_) {
+        acc.Before = acc.Total;
+        Apply(acc.Function, acc.Argument, row, acc.Total);
+    }
     ++AggregateRows;
     if (columns) {
         for (auto& [key, column] : columns_) {

@@ -31,6 +31,7 @@ struct TcvAccumulator {
     AnsiString Function;  // "SUM", "AVG", "MIN", "MAX", or "COU" for COUNT()
     AnsiString Argument;
     TcvAggregateValue Total;
+    TcvAggregateValue Before;  // Total before the last row was taken in
 };
 
 // A cross-table aggregate: one value per cross column.
@@ -46,6 +47,9 @@ public:
     int32_t AggregateRows = 0;     // rows accumulated since the band's last reset
     int32_t AggregateResets = 0;   // resets so far
     int32_t AggregateColumns = 0;  // the most rows seen between two resets: the cross columns
+    // Readers get the totals as they were before the last row was taken in: a row taken in but
+    // not printed yet is left out of the footers of the page it will not print on.
+    bool ReadBefore = false;
 
     // The starting value: 0 for SUM, AVG and COU, 1e200 for MIN, -1e200 for MAX and any other name.
     static Variant InitialValue(std::string_view function);
@@ -61,6 +65,8 @@ public:
     void AddAccumulator(const AnsiString& key, std::string_view function, std::string_view argument);
     void AddColumn(const AnsiString& key, std::string_view function, std::string_view argument);
     const TcvAccumulator* FindAccumulator(const AnsiString& key) const;
+    // What a reader gets of an accumulator: its total, or the one before the last row (ReadBefore).
+    const TcvAggregateValue& Read(const TcvAccumulator& acc) const { return ReadBefore ? acc.Before : acc.Total; }
     const TcvColumnAggregate* FindColumn(const AnsiString& key) const;
     int AccumulatorCount() const { return static_cast<int>(accumulators_.size()); }
     int ColumnAggregateCount() const { return static_cast<int>(columns_.size()); }

@@ -101,7 +101,7 @@ void ReadAggregate(TcvAggregateFunction f, std::string_view argument, Variant& v
     // An overlay and the objects outside bands have no rows to read.
     if (!feeding && (CurrentBandType() == btOverlay || CurrentBandType() == btNone)) return ReportNotEnabled(f);
     const TcvAccumulator* acc = feeding ? feeding->Aggregates.FindAccumulator(AccumulatorKey(f, argument)) : nullptr;
-    if (acc) value = acc->Total.Value;
+    if (acc) value = feeding->Aggregates.Read(*acc).Value;
 }
 
 // The rows that COUNT() of this object has counted since its own reset; a band whose objects were
@@ -109,7 +109,7 @@ void ReadAggregate(TcvAggregateFunction f, std::string_view argument, Variant& v
 Variant RowsOf(const TcvBand* band) {
     if (!band) return {};
     const TcvAccumulator* acc = band->Aggregates.FindAccumulator(AccumulatorKey(afCount, ""));
-    return Variant(acc ? acc->Total.Rows : band->Aggregates.AggregateRows);
+    return Variant(acc ? band->Aggregates.Read(*acc).Rows : band->Aggregates.AggregateRows);
 }
 
 void ReadCount(Variant& value) {

@@ -62,6 +62,7 @@ public:
     int32_t Height = 0;        // the design height
     int32_t ActualHeight = 0;  // the height measured for this print
     bool FillingList = false;  // empty filler rows are being printed
+    bool RowPrinted = true;    // a data band: the record last taken into its aggregates has printed
     TcvBandView* BandView = nullptr;
     StringList BandLines;
     // Options, as effective for the band type (none on a sub-report page but the first two).

@@ -139,6 +139,7 @@ bool TcvBand::Print() {
     for (TcvBand* b = Next; b && !b->ReportDataSet && ReportDataSet && IsDataBandType(BandType); b = b->Next)
         waits |= b->PrintObjects();
     if (stepBack) data->NextRecord();
+    RowPrinted = true;
     if (ForceNewPage && !IsDataBandType(BandType) && BandType != btGroupHeader && !page.Breaking) page.NewPage();
     return waits;
 }

@@ -133,6 +133,7 @@ void LevelLoop::MoveFirst(TcvBand& b, int level) {
         b.First();
         TcvBandContext context(b);
         StartAggregates(b);
+        b.RowPrinted = b.DataSetEof();  // a row was taken in unless the data ended
         b.RecordNo = 1;
         for (TcvBand* h = headers; h; h = h->Next) h->RecordNo = 0;
     });
@@ -147,6 +148,7 @@ void LevelLoop::Accumulate(TcvBand& b) {
     page_.Act([&b] {
         TcvBandContext context(b);
         AccumulateAggregates(b);
+        b.RowPrinted = b.DataSetEof();  // a row was taken in unless the data ended
     });
 }
 
@@ -220,6 +222,7 @@ bool LevelLoop::GroupStep(TcvBand& b, bool& filled, bool& footersShown) {
         page_.Act([&b, level = changed->GroupLevel] {
             TcvBandContext context(b);
             RestartGroupTotals(b, level);
+            b.RowPrinted = b.DataSetEof();  // a row was taken in unless the data ended
         });
         for (TcvBand* h : HeadersOf(b)) page_.ShowBand(h);
     }

@@ -115,17 +115,25 @@ void TcvPageRun::ShowHeaders() {
     FreshY = CurY;
 }
 
+// The footers at a break show the totals of what printed above them: the master record taken in
+// but not printed yet goes on the new page, and its row is left out of them.
+void TcvPageRun::ShowFooter(int type) {
+    TcvBand* master = DataBand(btMasterData);
+    QScopedValueRollback before(master->Aggregates.ReadBefore, !master->RowPrinted);
+    ShowBand(Band(type));
+}
+
 void TcvPageRun::NewPage() {
     TcvPreparation& run = *Run;
     {
         QScopedValueRollback breaking(Breaking, true);
-        ShowBand(Band(btColumnFooter));
+        ShowFooter(btColumnFooter);
         CurColumn = 0;
         ColumnX = LeftEdge();
         const bool footerDrawn = run.AppendToPrevious && run.FooterOnLastPending;
         for (int i = run.OpenFrom; i < run.PreparedCount() && !footerDrawn; ++i) {
             run.SelectPreparedPage(i);
-            ShowBand(Band(btPageFooter));
+            ShowFooter(btPageFooter);
         }
         run.CloseOpenPages();
     }
@@ -137,7 +145,7 @@ void TcvPageRun::NewPage() {
 bool TcvPageRun::NextColumn() {
     if (CurColumn + 1 >= Columns()) return false;
     QScopedValueRollback breaking(Breaking, true);
-    ShowBand(Band(btColumnFooter));
+    ShowFooter(btColumnFooter);
     ++CurColumn;
     ColumnX += ColumnWidth() + Page->ColumnGap;
     CurY = ColumnTop;

@@ -95,6 +95,7 @@ struct TcvPageRun {
 private:
     void StartPage();
     void ShowPageEnd();
+    void ShowFooter(int type);
     void ShowHeaders();
     std::vector<std::unique_ptr<TcvBand>> owned_;
 };

@@ -52,6 +52,17 @@ TEST_F(Listing, PageNumberOfTheNthPageIsNAndTheFooterGoesOnThePageItCloses) {
     }
 }
 
+// The footer's running total is that of the rows above it: the row that goes on the next page
+// (already taken in when it did not fit) is not in it.
+TEST_F(Listing, AFooterTotalCountsTheRowsPrintedAboveIt) {
+    BuildListing(100, "Riporto [SUM(n)] in [COUNT()]");
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    ASSERT_EQ(b.PageCount(), 3);
+    EXPECT_EQ(b.PageOf("Riporto 1176 in 48"), 1);  // 1 + ... + 48
+    EXPECT_EQ(b.PageOf("Riporto 4656 in 96"), 2);
+    EXPECT_EQ(b.PageOf("Riporto 5050 in 100"), 3);
+}
+
 TEST_F(Listing, TwoPassesGiveTheTotalOfPages) {
     BuildListing(100, "Pagina [PAGE#] di [TOTALPAGES]");
     b.report->TwoPass = 1;
