@@ -63,8 +63,7 @@ protected:
     // Three pages of rows, their number in the footer.
     void Listing(int rows = 100) {
         b.Data("Righe", NumberedColumns(), NumberedRows(rows));
-        b.Band(btMasterData, 100, 20, "Righe");
-        b.Text(10, 101, "[nome]");
+        b.Line(btMasterData, 100, 20, "[nome]", "Righe");
         b.Band(btPageFooter, 200, 30);
         b.Text(10, 205, "Pagina [PAGE#]");
     }
@@ -167,8 +166,7 @@ TEST_F(Driver, TemplateDatasetsAndEngineStateAreGivenBackHoweverTheRunEnds) {
         r.Band(btMasterData, 100, 20, "Righe", boStretched);
         TcvMemoView& text = r.Text(10, 101, end == failed ? "[IF(n = 70, VAL('x'), nome)]" : "[nome] [Aperta.n]");
         text.Flags = mfStretch | mfAutoWidth;
-        r.Band(btDetailData, 130, 20, "Aperta");
-        r.Text(10, 131, "[n]");
+        r.Line(btDetailData, 130, 20, "[n]", "Aperta");
         if (end == cancelled) r.report->OnProgress = [&](int n) { r.report->Terminated |= n == 2; };
         MemoryStream before;
         r.report->SaveToStream(before);
@@ -213,8 +211,7 @@ TEST_F(Driver, EventsComeInTheirOrderWithTheDatasetMoments) {
     b.Data("Righe", NumberedColumns(), NumberedRows(2));
     b.Band(btMasterData, 100, 20, "Righe").Name = "Dati";
     b.Text(10, 101, "[nome]");
-    b.Band(btMasterFooter, 130, 20);
-    b.Text(10, 131, "fine");
+    b.Line(btMasterFooter, 130, 20, "fine");
     Lines events;
     b.report->OnBeginDoc = [&] { events.push_back("BeginDoc"); };
     b.report->OnEndDoc = [&] { events.push_back("EndDoc"); };
@@ -249,8 +246,7 @@ protected:
     data::MemoryDataset& TwoPages(int rowsOfA) {
         data::MemoryDataset& a = b.Data("A", NumberedColumns(), NumberedRows(rowsOfA));
         b.Data("B", NumberedColumns(), NumberedRows(2));
-        b.Band(btMasterData, 100, 20, "A", boForceNewPage);
-        b.Text(10, 101, "A[n] pagina [PAGE#]");
+        b.Line(btMasterData, 100, 20, "A[n] pagina [PAGE#]", "A", boForceNewPage);
         b.Band(btMasterData, 100, 20, "B", boForceNewPage, 1);
         b.Text(10, 101, "B[n] pagina [PAGE#]", 150, 18, 1);
         b.report->TwoPass = 1;
@@ -302,8 +298,7 @@ TEST_F(Driver, ExportingAReportWithoutPagesPreparesItFirst) {
 
     ReportBuilder failing;
     failing.Data("Righe", NumberedColumns(), NumberedRows(3));
-    failing.Band(btMasterData, 100, 20, "Righe");
-    failing.Text(10, 101, "[VAL('x')]");
+    failing.Line(btMasterData, 100, 20, "[VAL('x')]", "Righe");
     try {
         failing.report->ExportTo(ExportFilterClass<CountingFilter>, dir / "no.txt");
         ADD_FAILURE() << "no error";

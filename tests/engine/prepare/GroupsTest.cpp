@@ -23,16 +23,11 @@ protected:
 
 TEST_F(Groups, EachGroupHasItsHeaderAndItsOwnTotalsWhileOtherTotalsRunOn) {
     Sales();
-    b.Band(btGroupHeader, 60, 20, "cat");
-    b.Text(10, 61, "Gruppo [cat]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[cat] [importo] [SUM(importo)]");
-    b.Band(btGroupFooter, 140, 20);
-    b.Text(10, 141, "Totale [cat] [SUM(importo)] [COUNT()]");
-    b.Band(btReportSummary, 180, 20);
-    b.Text(10, 181, "Generale [SUM(importo)] [COUNT()]");
-    b.Band(btPageFooter, 220, 20);
-    b.Text(10, 221, "Progressivo [SUM(importo)]");
+    b.Line(btGroupHeader, 60, 20, "Gruppo [cat]", "cat");
+    b.Line(btMasterData, 100, 20, "[cat] [importo] [SUM(importo)]", "Righe");
+    b.Line(btGroupFooter, 140, 20, "Totale [cat] [SUM(importo)] [COUNT()]");
+    b.Line(btReportSummary, 180, 20, "Generale [SUM(importo)] [COUNT()]");
+    b.Line(btPageFooter, 220, 20, "Progressivo [SUM(importo)]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (Lines{"Gruppo A", "A 1 1", "A 2 3", "Totale A 3 2",            //
                                    "Gruppo B", "B 3 6", "B 4 10", "B 5 15", "Totale B 12 3",  //
@@ -47,16 +42,11 @@ TEST_F(Groups, NestedGroupsRestartTheTotalsOfTheGroupThatChangedAndOfThoseInside
             {Variant(2020), Variant(1), Variant(20)},
             {Variant(2020), Variant(2), Variant(5)},
             {Variant(2021), Variant(1), Variant(7)}});
-    b.Band(btGroupHeader, 40, 20, "anno");
-    b.Text(10, 41, "Anno [anno]");
-    b.Band(btGroupHeader, 70, 20, "mese");
-    b.Text(10, 71, "Mese [mese]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
-    b.Band(btGroupFooter, 130, 20);
-    b.Text(10, 131, "Tot mese [SUM(importo)]");
-    b.Band(btGroupFooter, 160, 20);
-    b.Text(10, 161, "Tot anno [SUM(importo)]");
+    b.Line(btGroupHeader, 40, 20, "Anno [anno]", "anno");
+    b.Line(btGroupHeader, 70, 20, "Mese [mese]", "mese");
+    b.Line(btMasterData, 100, 20, "[importo]", "Righe");
+    b.Line(btGroupFooter, 130, 20, "Tot mese [SUM(importo)]");
+    b.Line(btGroupFooter, 160, 20, "Tot anno [SUM(importo)]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (Lines{"Anno 2020", "Mese 1", "10", "20", "Tot mese 30", "Mese 2", "5", "Tot mese 5",
                                    "Tot anno 35", "Anno 2021", "Mese 1", "7", "Tot mese 7", "Tot anno 7"}));
@@ -64,12 +54,9 @@ TEST_F(Groups, NestedGroupsRestartTheTotalsOfTheGroupThatChangedAndOfThoseInside
 
 TEST_F(Groups, MasterFootersShowOncePerGroupAndNotAgainAtTheEnd) {
     Sales();
-    b.Band(btGroupHeader, 60, 20, "cat");
-    b.Text(10, 61, "Gruppo [cat]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
-    b.Band(btMasterFooter, 130, 20);
-    b.Text(10, 131, "Fine");
+    b.Line(btGroupHeader, 60, 20, "Gruppo [cat]", "cat");
+    b.Line(btMasterData, 100, 20, "[importo]", "Righe");
+    b.Line(btMasterFooter, 130, 20, "Fine");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.Count("Fine"), 3);
     EXPECT_EQ(b.AllLines().back(), "Fine");
@@ -77,12 +64,9 @@ TEST_F(Groups, MasterFootersShowOncePerGroupAndNotAgainAtTheEnd) {
 
 TEST_F(Groups, AConditionThatChangesOnEveryRecordGivesEveryRecordItsHeaderAndFooter) {
     Sales();
-    b.Band(btGroupHeader, 60, 20, "importo");
-    b.Text(10, 61, "H[importo]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
-    b.Band(btGroupFooter, 140, 20);
-    b.Text(10, 141, "F[importo]");
+    b.Line(btGroupHeader, 60, 20, "H[importo]", "importo");
+    b.Line(btMasterData, 100, 20, "[importo]", "Righe");
+    b.Line(btGroupFooter, 140, 20, "F[importo]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     Lines expected;
     for (int i = 1; i <= 6; ++i) {
@@ -96,12 +80,9 @@ TEST_F(Groups, AConditionThatChangesOnEveryRecordGivesEveryRecordItsHeaderAndFoo
 TEST_F(Groups, TheConditionIsEvaluatedAgainstItsOwnBandNotTheObjectDrawnLast) {
     Sales();
     b.Data("Note", {{"cat", data::FieldKind::String}}, {{Variant("X")}});
-    b.Band(btGroupHeader, 60, 20, "cat");
-    b.Text(10, 61, "Gruppo [cat]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
-    b.Band(btDetailData, 130, 20, "Note");
-    b.Text(10, 131, "nota [cat]");
+    b.Line(btGroupHeader, 60, 20, "Gruppo [cat]", "cat");
+    b.Line(btMasterData, 100, 20, "[importo]", "Righe");
+    b.Line(btDetailData, 130, 20, "nota [cat]", "Note");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.Count("Gruppo A") + b.Count("Gruppo B") + b.Count("Gruppo C"), 3);
     EXPECT_EQ(b.Count("nota X"), 6);
@@ -109,10 +90,8 @@ TEST_F(Groups, TheConditionIsEvaluatedAgainstItsOwnBandNotTheObjectDrawnLast) {
 
 TEST_F(Groups, ANewPageForEachGroupWhenItsHeaderForcesOne) {
     Sales();
-    b.Band(btGroupHeader, 60, 20, "cat", boForceNewPage);
-    b.Text(10, 61, "Gruppo [cat] pagina [PAGE#]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
+    b.Line(btGroupHeader, 60, 20, "Gruppo [cat] pagina [PAGE#]", "cat", boForceNewPage);
+    b.Line(btMasterData, 100, 20, "[importo]", "Righe");
     ASSERT_TRUE(b.Prepare()) << b.error;
     ASSERT_EQ(b.PageCount(), 3);
     EXPECT_EQ(b.Lines(2), (Lines{"Gruppo B pagina 2", "3", "4", "5"}));

@@ -15,8 +15,7 @@ protected:
         b.Data("Righe", NumberedColumns(), NumberedRows(rows));
         b.Band(btPageHeader, 40, 30);
         b.Text(10, 45, "Intestazione");
-        b.Band(btMasterData, 100, 20, "Righe");
-        b.Text(10, 101, "[nome]");
+        b.Line(btMasterData, 100, 20, "[nome]", "Righe");
         b.Band(btPageFooter, 200, 30);
         b.Text(10, 205, footer);
     }
@@ -73,14 +72,10 @@ TEST_F(Listing, TwoPassesGiveTheTotalOfPages) {
 }
 
 TEST_F(Listing, AReportWithoutDataBandsPrintsItsFrameOnOnePage) {
-    b.Band(btReportTitle, 40, 30);
-    b.Text(10, 41, "Titolo");
-    b.Band(btPageHeader, 80, 30);
-    b.Text(10, 81, "Intestazione");
-    b.Band(btReportSummary, 120, 30);
-    b.Text(10, 121, "Riepilogo");
-    b.Band(btPageFooter, 160, 30);
-    b.Text(10, 161, "Piede");
+    b.Line(btReportTitle, 40, 30, "Titolo");
+    b.Line(btPageHeader, 80, 30, "Intestazione");
+    b.Line(btReportSummary, 120, 30, "Riepilogo");
+    b.Line(btPageFooter, 160, 30, "Piede");
     ASSERT_TRUE(b.Prepare()) << b.error;
     ASSERT_EQ(b.PageCount(), 1);
     EXPECT_EQ(b.Lines(1), (std::vector<std::string>{"Titolo", "Intestazione", "Riepilogo", "Piede"}));
@@ -88,36 +83,27 @@ TEST_F(Listing, AReportWithoutDataBandsPrintsItsFrameOnOnePage) {
 
 TEST_F(Listing, AnEmptyMasterDatasetPrintsNoMasterBandsButTitleAndSummary) {
     b.Data("Righe", NumberedColumns(), {});
-    b.Band(btReportTitle, 40, 30);
-    b.Text(10, 41, "Titolo");
-    b.Band(btMasterHeader, 80, 20);
-    b.Text(10, 81, "Intestazione principale");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[nome]");
-    b.Band(btMasterFooter, 120, 20);
-    b.Text(10, 121, "Piede principale");
-    b.Band(btReportSummary, 140, 20);
-    b.Text(10, 141, "Riepilogo");
+    b.Line(btReportTitle, 40, 30, "Titolo");
+    b.Line(btMasterHeader, 80, 20, "Intestazione principale");
+    b.Line(btMasterData, 100, 20, "[nome]", "Righe");
+    b.Line(btMasterFooter, 120, 20, "Piede principale");
+    b.Line(btReportSummary, 140, 20, "Riepilogo");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"Titolo", "Riepilogo"}));
 }
 
 TEST_F(Listing, MasterHeaderAndFooterFrameTheRecordsOnce) {
     b.Data("Righe", NumberedColumns(), NumberedRows(3));
-    b.Band(btMasterHeader, 80, 20);
-    b.Text(10, 81, "Inizio");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[nome]");
-    b.Band(btMasterFooter, 120, 20);
-    b.Text(10, 121, "Totale [SUM(n)] su [COUNT()]");
+    b.Line(btMasterHeader, 80, 20, "Inizio");
+    b.Line(btMasterData, 100, 20, "[nome]", "Righe");
+    b.Line(btMasterFooter, 120, 20, "Totale [SUM(n)] su [COUNT()]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"Inizio", "Riga 1", "Riga 2", "Riga 3", "Totale 6 su 3"}));
 }
 
 TEST_F(Listing, LineNumbersCountTheRecords) {
     b.Data("Righe", NumberedColumns(), NumberedRows(3));
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[LINE#]/[LINETHROUGH#]/[CURRENT#] [nome]");
+    b.Line(btMasterData, 100, 20, "[LINE#]/[LINETHROUGH#]/[CURRENT#] [nome]", "Righe");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"1/1/1 Riga 1", "2/2/2 Riga 2", "3/3/3 Riga 3"}));
 }

@@ -21,18 +21,13 @@ protected:
     // The detail header names a master field: qualified, since its unqualified names are the
     // detail's.
     void Layout(const std::string& detailHeader = "righe di [Ordini.cliente]") {
-        b.Band(btMasterHeader, 40, 20);
-        b.Text(10, 41, "Ordini");
-        b.Band(btMasterData, 70, 20, "Ordini");
-        b.Text(10, 71, "[cliente]");
+        b.Line(btMasterHeader, 40, 20, "Ordini");
+        b.Line(btMasterData, 70, 20, "[cliente]", "Ordini");
         b.Band(btDetailHeader, 100, 20);
         b.Text(10, 101, detailHeader);
-        b.Band(btDetailData, 130, 20, "Righe");
-        b.Text(10, 131, "[importo]");
-        b.Band(btDetailFooter, 160, 20);
-        b.Text(10, 161, "totale [SUM(importo)] in [COUNT()]");
-        b.Band(btMasterFooter, 190, 20);
-        b.Text(10, 191, "fine [SUM(id)]");
+        b.Line(btDetailData, 130, 20, "[importo]", "Righe");
+        b.Line(btDetailFooter, 160, 20, "totale [SUM(importo)] in [COUNT()]");
+        b.Line(btMasterFooter, 190, 20, "fine [SUM(id)]");
     }
     // Each order's own lines, through a filter whose unqualified names are the detail's fields.
     void Filter() {
@@ -97,22 +92,17 @@ TEST_F(MasterDetail, ADetailQueryTakesItsParametersFromTheMasterRecord) {
 
 TEST_F(MasterDetail, TwoMasterDataBandsPrintOneAfterTheOtherEachOverItsOwnDataset) {
     Orders();
-    b.Band(btMasterData, 70, 20, "Ordini");
-    b.Text(10, 71, "[cliente]");
-    b.Band(btMasterData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
-    b.Band(btMasterFooter, 130, 20);
-    b.Text(10, 131, "fine [COUNT()]");
+    b.Line(btMasterData, 70, 20, "[cliente]", "Ordini");
+    b.Line(btMasterData, 100, 20, "[importo]", "Righe");
+    b.Line(btMasterFooter, 130, 20, "fine [COUNT()]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "Bianchi", "Verdi", "10", "20", "5", "fine 3"}));
 }
 
 TEST_F(MasterDetail, AMasterBandWithoutADatasetPrintsWithEachRecordOfTheOneBeforeIt) {
     Orders();
-    b.Band(btMasterData, 70, 20, "Ordini");
-    b.Text(10, 71, "[cliente]");
-    b.Band(btMasterData, 100, 30);
-    b.Text(10, 101, "di [cliente]");
+    b.Line(btMasterData, 70, 20, "[cliente]", "Ordini");
+    b.Line(btMasterData, 100, 30, "di [cliente]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "di Rossi", "Bianchi", "di Bianchi", "Verdi", "di Verdi"}));
     TextRecord first, second;
@@ -125,14 +115,10 @@ TEST_F(MasterDetail, TheSubDetailLevelPrintsWithEachDetailRecord) {
     Orders();
     Filter();
     b.Data("Note", {{"testo", data::FieldKind::String}}, {{Variant("a")}, {Variant("b")}});
-    b.Band(btMasterData, 70, 20, "Ordini");
-    b.Text(10, 71, "[cliente]");
-    b.Band(btDetailData, 100, 20, "Righe");
-    b.Text(10, 101, "[importo]");
-    b.Band(btSubDetailData, 130, 20, "Note");
-    b.Text(10, 131, "[testo]");
-    b.Band(btSubDetailFooter, 160, 20);
-    b.Text(10, 161, "note [COUNT()]");
+    b.Line(btMasterData, 70, 20, "[cliente]", "Ordini");
+    b.Line(btDetailData, 100, 20, "[importo]", "Righe");
+    b.Line(btSubDetailData, 130, 20, "[testo]", "Note");
+    b.Line(btSubDetailFooter, 160, 20, "note [COUNT()]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "10", "a", "b", "note 2", "20", "a", "b", "note 2",  //
                                    "Verdi", "5", "a", "b", "note 2"}));

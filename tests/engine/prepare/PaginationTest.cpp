@@ -66,8 +66,7 @@ TEST_F(Pagination, AFilledListGetsEmptyRowsUpToItsFooter) {
     b.Band(btMasterData, 100, 20, "Righe", boFillList);
     TcvMemoView& cell = b.Text(10, 100, "[nome]", 100, 20);
     cell.FrameSides = fsAllSides;
-    b.Band(btMasterFooter, 130, 30);
-    b.Text(10, 131, "Fine");
+    b.Line(btMasterFooter, 130, 30, "Fine");
     ASSERT_TRUE(b.Prepare()) << b.error;
     ASSERT_EQ(b.PageCount(), 1);
     TextRecord footer;
@@ -84,18 +83,15 @@ TEST_F(Pagination, AHiddenBandThatFillsItsListDoesNotStopTheRun) {
     TcvBandView& band = b.Band(btMasterData, 100, 20, "Righe", boFillList);
     band.Visible = 0;
     b.Text(10, 101, "[nome]");
-    b.Band(btMasterFooter, 130, 30);
-    b.Text(10, 131, "Fine");
+    b.Line(btMasterFooter, 130, 30, "Fine");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), Lines{"Fine"});
 }
 
 TEST_F(Pagination, ABandTallerThanAPagePrintsOnAFreshPageAndTheRunGoesOn) {
     Rows(3);
-    b.Band(btMasterData, 100, 1200, "Righe");
-    b.Text(10, 101, "[nome]");
-    b.Band(btMasterFooter, 1400, 20);
-    b.Text(10, 1401, "Fine");
+    b.Line(btMasterData, 100, 1200, "[nome]", "Righe");
+    b.Line(btMasterFooter, 1400, 20, "Fine");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.PageOf("Riga 1"), 1);
     EXPECT_EQ(b.PageOf("Riga 2"), 2);
@@ -105,10 +101,8 @@ TEST_F(Pagination, ABandTallerThanAPagePrintsOnAFreshPageAndTheRunGoesOn) {
 
 TEST_F(Pagination, APageHeaderTallerThanThePageNeverBreaksThePageItself) {
     Rows(4);
-    b.Band(btPageHeader, 40, 1100);
-    b.Text(10, 41, "Testata");
-    b.Band(btMasterData, 1200, 20, "Righe");
-    b.Text(10, 1201, "[nome]");
+    b.Line(btPageHeader, 40, 1100, "Testata");
+    b.Line(btMasterData, 1200, 20, "[nome]", "Righe");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.PageCount(), 4);  // each page holds its header and one row below it
     EXPECT_EQ(b.Count("Testata"), 4);
@@ -126,8 +120,7 @@ TEST_F(Pagination, ColumnsFillLeftToRightBeforeTheNextPage) {
     Rows(110);
     b.Page().ColumnCount = 2;
     b.Page().ColumnGap = 10;
-    b.Band(btColumnHeader, 60, 20);
-    b.Text(10, 61, "Colonna");
+    b.Line(btColumnHeader, 60, 20, "Colonna");
     RowBand();
     ASSERT_TRUE(b.Prepare()) << b.error;
     // 50 rows a column below its header; the second column starts at the top, 358 + 10 to the right.

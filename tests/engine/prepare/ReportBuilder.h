@@ -102,6 +102,13 @@ public:
         memo->MemoLines.Add(text);
         return static_cast<TcvMemoView&>(Page(page).AddObject(std::move(memo)));
     }
+    // A band with one text object at its left, 1 below its top.
+    TcvBandView& Line(int type, int top, int height, const std::string& text, const std::string& formatText = "",
+                      uint16_t flags = 0) {
+        TcvBandView& band = Band(type, top, height, formatText, flags);
+        Text(10, top + 1, text);
+        return band;
+    }
     TcvSubReportView& SubReport(int left, int top, int width, int height, int subPage, int page = 0) {
         auto view = std::make_unique<TcvSubReportView>(report);
         view->Left = left, view->Top = top, view->Width = width, view->Height = height;

@@ -83,13 +83,11 @@ protected:
         TcvDBDataSet& walker = b.Walker("Righe");
         walker.Filter = "ordine = Ordini.id";
         walker.Filtered = true;
-        b.Band(btMasterData, 100, 40, "Ordini");
-        b.Text(10, 101, "[cliente]");
+        b.Line(btMasterData, 100, 40, "[cliente]", "Ordini");
         b.SubReport(placeholderLeft, 120, 200, 19, 1);
         b.Band(btMasterData, 100, 20, "Righe", 0, 1);
         b.Text(38, 101, "riga [importo]", 150, 18, 1);
-        b.Band(btReportSummary, 200, 20);
-        b.Text(10, 201, "Fine");
+        b.Line(btReportSummary, 200, 20, "Fine");
     }
     std::vector<std::vector<Variant>> lines{{Variant(1), Variant(10)}, {Variant(1), Variant(20)}, {Variant(3), Variant(5)}};
     ReportBuilder b;
