@@ -137,6 +137,7 @@ private:
     void FillRow();
     bool IsFooter() const;
     void DrawCrossObjects(TcvBand& cross, int32_t x);
+    int32_t PrintCrossColumns(TcvBand& data, const TcvBand& master, int32_t x);
     void CrossSpace(int32_t& x, int32_t width);
 
     std::unique_ptr<TcvView> own_;

@@ -50,6 +50,30 @@ void TcvBand::CrossSpace(int32_t& x, int32_t width) {
     }
 }
 
+// One column per record of the table's dataset. After the master data ended (in footers and
+// summaries) as many columns print as the rows had, for their totals.
+int32_t TcvBand::PrintCrossColumns(TcvBand& data, const TcvBand& master, int32_t x) {
+    TcvPageRun& page = *Page;
+    auto update = [&data](int event) {
+        TcvBandContext context(data, false);
+        UpdateAggregates(data, event);
+    };
+    data.First();
+    update(2);
+    for (int column = 1;; ++column) {
+        const bool masterEnd = master.DataSetEof();
+        if ((data.DataSetEof() || masterEnd) && (!masterEnd || column > data.Aggregates.AggregateColumns)) break;
+        CrossSpace(x, data.Width);
+        DrawCrossObjects(data, x);
+        x += data.Width;
+        ++page.ColumnCounter;
+        data.NextRecord();
+        update(3);
+        if (page.Run->Report.Terminated) break;
+    }
+    return x;
+}
+
 void TcvBand::PrintCross() {
     TcvPageRun& page = *Page;
     if (page.InCross) return;
@@ -65,26 +89,8 @@ void TcvBand::PrintCross() {
         DrawCrossObjects(header, header.Left);
         x = header.Left + header.Width;
     }
-    if (data.HasObjects() && data.ReportDataSet && master && master->ReportDataSet) {
-        if (x == 0) x = data.Left;
-        auto update = [&data](int event) {
-            TcvBandContext context(data, false);
-            UpdateAggregates(data, event);
-        };
-        data.First();
-        update(2);
-        for (int column = 1;; ++column) {
-            const bool masterEnd = master->DataSetEof();
-            if ((data.DataSetEof() || masterEnd) && (!masterEnd || column > data.Aggregates.AggregateColumns)) break;
-            CrossSpace(x, data.Width);
-            DrawCrossObjects(data, x);
-            x += data.Width;
-            ++page.ColumnCounter;
-            data.NextRecord();
-            update(3);
-            if (page.Run->Report.Terminated) break;
-        }
-    }
+    if (data.HasObjects() && data.ReportDataSet && master && master->ReportDataSet)
+        x = PrintCrossColumns(data, *master, x == 0 ? data.Left : x);
     if (footer.HasObjects()) {
         if (x == 0) x = footer.Left;
         CrossSpace(x, footer.Width);
