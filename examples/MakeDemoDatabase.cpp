@@ -196,7 +196,10 @@ private:
 class Database {
 public:
     explicit Database(const std::string& path) {
-        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) Fail("cannot create " + path);
+        if (sqlite3_open(path.c_str(), &db_) == SQLITE_OK) return;
+        const std::string message = "cannot create " + path + ": " + sqlite3_errmsg(db_);
+        sqlite3_close(db_);
+        throw std::runtime_error(message);
     }
     ~Database() { sqlite3_close(db_); }
 
