@@ -9,6 +9,17 @@ if(IS_ABSOLUTE "${TESSALY_BINDIR}")
 else()
   set(TESSALY_VIEWER "${CMAKE_INSTALL_PREFIX}/${TESSALY_BINDIR}/tessaly")
 endif()
+# Exec's own rules: "%" doubled; a path with a reserved character in double quotes, where ", `, $
+# and \ take a backslash, itself doubled by the file's string escaping. Plain paths stay unquoted,
+# as the simpler launchers (xdg-open without a desktop session) take the first word as it is.
+string(REPLACE "%" "%%" TESSALY_EXEC "${TESSALY_VIEWER}")
+if(TESSALY_EXEC MATCHES "[ \t\n\"'\\\\<>~|&;$*?#()`]")
+  string(REPLACE "\\" "\\\\\\\\" TESSALY_EXEC "${TESSALY_EXEC}")
+  foreach(special "\"" "`" "\$")
+    string(REPLACE "${special}" "\\\\${special}" TESSALY_EXEC "${TESSALY_EXEC}")
+  endforeach()
+  set(TESSALY_EXEC "\"${TESSALY_EXEC}\"")
+endif()
 configure_file("${TESSALY_DESKTOP_IN}" "${TESSALY_DESKTOP_OUT}" @ONLY)
 if(IS_ABSOLUTE "${TESSALY_DATADIR}")
   set(datadir "${TESSALY_DATADIR}")
