@@ -13,11 +13,14 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include "engine/model/CV_Memo.h"
+#include "engine/model/CV_Picture.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
 #include "platform/core/Errors.h"
+#include "platform/graphics/JpegImage.h"
 
 namespace fs = std::filesystem;
 using namespace tessaly;
@@ -286,6 +289,116 @@ void MakePicture(const fs::path& file) {
     report.SavePreparedReport(file);
 }
 
+// --- Report objects, drawn by themselves as preparation draws them -------------------------------
+
+struct ObjectPage {
+    TcvReport report{nullptr};
+    RecordingCanvas* canvas = nullptr;
+    std::vector<std::unique_ptr<TcvView>> objects;
+
+    template <class View>
+    View& Add(int left, int top, int width, int height) {
+        objects.push_back(std::make_unique<View>(&report));
+        View& v = static_cast<View&>(*objects.back());
+        v.Left = left, v.Top = top, v.Width = width, v.Height = height;
+        return v;
+    }
+};
+
+TcvMemoView& Memo(ObjectPage& p, int left, int top, int width, int height, const AnsiString& text,
+                  uint32_t alignment = 0, uint16_t flags = 0) {
+    TcvMemoView& m = p.Add<TcvMemoView>(left, top, width, height);
+    m.Alignment = alignment;
+    m.Flags = flags;
+    m.FrameSides = fsAllSides;
+    m.FrameColor = 0x808080;
+    m.MemoLines.SetText(text);
+    return m;
+}
+
+void Title(ObjectPage& p, const AnsiString& text) {
+    TcvMemoView& title = Memo(p, 38, 30, 720, 30, text);
+    title.FrameSides = 0;
+    title.Font.Size = 15, title.Font.Style = emf::fsBold, title.Font.Color = kBlue;
+    title.DrawAll(*p.canvas);
+}
+
+void MakeTextPage(ObjectPage& p) {
+    RecordingCanvas& c = *p.canvas;
+    Title(p, "Oggetti di testo: allineamenti");
+    const char* across[] = {"Sinistra", "Destra", "Centro"};
+    const char* down[] = {"in alto", "al centro", "in basso"};
+    const uint32_t vertical[] = {0, taMiddle, taBottom};
+    for (int h = 0; h < 3; ++h)
+        for (int v = 0; v < 3; ++v)
+            Memo(p, 38 + h * 240, 80 + v * 100, 220, 84, std::string(across[h]) + "\r\n" + down[v],
+                 uint32_t(h == 1 ? taRight : h == 2 ? taCenter : taLeft) | vertical[v])
+                .DrawAll(c);
+    const char* paragraph =
+        "Il testo giustificato allarga gli spazi di ogni riga, anche dell'ultima, finch\xE9 la riga riempie la "
+        "larghezza dell'oggetto; le parole troppo lunghe per stare su una riga, come "
+        "precipitevolissimevolmente, vanno a capo dove escono dal bordo.";
+    Memo(p, 38, 390, 350, 150, paragraph, taJustify, mfWordWrap).DrawAll(c);
+    Memo(p, 408, 390, 350, 150, paragraph, taLeft, mfWordWrap).DrawAll(c);
+    const char* turned[] = {"Girato a sinistra", "Girato a destra", "Girato al centro", "Girato e giustificato"};
+    for (int a = 0; a < 4; ++a) Memo(p, 38 + a * 70, 560, 56, 200, turned[a], taTurned | a).DrawAll(c);
+    TcvMemoView& sum = Memo(p, 330, 560, 428, 40, "Valori: 2 + 3 = [2 + 3], e un valore con parentesi: ['[A]']");
+    sum.DrawAll(c);
+    TcvMemoView& marked = Memo(p, 330, 620, 428, 40, "Evidenziato quando la condizione vale", taCenter | taMiddle);
+    marked.HighlightActive = 1, marked.HighlightCondition = "1 = 1";
+    marked.HighlightStyle = emf::fsBold | emf::fsItalic, marked.HighlightFontColor = 0x0000C0;
+    marked.HighlightFillColor = 0xCCFFFF;
+    marked.DrawAll(c);
+    TcvMemoView& over = Memo(p, 330, 680, 428, 80, "Testo in Times New Roman 14 pt su uno sfondo grigio, a capo "
+                                                   "e con una cornice di 3 pixel: le righe che non stanno nel "
+                                                   "riquadro restano per la pagina successiva.",
+                             taLeft, mfWordWrap);
+    over.Font.Name = "Times New Roman", over.Font.Size = 14, over.FillColor = 0xE0E0E0, over.FrameWidth = 3;
+    over.DrawAll(c);
+}
+
+graphics::Picture JpegPicture(const QImage& image) {
+    return graphics::Picture::Load(graphics::PictureKind::Jpeg, graphics::EncodeJpeg(image));
+}
+
+void MakePicturePage(ObjectPage& p) {
+    RecordingCanvas& c = *p.canvas;
+    Title(p, "Oggetti immagine: adattate, centrate, a grandezza naturale");
+    const graphics::Picture picture =
+        JpegPicture(Landscape().scaled(320, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    struct Case {
+        uint16_t flags;
+        const char* caption;
+    } cases[] = {{pfStretch, "Adattata"},
+                 {pfStretch | pfKeepAspect, "Adattata, proporzioni"},
+                 {pfStretch | pfKeepAspect | pfCenter, "Adattata, proporzioni, centrata"},
+                 {0, "Grandezza naturale (tagliata)"},
+                 {pfCenter, "Grandezza naturale, centrata"},
+                 {pfStretch | pfKeepAspect | pfCenter, "Alta e stretta, centrata"}};
+    for (int i = 0; i < 6; ++i) {
+        TcvPictureView& v = p.Add<TcvPictureView>(38 + (i % 2) * 370, 80 + (i / 2) * 300, i == 5 ? 120 : 340, 240);
+        v.Flags = cases[i].flags, v.FrameSides = fsAllSides, v.FillColor = 0xF0F0F0;
+        if (!(v.Flags & pfStretch)) v.Width = 260, v.Height = 160;  // smaller than the picture: cut
+        v.Picture = picture;
+        v.Draw(c);
+        Memo(p, v.Left, v.Top + v.Height + 6, 340, 24, cases[i].caption).DrawAll(c);
+    }
+}
+
+void MakeObjects(const fs::path& file) {
+    const TcvEngineMode mode = EngineMode;
+    EngineMode = emRun;
+    ObjectPage p;
+    for (auto make : {MakeTextPage, MakePicturePage}) {
+        PreparedPage& page = p.report.EMFPages().AddPage(PaperTemplate(9, 0));
+        p.canvas = page.Surface.get();
+        make(p);
+        page.CloseSurface();
+    }
+    p.report.SavePreparedReport(file);
+    EngineMode = mode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -298,6 +411,7 @@ int main(int argc, char** argv) {
         MakeLandscape(folder / "landscape.cvp");
         MakeMixed(folder / "mixed.cvp");
         MakePicture(folder / "picture.cvp");
+        MakeObjects(folder / "objects.cvp");
     } catch (const EngineError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -12,8 +12,6 @@ enum : uint16_t { ssItalic = 1, ssBold = 2, ssUnderline = 4, ssStrikeOut = 8 };
 constexpr std::pair<uint16_t, uint8_t> kStyleBits[] = {
     {ssItalic, emf::fsItalic}, {ssBold, emf::fsBold}, {ssUnderline, emf::fsUnderline}, {ssStrikeOut, emf::fsStrikeOut}};
 
-constexpr uint16_t kWordWrap = 0x02;
-
 }  // namespace
 
 uint8_t StyleFromStream(uint16_t stored) {
@@ -72,7 +70,7 @@ void TcvMemoView::LoadFromStream(Stream& stream) {
     HighlightFillColor = stream.ReadU32();
     HighlightActive = stream.ReadU16();
     HighlightCondition = ReadLineField(stream);
-    if (StreamVersion == 21) Flags |= kWordWrap;
+    if (StreamVersion == 21) Flags |= mfWordWrap;
     LineHeight = 2 - Font.Height();
 }
 

@@ -1,10 +1,15 @@
 #pragma once
-// Picture objects: the fields of TcvPictureView and their stream form. Drawing and the pictures
-// read from database fields are the job of its Draw and LoadFromField (picture drawing).
+// Picture objects: the fields of TcvPictureView and their stream form (CV_Picture.cpp); their
+// drawing and the pictures read from database fields (CV_PictureDraw.cpp).
+#include <optional>
+
 #include "engine/model/CV_View.h"
 #include "platform/graphics/Picture.h"
 
 namespace tessaly {
+
+// Flags of a picture object.
+enum TcvPictureFlag : uint16_t { pfStretch = 0x01, pfCenter = 0x02, pfKeepAspect = 0x04 };
 
 class TcvCustomPictureView : public TcvView {
 public:
@@ -30,6 +35,22 @@ public:
     // unknown kind is stepped over and leaves no picture.
     void LoadFromStream(Stream& stream) override;
     void SaveToStream(Stream& stream) const override;
+
+    // Fill, picture (from a field when the first line names a large-object field), frame; in
+    // design mode "[Immagine]" for an empty picture and the cross of a hidden object.
+    void Draw(emf::RecordingCanvas& canvas) override;
+    // FieldPicture := the picture in the field's bytes (none for a null field), FromField := true.
+    // "Formato immagine sconosciuto." for bytes of no known kind.
+    void LoadFromField(data::Field& field) override;
+
+private:
+    void DrawPicture(const graphics::Picture& picture);
 };
+
+// Where a picture of `picture` pixels goes in an object at `left`, `top` of `width` x `height`
+// with the inner rectangle `drawRect`: scaled into the inner rectangle (keeping the aspect from the
+// object's size, then centred), or at its own size (centred). None for a picture without pixels.
+std::optional<emf::RectL> PictureTarget(const emf::RectL& drawRect, int32_t width, int32_t height,
+                                        emf::SizeL picture, uint16_t flags);
 
 }  // namespace tessaly

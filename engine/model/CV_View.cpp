@@ -131,6 +131,14 @@ void TcvView::DrawCornerMarks() {
     }
 }
 
+void TcvView::DrawHiddenCross() {
+    Canvas->Pen() = SolidPen(2, clRed);
+    Canvas->MoveTo(Left, Top);
+    Canvas->LineTo(Left + Width, Top + Height);
+    Canvas->MoveTo(Left + Width, Top);
+    Canvas->LineTo(Left, Top + Height);
+}
+
 // --- Copy and stream form -------------------------------------------------------------------
 
 void TcvView::Assign(const TcvView& s) {

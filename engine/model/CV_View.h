@@ -136,6 +136,8 @@ protected:
     // The stored colours as the canvas takes them.
     void SelectFramePen();
     void DrawCornerMarks();
+    // Design mode crosses a hidden object out: two red diagonals, 2 pixels wide, corner to corner.
+    void DrawHiddenCross();
 
 private:
     const char* className_;

@@ -25,7 +25,9 @@ public:
     int32_t Left = 0;
     int32_t Top = 0;
     int32_t Width = 0;
-    int32_t Height = 0;
+    int32_t Height = 0;        // the design height
+    int32_t ActualHeight = 0;  // the height measured for this print
+    bool Stretched = false;    // the band grows with its text objects
     TcvAggregateStore Aggregates;
     // The database dataset the band's report dataset walks (borrowed); none for a band without one.
     data::Dataset* DataSet = nullptr;

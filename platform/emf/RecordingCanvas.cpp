@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
+#include <array>
+#include <map>
 #include <cmath>
 
 #include "platform/core/Errors.h"
@@ -251,25 +253,63 @@ void RecordingCanvas::FillRect(const RectL& r) {
     writer_.AddBounds({r.left, r.top, r.right - 1, r.bottom - 1});
 }
 
+// The widths of a font's characters, measured once per thread and font: prepared pages each have
+// their canvas, and asking Qt for every character of every text costs more than writing the text.
+// Plain numbers only, so that nothing here outlives Qt's font system.
+struct CharWidthTable {
+    std::array<double, 256> width;
+    double ascent = 0, descent = 0;
+    CharWidthTable() { width.fill(std::nan("")); }
+};
+
+namespace {
+
+std::shared_ptr<CharWidthTable> SharedWidths(const CanvasFont& f, const QFont& font) {
+    thread_local std::map<std::string, std::shared_ptr<CharWidthTable>> faces;
+    std::string key = f.name;
+    key += '\0' + std::to_string(f.height) + ' ' + std::to_string(f.style) + ' ' + std::to_string(f.charSet);
+    if (auto it = faces.find(key); it != faces.end()) return it->second;
+    if (faces.size() >= 256) faces.clear();
+    auto face = std::make_shared<CharWidthTable>();
+    QFontMetricsF fm(font);
+    face->ascent = fm.ascent(), face->descent = fm.descent();
+    faces.emplace(std::move(key), face);
+    return face;
+}
+
+}  // namespace
+
 const QFont& RecordingCanvas::MeasuringFont() {
     if (!QGuiApplication::instance())
         throw EngineError("Text measurement needs a QGuiApplication");
     if (!measuringFont_ || !SameFontObject(measuredFont_, font_)) {
         measuringFont_ = std::make_unique<QFont>(QtFontFor(font_));
         measuredFont_ = font_;
+        measuredFace_ = SharedWidths(font_, *measuringFont_);
     }
     return *measuringFont_;
 }
 
+CharWidthTable& RecordingCanvas::MeasuredFace() {
+    MeasuringFont();
+    return *measuredFace_;
+}
+
+double RecordingCanvas::CharWidth(char c) {
+    CharWidthTable& face = MeasuredFace();
+    double& w = face.width[static_cast<unsigned char>(c)];
+    if (std::isnan(w))
+        w = QFontMetricsF(*measuringFont_).horizontalAdvance(QChar(Cp1252ToUnicode(static_cast<unsigned char>(c))));
+    return w;
+}
+
 std::vector<int32_t> RecordingCanvas::CharAdvances(const AnsiString& text) {
-    QFontMetricsF fm(MeasuringFont());
-    std::u16string units = Cp1252ToUtf16(text);
-    std::vector<int32_t> dx(units.size());
+    std::vector<int32_t> dx(text.size());
     // Rounding the running sum keeps the integer advances adding up to the rounded width.
     double sum = 0;
     int64_t placed = 0;
-    for (size_t i = 0; i < units.size(); ++i) {
-        sum += fm.horizontalAdvance(QChar(units[i]));
+    for (size_t i = 0; i < text.size(); ++i) {
+        sum += CharWidth(text[i]);
         int64_t next = RoundHalfEven(sum);
         dx[i] = int32_t(next - placed);
         placed = next;
@@ -278,17 +318,16 @@ std::vector<int32_t> RecordingCanvas::CharAdvances(const AnsiString& text) {
 }
 
 int32_t RecordingCanvas::TextWidth(const AnsiString& text) {
-    int64_t w = 0;
-    for (int32_t d : CharAdvances(text)) w += d;
-    return int32_t(w);
+    double sum = 0;
+    for (char c : text) sum += CharWidth(c);
+    return int32_t(RoundHalfEven(sum));
 }
 
 int32_t RecordingCanvas::TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
 
 SizeL RecordingCanvas::TextExtent(const AnsiString& text) {
-    QFontMetricsF fm(MeasuringFont());
-    int32_t height = int32_t(std::ceil(fm.ascent()) + std::ceil(fm.descent()));
-    return {TextWidth(text), height};
+    const CharWidthTable& face = MeasuredFace();
+    return {TextWidth(text), int32_t(std::ceil(face.ascent) + std::ceil(face.descent))};
 }
 
 void RecordingCanvas::TextOut(int32_t x, int32_t y, const AnsiString& text) {
@@ -305,7 +344,9 @@ void RecordingCanvas::WriteText(const RectL* clip, int32_t x, int32_t y, const A
     RequireBrush();
     RequireBkMode(transparentText_ ? TRANSPARENT : BrushBkMode());
     std::vector<int32_t> dx = CharAdvances(text);
-    SizeL extent = TextExtent(text);
+    const CharWidthTable& face = MeasuredFace();
+    SizeL extent{0, int32_t(std::ceil(face.ascent) + std::ceil(face.descent))};
+    for (int32_t d : dx) extent.cx += d;
     // The text box, turned about the reference point by the escapement (counter-clockwise).
     double a = font_.escapement * M_PI / 1800.0;
     double ux = std::cos(a), uy = -std::sin(a);  // along the baseline

@@ -27,6 +27,8 @@ class QFont;
 
 namespace tessaly::emf {
 
+struct CharWidthTable;
+
 enum FontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
 struct CanvasFont {
@@ -87,6 +89,9 @@ public:
     SizeL TextExtent(const AnsiString& text);
     // The advances written for text in the current font (pixels; they add up to TextWidth).
     std::vector<int32_t> CharAdvances(const AnsiString& text);
+    // The unrounded advance of one character in the current font: the width of a text is the
+    // sum of its characters' advances, added left to right and rounded (halves to even).
+    double CharWidth(char c);
 
     // Text background: by default it follows the brush (opaque in the brush's colour unless the
     // brush is clear); in transparent mode text never covers what lies under it, whatever the brush.
@@ -123,6 +128,7 @@ private:
     void Replace(uint32_t& selected, uint32_t created);
     bool Referenced(uint32_t handle) const;
     const QFont& MeasuringFont();
+    struct CharWidthTable& MeasuredFace();
 
     // What the device context holds; SaveDC keeps a copy that RestoreDC brings back.
     struct Selection {
@@ -148,6 +154,7 @@ private:
     bool closed_ = false;
     std::unique_ptr<QFont> measuringFont_;
     CanvasFont measuredFont_;
+    std::shared_ptr<CharWidthTable> measuredFace_;  // the widths of measuredFont_'s characters
 };
 
 // Pixels of the pages drawn on a canvas, per inch.

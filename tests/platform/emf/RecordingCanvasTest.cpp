@@ -228,6 +228,31 @@ TEST(RecordingCanvas, HelloWorldAdvancesAddUpToTheMeasuredWidth) {
     EXPECT_EQ(text->bounds.right, 3 + 64 - 1);
 }
 
+// Character widths are kept per font between canvases: each font must keep its own.
+TEST(RecordingCanvas, WidthsKeptBetweenCanvasesBelongToTheirFont) {
+    const char* text = "Hello world \x80 \xE8";
+    std::vector<std::pair<CanvasFont, double>> fonts;
+    for (const char* face : {"Arial", "Times New Roman", "Courier New"})
+        for (uint8_t style : {uint8_t(0), uint8_t(fsBold), uint8_t(fsItalic)})
+            for (int points : {10, 11}) {
+                CanvasFont f;
+                f.name = face, f.style = style;
+                f.SetSize(points);
+                fonts.push_back(
+                    {f, QFontMetricsF(QtFontFor(f)).horizontalAdvance(QString::fromUtf8("Hello world \u20AC \u00E8"))});
+            }
+    for (int round = 0; round < 2; ++round) {
+        RecordingCanvas c(200, 100);
+        for (const auto& [font, width] : fonts) {
+            c.Font() = font;
+            EXPECT_EQ(c.TextWidth(text), std::lround(width))
+                << font.name << " " << font.height << " " << int(font.style);
+            c.Font().escapement = 900;
+            EXPECT_EQ(c.TextWidth(text), std::lround(width)) << "turning changes no width";
+        }
+    }
+}
+
 TEST(RecordingCanvas, FacesAreSubstitutedByOurTable) {
     struct Case {
         const char* face;

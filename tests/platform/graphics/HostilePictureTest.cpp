@@ -39,17 +39,6 @@ Bytes PngClaiming(uint32_t width, uint32_t height) {
     return png;
 }
 
-Bytes JpegClaiming(uint16_t width, uint16_t height) {
-    Bytes jpeg = EncodeJpeg(Quadrants(16, 16));
-    for (size_t i = 2; i + 9 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {  // start of frame: length, precision, height, width
-            Set16BigEndian(jpeg, i + 5, height);
-            Set16BigEndian(jpeg, i + 7, width);
-            break;
-        }
-    return jpeg;
-}
-
 std::vector<HostileCase> BitmapCases() {
     Dib palette8{5, 3, 8, 0, std::vector<QRgb>(256, 0), {}, false, 40, PackRows(5, 3, 8, [](int, int) { return 1u; })};
     Dib rle{6000, 6000, 8, emf::BI_RLE8, std::vector<QRgb>(256, 0), {}, false, 40, {0, 0, 0, 1}};

@@ -131,6 +131,18 @@ inline QImage Quadrants(int width, int height) {
     return image;
 }
 
+// A small JPEG image whose frame header claims another size.
+inline Bytes JpegClaiming(uint16_t width, uint16_t height) {
+    Bytes jpeg = tessaly::graphics::EncodeJpeg(Quadrants(16, 16));
+    for (size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {  // start of frame: length, precision, height, width
+            Set16BigEndian(jpeg, i + 5, height);
+            Set16BigEndian(jpeg, i + 7, width);
+            break;
+        }
+    return jpeg;
+}
+
 // Colours equal within a JPEG's tolerance.
 inline bool Near(QRgb a, QRgb b, int tolerance = 24) {
     return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
