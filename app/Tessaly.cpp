@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<tessaly::print::Printer> printer = tessaly::CreateSpoolerPrinter();
     tessaly::EngineWindowUnits units(printer.get());
     QApplication::setApplicationName("Tessaly");
+    QGuiApplication::setDesktopFileName("tessaly");  // its installed desktop entry: name and icon
     QIcon icon;
     for (const char* size : {"16", "32", "64"}) icon.addFile(QString(":/icons/tessaly-") + size);
     QApplication::setWindowIcon(icon);
