@@ -137,6 +137,29 @@ TEST_F(DatasetTest, TheDatabaseDatasetIsGivenBackAsItWasFound) {
     EXPECT_EQ(rows.RecNo(), 4);
 }
 
+// A filter that fails as a band's dataset opens leaves nothing held: the database dataset is closed
+// again and its controls enabled, and the error reaches the band.
+TEST_F(DatasetTest, AFilterFailingAsTheDatasetOpensGivesItBack) {
+    TComponent form(nullptr);
+    TcvReport owner(&form);
+    auto* d = new TcvDBDataSet(&form);
+    d->SetName("Righe");
+    d->SetDataSet(&rows);
+    d->Filtered = true;
+    d->Filter = "N > 'x'";
+    AnsiString error;
+    try {
+        BindBandDataset(owner, "Righe", btMasterData, error);
+        ADD_FAILURE() << "the broken filter was not reported";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.Message(), kFilterError);
+    }
+    EXPECT_FALSE(d->IsOpen());
+    EXPECT_FALSE(rows.Active());
+    EXPECT_FALSE(rows.ControlsDisabled());
+    d->SetDataSet(nullptr);
+}
+
 TEST_F(DatasetTest, ARangeEndingAtTheCurrentRecordStopsThere) {
     rows.Open();
     rows.SetRecNo(3);

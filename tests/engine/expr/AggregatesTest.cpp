@@ -90,6 +90,34 @@ TEST(AggregateStore, EachAccumulatorAveragesAndCountsSinceItsOwnReset) {
     EXPECT_EQ(store.AggregateRows, 1);
 }
 
+// Group footers' tags (1 for the innermost group, 2 for the next) restart by range; readers may
+// ask for the totals before the last row (a footer at a page break, the row going on).
+TEST(AggregateStore, TagRangesRestartNestedGroupsAndReadersMayLeaveOutTheLastRow) {
+    TcvAggregateStore store;
+    const AnsiString inner = TcvAggregateStore::AccumulatorKey("SUM", "X", "Memo1", '\1');
+    const AnsiString outer = TcvAggregateStore::AccumulatorKey("SUM", "X", "Memo2", '\2');
+    const AnsiString page = TcvAggregateStore::AccumulatorKey("SUM", "X", "Memo3", '\0');
+    for (const AnsiString& key : {inner, outer, page}) store.AddAccumulator(key, "SUM", "X");
+    Rows rows;
+    for (int x : {1, 2, 4}) {
+        rows.now["X"] = Variant(x);
+        store.Accumulate(rows.Evaluator(), false);
+    }
+    store.ReadBefore = true;
+    EXPECT_EQ(store.Read(*store.FindAccumulator(page)).Value.AsDouble(), 3);
+    EXPECT_EQ(store.Read(*store.FindAccumulator(page)).Rows, 2);
+    store.ReadBefore = false;
+    EXPECT_EQ(store.Read(*store.FindAccumulator(page)).Value.AsDouble(), 7);
+    store.Reset('\1', '\1');  // the inner group changed
+    EXPECT_EQ(Total(store, inner), 0);
+    EXPECT_EQ(Total(store, outer), 7);
+    store.Reset('\1', '\2');  // the outer one, and so the inner one too
+    EXPECT_EQ(Total(store, outer), 0);
+    EXPECT_EQ(Total(store, page), 7) << "the page's total runs on";
+    store.ReadBefore = true;
+    EXPECT_EQ(store.Read(*store.FindAccumulator(outer)).Value.AsDouble(), 0) << "nothing before a reset";
+}
+
 TEST(AggregateStore, ColumnEntriesAverageTheRowsOfTheirOwnColumn) {
     TcvAggregateStore store;
     const AnsiString avg = TcvAggregateStore::ColumnKey("AVG", "X", "Memo1");

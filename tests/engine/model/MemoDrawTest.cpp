@@ -226,6 +226,7 @@ TEST_F(MemoDraw, ASplitObjectGoesOnWithTheLineAfterTheLastOneDrawn) {
     const Drawn d = Page();
     EXPECT_EQ(Texts(d), (std::vector<std::string>{"3", "4", "5"}));
     EXPECT_EQ(d.texts[0].y, 10 + 1);
+    EXPECT_EQ(m->FirstLine, 5) << "all lines drawn";
 }
 
 TEST_F(MemoDraw, MeasuringLaysOutAndStretchesButDrawsNothing) {
