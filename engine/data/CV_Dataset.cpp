@@ -57,7 +57,13 @@ bool TcvDataset::BaseEof() {
     return eof;
 }
 
-bool TcvDataset::Eof() { return BaseEof(); }
+// The records of a plain dataset are the host's: only a count or OnCheckEOF tells where they end.
+// Without either, a range to the last record has none and one of the current record has one, so
+// that walking it cannot go on for ever.
+bool TcvDataset::Eof() {
+    if (RangeEnd != reCount && !OnCheckEOF) return RangeEnd == reLast || RecNo >= 1;
+    return BaseEof();
+}
 
 bool TcvDataset::IsLastRecord() {
     if (RangeEnd == reCount) return RecNo >= RangeEndCount - 1;

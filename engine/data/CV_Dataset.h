@@ -32,6 +32,8 @@ public:
     virtual void First();
     virtual void Prior();
     virtual void Next();
+    // For reCount, RecNo >= RangeEndCount; OnCheckEOF may change the answer. Without a count or a
+    // handler a plain dataset has no records (for reCurrent, one).
     virtual bool Eof();
     // The current record is the range's last one (the last-record variables of report texts).
     virtual bool IsLastRecord();

@@ -77,6 +77,21 @@ TEST_F(DatasetTest, ACountedRangeEndsAfterItsCountOrWhenTheHostSays) {
     plain.Next();
     EXPECT_TRUE(plain.Eof());
     EXPECT_EQ(moves, 2);
+
+    // Without a count or a handler nothing says where its records end: it has none (or, for the
+    // current record, that one), instead of going on for ever.
+    TcvDataset endless(nullptr);
+    endless.First();
+    EXPECT_TRUE(endless.Eof());
+    endless.RangeEnd = reCurrent;
+    endless.First();
+    EXPECT_FALSE(endless.Eof());
+    endless.Next();
+    EXPECT_TRUE(endless.Eof());
+    endless.OnCheckEOF = [](TcvDataset* s, bool& eof) { eof = s->RecNo >= 3; };
+    endless.RangeEnd = reLast;
+    endless.First();
+    EXPECT_FALSE(endless.Eof()) << "the host's handler decides";
 }
 
 TEST_F(DatasetTest, AFilterSkipsTheRecordsThatFailIt) {

@@ -108,5 +108,18 @@ TEST_F(Listing, LineNumbersCountTheRecords) {
     EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"1/1/1 Riga 1", "2/2/2 Riga 2", "3/3/3 Riga 3"}));
 }
 
+// A dataset without a database: the host counts its records, or nothing says there are any.
+TEST_F(Listing, APlainDatasetPrintsTheRecordsItsHostCounts) {
+    auto* counted = new TcvDataset(nullptr);
+    counted->RangeEnd = reCount;
+    counted->RangeEndCount = 3;
+    b.report->AddDataset("Contati", counted);
+    b.report->AddDataset("Vuoto", new TcvDataset(nullptr));
+    b.Line(btMasterData, 100, 20, "riga [LINE#]", "Contati");
+    b.Line(btMasterData, 130, 20, "mai", "Vuoto");
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"riga 1", "riga 2", "riga 3"}));
+}
+
 }  // namespace
 }  // namespace preparetest
