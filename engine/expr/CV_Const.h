@@ -62,4 +62,11 @@ inline constexpr char MsgFieldNotFound[] = "Non \xE8 stato possibile reperire il
 inline constexpr char MsgValueKind[] = "Tipo non valido per la variabile: ";
 inline constexpr char MsgExpansionError[] = "Errore. ";
 
+// The limits a host may set on a preparation (TcvReport::MaxPages, MaxPreparationMs); each is
+// followed by the limit and its ...End text.
+inline constexpr char MsgTooManyPages[] = "La preparazione \xE8 stata interrotta: il report supera il limite di ";
+inline constexpr char MsgTooManyPagesEnd[] = " pagine.";
+inline constexpr char MsgTooLong[] = "La preparazione \xE8 stata interrotta: ha superato il tempo massimo di ";
+inline constexpr char MsgTooLongEnd[] = " millisecondi.";
+
 }  // namespace tessaly

@@ -1,5 +1,6 @@
 #include "engine/prepare/CV_Preparation.h"
 
+#include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/model/CV_Page.h"
@@ -53,9 +54,13 @@ bool TcvPreparation::IsOpen(int index) const {
     return index >= 0 && index < PreparedCount() && Report.EMFPages().Pages(index).Surface;
 }
 
+// The page past the limit is still added: the band being printed draws on it before the run ends.
 void TcvPreparation::AddPreparedPage(const TcvPage& page) {
     Report.EMFPages().AddPage(page.Template());
     PreparedIndex = PreparedCount() - 1;
+    if (Report.MaxPages > 0 && PreparedCount() > Report.MaxPages)
+        ReportPreparationError(MsgTooManyPages + std::to_string(Report.MaxPages) + MsgTooManyPagesEnd);
+    CheckTime();
     Report.Progress(PreparedIndex + 1);
 }
 
@@ -75,7 +80,14 @@ void TcvPreparation::CloseAllPages() {
     CloseOpenPages();
 }
 
+void TcvPreparation::CheckTime() {
+    const int32_t limit = Report.MaxPreparationMs;
+    if (limit > 0 && Report.PreparationClock().isValid() && Report.PreparationClock().elapsed() > limit)
+        ReportPreparationError(MsgTooLong + std::to_string(limit) + MsgTooLongEnd);
+}
+
 void TcvPreparation::PollMessages() {
+    CheckTime();
     if (sincePoll_.elapsed() < kPollMilliseconds) return;
     ProcessMessages();
     sincePoll_.restart();

@@ -50,8 +50,10 @@ public:
     // Closes every prepared page from OpenFrom on (their drawings are finished).
     void CloseOpenPages();
     // Lets pending window messages be processed, at most every few milliseconds: a run checks
-    // after every record whether it was cancelled.
+    // after every record whether it was cancelled. Also checks the report's time limit.
     void PollMessages();
+    // Records the preparation error of a run past the report's MaxPreparationMs.
+    void CheckTime();
 
 private:
     void BeginDocument();

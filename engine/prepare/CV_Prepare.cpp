@@ -39,6 +39,7 @@ void TcvReport::BuildReport() {
 void TcvReport::StartPreparation() {
     ClearPreparationError();
     preparationErrorText_.clear();
+    preparationClock_.start();
     ResetPreparationState();
     CurReport = this;
     Terminated = false;

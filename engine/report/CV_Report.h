@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <QElapsedTimer>
+
 #include "engine/expr/CV_Expr.h"
 #include "engine/report/CV_Component.h"
 #include "engine/report/EngineState.h"
@@ -130,6 +132,10 @@ public:
     int32_t PrintLastPage = 0;
     int32_t PrintCopies = 0;
     bool PrintCollate = false;
+    // Limits a host sets on a preparation (0: none, the default); not stored. A preparation that
+    // would make more pages, or run longer (both passes together), stops with a preparation error.
+    int32_t MaxPages = 0;
+    int32_t MaxPreparationMs = 0;
     bool PrintFirstPageFlag = false;      // no page of the print drawn yet
     TcvPageDrawer* PrintWindow = nullptr;  // the hidden window that draws the printed pages
     TcvExportFilter* ExportFilter = nullptr;  // the current export filter, during an export
@@ -168,6 +174,8 @@ public:
     // The composed message of the last preparation's error ("Si è verificato un errore..."); empty
     // when it had none.
     const AnsiString& PreparationErrorText() const { return preparationErrorText_; }
+    // Started when a preparation starts (for MaxPreparationMs); invalid before the first.
+    const QElapsedTimer& PreparationClock() const { return preparationClock_; }
 
     // --- Names and values (engine/expr) ---------------------------------------------------------
     // The named values; stored as "Values.Data".
@@ -235,6 +243,7 @@ private:
     AnsiString templateFileName_;
     std::vector<int> pagesMade_;  // prepared pages each template page made in the last pass
     AnsiString preparationErrorText_;
+    QElapsedTimer preparationClock_;  // started with each preparation, for MaxPreparationMs
 };
 
 }  // namespace tessaly

@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
 # Runs one fuzz target, or all of them in turn, for a while:
 #   tests/fuzz/run.sh TARGET|all [SECONDS] [libFuzzer options...]
-# TARGET is pages, metafile, expr, stringlist, picture or template; SECONDS defaults to 60 (per target).
+# TARGET is pages, metafile, expr, stringlist, picture, template, values or prepare; SECONDS defaults to 60 (per target).
 # Builds the clang fuzz build in build/fuzz (FUZZ_BUILD overrides), gathers the target's seeds in
 # build/fuzz/seeds/TARGET, keeps what the fuzzer learns in build/fuzz/corpus/TARGET (it grows from
 # run to run) and writes findings to build/fuzz/findings/TARGET/. Exits non-zero on a finding.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-TARGET="${1:?usage: tests/fuzz/run.sh pages|metafile|expr|stringlist|picture|template|all [SECONDS] [options...]}"
+TARGET="${1:?usage: tests/fuzz/run.sh pages|metafile|expr|stringlist|picture|template|values|prepare|all [SECONDS] [options...]}"
 SECONDS_PER_TARGET="${2:-60}"
 shift $(( $# >= 2 ? 2 : 1 ))
 BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
 # The real metafiles kept with the tests.
 FIXTURES="$ROOT/tests/data/emf"
-ALL=(pages metafile expr stringlist picture template)
+ALL=(pages metafile expr stringlist picture template values prepare)
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 export QT_QPA_PLATFORM=offscreen
@@ -35,8 +35,12 @@ make_seeds() {
   case "$target" in
     pages | metafile)
       "$BUILD/bin/fuzz_seeds" "$target" "$dir" "${cvps[@]}" "${emfs[@]}" ;;
-    expr | stringlist | picture | template)
+    expr | stringlist | picture | values)
       cp "$ROOT/tests/fuzz/corpus/$target"/* "$dir/" ;;
+    template | prepare)
+      # The tests' templates and whatever sample templates the build made.
+      cp "$ROOT/tests/fuzz/corpus/template"/* "$dir/"
+      for f in "$ROOT"/examples/*.cvf; do cp "$f" "$dir/"; done ;;
   esac
   # Past findings (tests/data/fuzz/TARGET-*) stay in the seeds.
   for f in "$ROOT/tests/data/fuzz/$target"-*; do cp "$f" "$dir/"; done
