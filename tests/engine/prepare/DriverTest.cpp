@@ -146,6 +146,24 @@ TEST_F(Driver, AnErrorNamesTheObjectTheBandAndThePage) {
                                           "Banda: Dati principali", "Pagina: 1"}));
 }
 
+// The limits a host sets stop the run like any preparation error; the pages made so far stay.
+TEST_F(Driver, APageOrTimeLimitStopsTheRunWithItsMessage) {
+    Listing();  // three pages
+    b.report->MaxPages = 2;
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_EQ(SplitLines(b.error)[1], "La preparazione è stata interrotta: il report supera il limite di 2 pagine.");
+    EXPECT_EQ(b.PageCount(), 3);
+    b.report->MaxPages = 3;
+    EXPECT_TRUE(b.Prepare()) << b.error;
+
+    b.report->MaxPreparationMs = 1;
+    b.report->OnBeginDoc = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_EQ(SplitLines(b.error)[1], "La preparazione è stata interrotta: ha superato il tempo massimo di 1 millisecondi.");
+    b.report->MaxPreparationMs = 0;
+    EXPECT_TRUE(b.Prepare()) << b.error;
+}
+
 TEST_F(Driver, AnEventHandlerCannotStartThePreparationAgain) {
     Listing(3);
     b.report->OnBeginPage = [&](int) { b.report->PrepareReport(); };
