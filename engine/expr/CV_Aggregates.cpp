@@ -29,10 +29,10 @@ struct Span {
     int32_t from, to;
 };
 Span Across(const TcvView& o) {
-    return o.SavedHeight >= 0 ? Span{o.SavedLeft, o.SavedLeft + o.SavedWidth} : Span{o.Left, o.Left + o.Width};
+    return o.GeometrySaved ? Span{o.SavedLeft, o.SavedLeft + o.SavedWidth} : Span{o.Left, o.Left + o.Width};
 }
 Span Down(const TcvView& o) {
-    return o.SavedHeight >= 0 ? Span{o.SavedTop, o.SavedTop + o.SavedHeight} : Span{o.Top, o.Top + o.Height};
+    return o.GeometrySaved ? Span{o.SavedTop, o.SavedTop + o.SavedHeight} : Span{o.Top, o.Top + o.Height};
 }
 bool Within(Span s, int32_t start, int32_t size) { return size > 0 && s.from >= start && s.to <= start + size; }
 

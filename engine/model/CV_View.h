@@ -66,7 +66,10 @@ public:
     int32_t GapX = 0;
     int32_t GapY = 0;
     StringList WorkLines;                      // the text after expansion
-    int32_t SavedLeft = 0;                     // the design geometry, kept during a preparation
+    // The design geometry, kept during a preparation (GeometrySaved): any value, a negative height
+    // from a damaged template included, is given back.
+    bool GeometrySaved = false;
+    int32_t SavedLeft = 0;
     int32_t SavedTop = 0;
     int32_t SavedHeight = -1;
     int32_t SavedWidth = 0;

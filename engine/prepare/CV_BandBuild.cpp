@@ -38,6 +38,7 @@ void KeepDesign(Building& b) {
         v.SavedTop = v.Top;
         v.SavedWidth = v.Width;
         v.SavedHeight = v.Height;
+        v.GeometrySaved = true;
         v.ParentBand = nullptr;
         v.ColumnAggregate = false;
         TcvBandView* view = AsBandView(&v);

@@ -65,12 +65,12 @@ void TcvPageRun::DoneRun() {
     if (!Page) return;
     for (int i = 0; i < Page->ObjectCount(); ++i) {
         TcvView& view = *Page->Objects(i);
-        if (view.SavedHeight < 0) continue;
+        if (!view.GeometrySaved) continue;
         view.Left = view.SavedLeft;
         view.Top = view.SavedTop;
         view.Width = view.SavedWidth;
         view.Height = view.SavedHeight;
-        view.SavedHeight = -1;
+        view.GeometrySaved = false;
         view.ParentBand = nullptr;
         view.Canvas = nullptr;
         view.ColumnAggregate = false;

@@ -173,6 +173,15 @@ TEST_F(Driver, AnEventHandlerCannotStartThePreparationAgain) {
 
 // --- What is given back ----------------------------------------------------------------------------
 
+// As a damaged template gives them (fuzz_prepare): a height of -1 once left the object moved.
+TEST_F(Driver, ObjectsOfNegativeHeightGetTheirDesignGeometryBack) {
+    Listing(3);
+    b.Text(38, 202, "[PAGE#]", -16776716, -1).Flags = 0xFFFF;
+    const auto before = TemplateBytes();
+    b.Prepare();
+    EXPECT_EQ(TemplateBytes(), before);
+}
+
 TEST_F(Driver, TemplateDatasetsAndEngineStateAreGivenBackHoweverTheRunEnds) {
     enum End { finished, failed, cancelled };
     for (End end : {finished, failed, cancelled}) {
