@@ -26,15 +26,15 @@ void ReportNotEnabled(TcvAggregateFunction f) { ReportPreparationError(MsgAggreg
 
 // Placement tests use the object's design geometry while a preparation has moved it.
 struct Span {
-    int32_t from, to;
+    int64_t from, to;  // a damaged template's design geometry may add up past 32 bits
 };
 Span Across(const TcvView& o) {
-    return o.GeometrySaved ? Span{o.SavedLeft, o.SavedLeft + o.SavedWidth} : Span{o.Left, o.Left + o.Width};
+    return o.GeometrySaved ? Span{o.SavedLeft, int64_t(o.SavedLeft) + o.SavedWidth} : Span{o.Left, int64_t(o.Left) + o.Width};
 }
 Span Down(const TcvView& o) {
-    return o.GeometrySaved ? Span{o.SavedTop, o.SavedTop + o.SavedHeight} : Span{o.Top, o.Top + o.Height};
+    return o.GeometrySaved ? Span{o.SavedTop, int64_t(o.SavedTop) + o.SavedHeight} : Span{o.Top, int64_t(o.Top) + o.Height};
 }
-bool Within(Span s, int32_t start, int32_t size) { return size > 0 && s.from >= start && s.to <= start + size; }
+bool Within(Span s, int32_t start, int32_t size) { return size > 0 && s.from >= start && s.to <= int64_t(start) + size; }
 
 bool InsideAcross(const TcvView* o, const TcvBand* b) { return o && b && Within(Across(*o), b->Left, b->Width); }
 bool InsideDown(const TcvView* o, const TcvBand* b) { return o && b && Within(Down(*o), b->Top, b->Height); }
