@@ -1,6 +1,7 @@
 #include "engine/model/CV_View.h"
 
 #include <QRect>
+#include <algorithm>
 #include <QScopedValueRollback>
 
 #include "engine/expr/CV_FormatCode.h"
@@ -61,7 +62,7 @@ void TcvView::SetCanvas(emf::RecordingCanvas* canvas) {
 // --- Geometry -----------------------------------------------------------------------------------
 
 void TcvView::CalcDrawRect() {
-    const int32_t w = FrameWidth, h = w / 2, k = (w - 1) / 2;
+    const int32_t w = std::clamp(FrameWidth, -kFarthestCoordinate, kFarthestCoordinate), h = w / 2, k = (w - 1) / 2;
     GapX = h + 2;
     GapY = h / 2 + 1;
     DrawRect.left = Left + (FrameSides & fsLeft ? k : 0);
@@ -71,7 +72,7 @@ void TcvView::CalcDrawRect() {
 }
 
 QRegion TcvView::GetClipRegion(bool extended) const {
-    const int32_t w = FrameWidth, k = (w - 1) / 2;
+    const int32_t w = std::clamp(FrameWidth, -kFarthestCoordinate, kFarthestCoordinate), k = (w - 1) / 2;
     const int32_t left = Left - (FrameSides & fsLeft ? w / 2 : 0);
     const int32_t top = Top - (FrameSides & fsTop ? w / 2 : 0);
     const int32_t right = Left + Width + 1 + (FrameSides & fsRight ? k : 0);

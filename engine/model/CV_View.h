@@ -46,6 +46,10 @@ struct TcvMenuEntry {
 };
 using TcvPopupMenu = std::vector<TcvMenuEntry>;
 
+// Far beyond any page (about 277 m at 96 pixels per inch), near enough to zero that sums of a
+// few coordinates cannot overflow: a preparation brings geometry and frame widths within it.
+inline constexpr int32_t kFarthestCoordinate = 1 << 20;
+
 class TcvView {
 public:
     // Every class passes its own class name up, so that the object is named after the class it

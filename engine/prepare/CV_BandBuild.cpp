@@ -31,10 +31,6 @@ struct Building {
     std::vector<bool> pending;
 };
 
-// Far beyond any page (about 277 m at 96 pixels per inch), near enough to zero that sums of a
-// few coordinates cannot overflow.
-constexpr int32_t kFarthest = 1 << 20;
-
 // The run works on the design geometry brought within reach; the design itself is given back.
 void KeepDesign(Building& b) {
     for (size_t i = 0; i < b.objects.size(); ++i) {
@@ -44,7 +40,7 @@ void KeepDesign(Building& b) {
         v.SavedWidth = v.Width;
         v.SavedHeight = v.Height;
         v.GeometrySaved = true;
-        for (int32_t* c : {&v.Left, &v.Top, &v.Width, &v.Height}) *c = std::clamp(*c, -kFarthest, kFarthest);
+        for (int32_t* c : {&v.Left, &v.Top, &v.Width, &v.Height}) *c = std::clamp(*c, -kFarthestCoordinate, kFarthestCoordinate);
         v.ParentBand = nullptr;
         v.ColumnAggregate = false;
         TcvBandView* view = AsBandView(&v);

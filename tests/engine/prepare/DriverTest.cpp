@@ -174,17 +174,24 @@ TEST_F(Driver, AnEventHandlerCannotStartThePreparationAgain) {
 // --- What is given back ----------------------------------------------------------------------------
 
 // Geometry as damaged templates gave it (fuzz_prepare): a height of -1 left the object moved after
-// the run; coordinates near 2^31 overflowed as they were added up (the sanitizer build tells).
+// the run; coordinates and frame widths near 2^31 overflowed as they were added up (the sanitizer
+// build tells).
 TEST_F(Driver, ObjectsOfAnyGeometryPrepareAndGetTheirDesignBack) {
     const struct {
-        int32_t left, top, width, height;
-    } cases[] = {{38, 202, -16776716, -1}, {2031356399, 202, 850867378, 18}, {-2147483647, -2147483647, 2147483647, 2147483647}};
+        int32_t left, top, width, height, frame;
+    } cases[] = {{38, 202, -16776716, -1, 1},
+                 {2031356399, 202, 850867378, 18, 1},
+                 {-2147483647, -2147483647, 2147483647, 2147483647, 2147483647},
+                 {38, 202, 100, 18, INT32_MIN}};
     for (const auto& c : cases) {
         ReportBuilder r;
         r.Data("Righe", NumberedColumns(), NumberedRows(3));
         r.Line(btMasterData, 100, 20, "[nome]", "Righe");
         r.Band(btPageFooter, 200, 30);
-        r.Text(c.left, c.top, "[PAGE#] [SUM(n)]", c.width, c.height).Flags = 0xFFFF;
+        TcvMemoView& text = r.Text(c.left, c.top, "[PAGE#] [SUM(n)]", c.width, c.height);
+        text.Flags = 0xFFFF;
+        text.FrameSides = fsLeft | fsTop | fsRight | fsBottom;
+        text.FrameWidth = c.frame;
         MemoryStream before, after;
         r.report->SaveToStream(before);
         r.Prepare();
