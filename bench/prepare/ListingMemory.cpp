@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench/common/OffscreenApp.h"
+#include "bench/common/TemplateObjects.h"
 #include "engine/data/CV_Dataset.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Memo.h"
@@ -58,19 +59,8 @@ public:
     TcvReport& Report() { return *report_; }
 
 private:
-    void Band(int type, int top, int height, const char* dataset = "") {
-        auto view = std::make_unique<TcvBandView>(report_);
-        view->SetBandType(uint8_t(type));
-        view->Top = top, view->Width = 794, view->Height = height;
-        view->FormatText = dataset;
-        report_->Pages().Pages(0).AddObject(std::move(view));
-    }
-    void Text(int left, int top, const char* text) {
-        auto memo = std::make_unique<TcvMemoView>(report_);
-        memo->Left = left, memo->Top = top, memo->Width = 230, memo->Height = 18;
-        memo->MemoLines.Add(text);
-        report_->Pages().Pages(0).AddObject(std::move(memo));
-    }
+    void Band(int type, int top, int height, const char* dataset = "") { bench::AddBand(*report_, type, top, height, dataset); }
+    void Text(int left, int top, const char* text) { bench::AddText(*report_, left, top, 230, text); }
 
     TComponent owner_{nullptr};
     TcvReport* report_ = new TcvReport(&owner_);

@@ -10,6 +10,7 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
+#include "bench/common/TemplateObjects.h"
 #include "engine/data/CV_Dataset.h"
 #include "engine/expr/CV_FormatCode.h"
 #include "engine/model/CV_BandView.h"
@@ -58,19 +59,8 @@ private:
                               Variant(i % 50), Variant(i * 0.37), Variant::DateTime(45000 + i % 365),
                               Variant(i % 3 ? "" : "da ordinare")});
     }
-    void Band(int type, int top, int height, const char* dataset = "") {
-        auto view = std::make_unique<TcvBandView>(report_);
-        view->SetBandType(uint8_t(type));
-        view->Top = top, view->Width = 794, view->Height = height;
-        view->FormatText = dataset;
-        report_->Pages().Pages(0).AddObject(std::move(view));
-    }
-    void Text(int left, int top, const char* text) {
-        auto memo = std::make_unique<TcvMemoView>(report_);
-        memo->Left = left, memo->Top = top, memo->Width = 115, memo->Height = 18;
-        memo->MemoLines.Add(text);
-        report_->Pages().Pages(0).AddObject(std::move(memo));
-    }
+    void Band(int type, int top, int height, const char* dataset = "") { bench::AddBand(*report_, type, top, height, dataset); }
+    void Text(int left, int top, const char* text) { bench::AddText(*report_, left, top, 115, text); }
 
     TComponent owner_{nullptr};
     data::MemoryDataset* data_ = new data::MemoryDataset(&owner_);

@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "FuzzGui.h"
+#include "FuzzEngine.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/CV_Startup.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -37,10 +36,8 @@ std::optional<std::vector<uint8_t>> Saved(TcvReport& report) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    StartGuiApplication(argc, argv);
-    static EngineUnits units(nullptr);
+    StartQuietEngine(argc, argv);
     static testing::MemoryDemoData demo;
-    MessageSink = [](TMsgDlgType, const AnsiString&, const AnsiString&) {};
     return 0;
 }
 

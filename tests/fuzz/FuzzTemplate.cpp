@@ -6,19 +6,16 @@
 
 #include "engine/model/CV_Page.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/CV_Startup.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 #include "FuzzCheck.h"
-#include "FuzzGui.h"
+#include "FuzzEngine.h"
 
 using namespace tessaly;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    StartGuiApplication(argc, argv);
-    static EngineUnits units(nullptr);
-    MessageSink = [](TMsgDlgType, const AnsiString&, const AnsiString&) {};
+    StartQuietEngine(argc, argv);
     return 0;
 }
 
