@@ -1,7 +1,8 @@
 #include "engine/model/CV_View.h"
 
-#include <QRect>
 #include <algorithm>
+
+#include <QRect>
 #include <QScopedValueRollback>
 
 #include "engine/expr/CV_FormatCode.h"

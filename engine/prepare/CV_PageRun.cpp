@@ -70,6 +70,7 @@ void TcvPageRun::DoneRun() {
         view.Top = view.SavedTop;
         view.Width = view.SavedWidth;
         view.Height = view.SavedHeight;
+        view.SavedHeight = -1;
         view.GeometrySaved = false;
         view.ParentBand = nullptr;
         view.Canvas = nullptr;
