@@ -29,6 +29,8 @@ public:
                                 {"quantity", Kind::Integer}, {"price", Kind::Currency}, {"discount", Kind::Float}});
         Table("righe", {{"n", Kind::Integer}, {"nome", Kind::String}});
         Fill();
+        // Open, as a host opens its data: named values bound to fields read them from the start.
+        for (data::MemoryDataset* table : tables_) table->Open();
         data::ApplicationModules().AddDataModule(module_);
     }
     ~MemoryDemoData() { data::ApplicationModules().Remove(module_); }
