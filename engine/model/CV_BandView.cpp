@@ -1,6 +1,7 @@
 #include "engine/model/CV_BandView.h"
 
 #include <QRect>
+#include <QScopedValueRollback>
 
 #include "engine/expr/CV_Const.h"
 #include "engine/model/CV_Caption.h"
@@ -73,7 +74,7 @@ emf::RectL TcvBandView::CaptionRect() const {
 void TcvBandView::Draw(emf::RecordingCanvas& canvas) {
     if (EngineMode != emDesign) return;
     SetCanvas(&canvas);
-    FrameWidth = 1;
+    const QScopedValueRollback frame(FrameWidth, 1);  // drawn with 1, the stored width kept
     const emf::RectL band = BandRect();
     canvas.Pen() = SolidPen(1, clBtnFace);
     canvas.Brush() = SolidBrush(clWhite);

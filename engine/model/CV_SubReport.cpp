@@ -1,5 +1,6 @@
 #include "engine/model/CV_SubReport.h"
 
+#include <QScopedValueRollback>
 #include <string>
 
 #include "engine/model/CV_Caption.h"
@@ -13,7 +14,8 @@ TcvSubReportView::TcvSubReportView(TcvReport* report, const char* className) : T
 
 void TcvSubReportView::Draw(emf::RecordingCanvas& canvas) {
     SetCanvas(&canvas);
-    FrameWidth = 1;
+    // Drawn with a frame of 1 whatever the stored width, which stays as it is.
+    const QScopedValueRollback frame(FrameWidth, 1);
     CalcDrawRect();
     canvas.Pen() = SolidPen(1, clBlack);
     canvas.Brush() = SolidBrush(clWhite);

@@ -234,6 +234,17 @@ TEST_F(ObjectsTest, BandOptionsCountOnlyForTheirBandTypes) {
     EXPECT_EQ(menu.size(), 5u);
 }
 
+// A placeholder drawn while a damaged template was prepared (fuzz_prepare) saved its frame as 1.
+TEST_F(ObjectsTest, DrawingAPlaceholderOrABandKeepsTheStoredFrameWidth) {
+    EnsureApplication();
+    emf::RecordingCanvas canvas(794, 1123);
+    for (TcvView* view : std::initializer_list<TcvView*>{&Add<TcvBandView>(), &Add<TcvSubReportView>()}) {
+        view->FrameWidth = 61;
+        view->Draw(canvas);
+        EXPECT_EQ(view->FrameWidth, 61) << view->Name;
+    }
+}
+
 TEST_F(ObjectsTest, DeletingPagesTakesTheirPlaceholdersAndRenumbersTheOthers) {
     for (int i = 0; i < 4; ++i) report.Pages().Add();  // pages 0 to 4
     auto placeholder = [this](int page, int32_t target) { Add<TcvSubReportView>(page).SubPage = target; };
