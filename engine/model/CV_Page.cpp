@@ -57,18 +57,19 @@ void TcvPage::ChangePaper(int code, int width, int height, int orientation) {
     Orientation = static_cast<uint8_t>(settings.Orientation());
 }
 
-int32_t TcvPage::LeftEdge() const { return Margins.left != 0 ? Margins.left : PrinterInfo.MarginX; }
+// Margins of a damaged template may be anything: the edges stay within reach (WithinReach).
+int32_t TcvPage::LeftEdge() const { return WithinReach(Margins.left != 0 ? Margins.left : PrinterInfo.MarginX); }
 
-int32_t TcvPage::TopEdge() const { return Margins.top != 0 ? Margins.top : PrinterInfo.MarginY; }
+int32_t TcvPage::TopEdge() const { return WithinReach(Margins.top != 0 ? Margins.top : PrinterInfo.MarginY); }
 
 int32_t TcvPage::RightEdge() const {
-    return Margins.right != 0 ? PrinterInfo.ScreenPageWidth - Margins.right
-                              : PrinterInfo.MarginX + PrinterInfo.PrintableWidth;
+    return WithinReach(Margins.right != 0 ? int64_t(PrinterInfo.ScreenPageWidth) - Margins.right
+                                          : int64_t(PrinterInfo.MarginX) + PrinterInfo.PrintableWidth);
 }
 
 int32_t TcvPage::BottomEdge() const {
-    return Margins.bottom != 0 ? PrinterInfo.ScreenPageHeight - Margins.bottom
-                               : PrinterInfo.MarginY + PrinterInfo.PrintableHeight;
+    return WithinReach(Margins.bottom != 0 ? int64_t(PrinterInfo.ScreenPageHeight) - Margins.bottom
+                                           : int64_t(PrinterInfo.MarginY) + PrinterInfo.PrintableHeight);
 }
 
 PageTemplate TcvPage::Template() const {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/model/CV_View.h"
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Stream.h"
 #include "platform/emf/EmfTypes.h"
@@ -59,6 +60,8 @@ public:
     int32_t BottomEdge() const;
     int32_t Columns() const { return ColumnCount > 0 ? ColumnCount : 1; }
     int32_t ColumnWidth() const { return (RightEdge() - LeftEdge()) / Columns(); }
+    // From one column's left edge to the next one's.
+    int32_t ColumnStep() const { return WithinReach(int64_t(ColumnWidth()) + ColumnGap); }
     // What AddPage of the prepared pages needs of this page.
     PageTemplate Template() const;
 

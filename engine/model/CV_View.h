@@ -5,6 +5,7 @@
 //
 // Objects are plain objects owned by their template page (TcvPage::AddObject); they keep a
 // reference to their report (which may be absent) for names, datasets and scaling.
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,9 @@ using TcvPopupMenu = std::vector<TcvMenuEntry>;
 // Far beyond any page (about 277 m at 96 pixels per inch), near enough to zero that sums of a
 // few coordinates cannot overflow: a preparation brings geometry and frame widths within it.
 inline constexpr int32_t kFarthestCoordinate = 1 << 20;
+inline int32_t WithinReach(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -kFarthestCoordinate, kFarthestCoordinate));
+}
 
 class TcvView {
 public:

@@ -148,7 +148,7 @@ bool TcvPageRun::NextColumn() {
     QScopedValueRollback breaking(Breaking, true);
     ShowFooter(btColumnFooter);
     ++CurColumn;
-    ColumnX += ColumnWidth() + Page->ColumnGap;
+    ColumnX = WithinReach(int64_t(ColumnX) + Page->ColumnStep());
     CurY = ColumnTop;
     ShowHeaders();
     return true;

@@ -137,7 +137,7 @@ bool Rounds::NextColumn() {
     TcvPageRun* column = targets_[0];
     if (!column || band_.SubReportsDone[0] || column->CurColumn + 1 >= column->Columns()) return false;
     ++column->CurColumn;
-    column->ColumnX += column->ColumnWidth() + column->Page->ColumnGap;
+    column->ColumnX = WithinReach(int64_t(column->ColumnX) + column->Page->ColumnStep());
     return true;
 }
 

@@ -200,6 +200,19 @@ TEST_F(Driver, ObjectsOfAnyGeometryPrepareAndGetTheirDesignBack) {
     }
 }
 
+// Column gaps of a damaged template (fuzz_prepare) overflowed the next column's place.
+TEST_F(Driver, ColumnGapsOfAnySizeKeepTheColumnsWithinReach) {
+    for (int32_t gap : {-989855690, INT32_MAX}) {
+        ReportBuilder r;
+        r.Data("Righe", NumberedColumns(), NumberedRows(200));
+        r.Line(btMasterData, 100, 20, "[nome]", "Righe");
+        r.Page().ColumnCount = 3;
+        r.Page().ColumnGap = gap;
+        EXPECT_TRUE(r.Prepare()) << r.error;
+        EXPECT_EQ(r.Count("Riga 200"), 1) << gap;
+    }
+}
+
 TEST_F(Driver, TemplateDatasetsAndEngineStateAreGivenBackHoweverTheRunEnds) {
     enum End { finished, failed, cancelled };
     for (End end : {finished, failed, cancelled}) {
