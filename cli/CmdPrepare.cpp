@@ -44,9 +44,8 @@ struct PrepareArgs {
     bool show = false;
 };
 
-bool ParseOption(const Args& args, size_t& i, PrepareArgs& a) {
-    const OptionRead shared = ReadSetupOption(args, i, a.setup);
-    if (shared != OptionRead::kNotShared) return shared == OptionRead::kTaken;
+// --show, -o OUT.cvp, --pdf OUT.pdf.
+bool ParseOwnOption(const Args& args, size_t& i, PrepareArgs& a) {
     const std::string& o = args[i];
     if (o == "--show") return a.show = true;
     if (i + 1 >= args.size() || args[i + 1].empty()) return false;
@@ -58,16 +57,7 @@ bool ParseOption(const Args& args, size_t& i, PrepareArgs& a) {
 }
 
 bool ParseArgs(const Args& args, PrepareArgs& a) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i].starts_with("-")) {
-            if (!ParseOption(args, i, a)) return false;
-        } else if (a.setup.templateFile.empty() && !args[i].empty()) {
-            a.setup.templateFile = args[i];
-        } else {
-            return false;
-        }
-    }
-    return CompleteSetup(a.setup);
+    return ParseSetupArgs(args, a.setup, [&a](const Args& all, size_t& i) { return ParseOwnOption(all, i, a); });
 }
 
 // "Preparazione [#####.....] 12/40" once the total is known (the second of two passes), else

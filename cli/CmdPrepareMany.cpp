@@ -41,9 +41,8 @@ struct ManyArgs {
     std::string each, outDir;
 };
 
-bool ParseOption(const Args& args, size_t& i, ManyArgs& a) {
-    const OptionRead shared = ReadSetupOption(args, i, a.setup);
-    if (shared != OptionRead::kNotShared) return shared == OptionRead::kTaken;
+// --each SQL, -o DIR.
+bool ParseOwnOption(const Args& args, size_t& i, ManyArgs& a) {
     const std::string& o = args[i];
     if (i + 1 >= args.size() || args[i + 1].empty()) return false;
     const std::string& value = args[++i];
@@ -54,16 +53,8 @@ bool ParseOption(const Args& args, size_t& i, ManyArgs& a) {
 }
 
 bool ParseArgs(const Args& args, ManyArgs& a) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i].starts_with("-")) {
-            if (!ParseOption(args, i, a)) return false;
-        } else if (a.setup.templateFile.empty() && !args[i].empty()) {
-            a.setup.templateFile = args[i];
-        } else {
-            return false;
-        }
-    }
-    return CompleteSetup(a.setup) && !a.setup.source.empty() && !a.each.empty() && !a.outDir.empty();
+    const bool read = ParseSetupArgs(args, a.setup, [&a](const Args& all, size_t& i) { return ParseOwnOption(all, i, a); });
+    return read && !a.setup.source.empty() && !a.each.empty() && !a.outDir.empty();
 }
 
 using Row = std::vector<data::SqlParam>;

@@ -70,6 +70,20 @@ OptionRead ReadSetupOption(const Args& args, size_t& i, PrepareSetup& s) {
     return ok ? OptionRead::kTaken : OptionRead::kWrong;
 }
 
+bool ParseSetupArgs(const Args& args, PrepareSetup& s, const std::function<bool(const Args& args, size_t& i)>& own) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].starts_with("-")) {
+            const OptionRead shared = ReadSetupOption(args, i, s);
+            if (shared == OptionRead::kWrong || (shared == OptionRead::kNotShared && !own(args, i))) return false;
+        } else if (s.templateFile.empty() && !args[i].empty()) {
+            s.templateFile = args[i];
+        } else {
+            return false;
+        }
+    }
+    return CompleteSetup(s);
+}
+
 bool CompleteSetup(PrepareSetup& s) {
     if (s.templateFile.empty()) return false;
     if (s.source.empty() && IsTemplateFile(s.templateFile)) {

@@ -1,6 +1,7 @@
 #pragma once
 // What `prepare` and `prepare-many` share: the options that choose the data and the template's
 // values, the data module made from them, and loading the template with its messages on stderr.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ enum class OptionRead { kTaken, kNotShared, kWrong };
 // Reads the shared option at args[i] (--db, --module, --query, --value, --title, --quiet), moving
 // i past its value.
 OptionRead ReadSetupOption(const Args& args, size_t& i, PrepareSetup& s);
+// Reads a command's arguments: one template (not starting with "-"), the shared options, and the
+// command's own options through `own` (false for wrong usage), then completes the setup
+// (CompleteSetup). False for wrong usage.
+bool ParseSetupArgs(const Args& args, PrepareSetup& s, const std::function<bool(const Args& args, size_t& i)>& own);
 // After the options: false for a module or queries without a database. Without --db, a template
 // whose datasets name a module is prepared over its embedded database (the same name with
 // ".sqlite") when there is one, as a module of the name the template gives it (unless --module).
