@@ -9,6 +9,7 @@
 #include "engine/report/CV_OpenTemplate.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
+#include "platform/core/Stream.h"
 #include "platform/data/DataModule.h"
 #include "platform/data/ModuleRegistry.h"
 #include "platform/data/SqlDataset.h"
@@ -127,6 +128,24 @@ bool LoadTemplate(TcvReport& report, const PrepareSetup& s) {
     for (const NamedText& v : s.values) SetExpressionValue(report.Values(), v);
     if (s.titleGiven) report.SetTitle(Utf8ToCp1252(s.title));
     return true;
+}
+
+void LoadReportOrTemplate(TcvReport& report, const std::string& file) {
+    if (!IsTemplateFile(file)) return report.LoadPreparedReport(file);
+    MessageSink = &WriteMessageToStderr;
+    auto restoreSink = qScopeGuard([] { MessageSink = nullptr; });
+    const fs::path companion = CompanionDatabase(file);
+    std::error_code ec;
+    const bool embedded = !TemplateModule(file).empty() && fs::is_regular_file(companion, ec);
+    report.SetShowProgress(false);
+    try {
+        if (!PrepareTemplateInto(report, file, embedded ? companion.string() : std::string()))
+            throw EngineError("Preparazione annullata.");
+    } catch (const EAbort&) {
+        throw EngineError("Il modello " + PathForMessage(file) + " non \xE8 stato caricato.");
+    } catch (const EngineError& e) {
+        throw EngineError(Lines(e.Message()));
+    }
 }
 
 std::string Lines(AnsiString text) {

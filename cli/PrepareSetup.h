@@ -54,6 +54,12 @@ std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareSetup& s);
 // false, after the messages, when it did not load.
 bool LoadTemplate(TcvReport& report, const PrepareSetup& s);
 
+// For the commands that read a prepared report: a template (".cvf") is prepared instead, over its
+// embedded database (its name with ".sqlite") when its datasets name a module, its messages on
+// stderr; a template that does not load or prepare raises. Anything else is loaded as a prepared
+// report.
+void LoadReportOrTemplate(TcvReport& report, const std::string& file);
+
 // A composed message with one line per part.
 std::string Lines(AnsiString text);
 

@@ -34,12 +34,14 @@ constexpr Command kCommands[] = {
     {"info", "info FILE.cvp|FILE.emf", "descrive le pagine di un report preparato o un metafile", &RunInfo},
     {"copy", "copy IN OUT", "carica un report preparato e lo salva di nuovo", &RunCopy},
     {"render", "render FILE [--page N] [--zoom Z] -o OUT.png",
-     "disegna una pagina (o un metafile) in un'immagine PNG, alla dimensione dell'anteprima", &RunRender},
+     "disegna una pagina (o un metafile) in un'immagine PNG, alla dimensione dell'anteprima; un modello "
+     ".cvf viene prima preparato sul database accanto (stesso nome, .sqlite)", &RunRender},
     {"find", "find FILE.cvp TESTO [--case] [--whole-word] [--from-page N]",
      "cerca un testo nelle pagine come la ricerca dell'anteprima", &RunFind},
-    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione",
+    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione (un modello .cvf viene "
+     "prima preparato)",
      &RunText},
-    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF", &RunPdf},
+    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF (un modello .cvf viene prima preparato)", &RunPdf},
     {"print", "print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]",
      "stampa il report sulla stampante predefinita o su quella indicata", &RunPrint},
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",

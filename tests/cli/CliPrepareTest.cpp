@@ -188,6 +188,30 @@ TEST_F(CliPrepare, ValuesFromTheCommandLineAndTheEmbeddedDatabase) {
     }
 }
 
+// The commands that read a prepared report prepare a template first, over its embedded database.
+TEST_F(CliPrepare, TextRenderAndPdfPrepareATemplate) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    std::filesystem::copy_file(db, folder / "elenco.sqlite");
+    CliResult text = RunCli("text " + t);
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("Riga 100\n"), std::string::npos);
+    EXPECT_NE(text.out.find("Pagina 3 di 3\n"), std::string::npos);
+    CliResult render = RunCli("render " + t + " --page 3 -o " + Path("p3.png"));
+    EXPECT_EQ(render.exitCode, 0) << render.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / "p3.png"));
+    CliResult pdf = RunCli("pdf " + t + " -o " + Path("elenco.pdf"));
+    EXPECT_EQ(pdf.exitCode, 0) << pdf.err;
+    EXPECT_GT(std::filesystem::file_size(folder / "elenco.pdf"), 0u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "elenco.cvp"));  // nothing written beside it
+    // A preparation error fails the command with the composed message.
+    const std::string bad = Template("rotto.cvf", "[VAL(nome)]");
+    std::filesystem::copy_file(db, folder / "rotto.sqlite");
+    CliResult failed = RunCli("text " + bad);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("Tipi di parametri errati nella funzione: VAL (nome)\nOggetto: Memo1"), std::string::npos)
+        << failed.err;
+}
+
 // One report per row of --each, the row's fields binding the query's parameters; file names from
 // the first field (bytes other than letters, digits, "-", "_" written as %XX); a row that fails is
 // named and the others are still written.
