@@ -103,7 +103,8 @@ void BindRow(data::DatabaseModule& module, const Row& row) {
 class Progress {
 public:
     Progress(bool quiet, size_t total) : quiet_(quiet), bar_(!quiet && ::isatty(STDERR_FILENO)), total_(total) {}
-    ~Progress() {
+    // Ends the bar's line.
+    void Finish() {
         if (bar_ && total_ > 0) std::fputs("\n", stderr);
     }
     // A failed report, named on its own line whatever the progress shows.
@@ -130,9 +131,11 @@ private:
     size_t total_;
 };
 
-// Prepares and writes one row's report; its failure's message when it fails.
-std::string PrepareRow(TcvReport& report, data::DatabaseModule& module, const Row& row, const fs::path& file) {
+// Prepares and writes one row's report into `dir` (as `file`); its failure's message when it fails.
+AnsiString PrepareRow(TcvReport& report, data::DatabaseModule& module, const Row& row, const fs::path& dir,
+                      fs::path& file) {
     try {
+        file = dir / FileNameOf(KeyOf(row));
         BindRow(module, row);
         if (!report.PrepareReport())
             return report.PreparationErrorText().empty() ? "Preparazione annullata." : report.PreparationErrorText();
@@ -147,25 +150,19 @@ int PrepareAll(TcvReport& report, data::DatabaseModule& module, const ManyArgs& 
     const std::vector<Row> rows = ReadRows(module, a.each);
     fs::create_directories(fs::path(a.outDir));
     Progress progress(a.setup.quiet, rows.size());
-    size_t written = 0, failed = 0;
+    size_t failed = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
-        AnsiString error;
         fs::path file;
-        try {
-            file = fs::path(a.outDir) / FileNameOf(KeyOf(rows[i]));
-            error = PrepareRow(report, module, rows[i], file);
-        } catch (const EngineError& e) {
-            error = e.Message();
-        }
+        const AnsiString error = PrepareRow(report, module, rows[i], fs::path(a.outDir), file);
         if (error.empty()) {
-            ++written;
             progress.Done(i + 1, file);
         } else {
             ++failed;
             progress.Failed(i + 1, KeyOf(rows[i]), error);
         }
     }
-    std::printf("reports: %zu written, %zu failed\n", written, failed);
+    progress.Finish();
+    std::printf("reports: %zu written, %zu failed\n", rows.size() - failed, failed);
     return failed > 0 ? kFailed : kDone;
 }
 

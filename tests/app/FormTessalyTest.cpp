@@ -1,6 +1,5 @@
 // The viewer's main form driven as the program drives it: opening reports from the command line
 // and the open button, the temporary copy of the blank report, the messages.
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <QTimer>
 
 #include "app/UnitMain.h"
+#include "common/SqliteFile.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
 #include "engine/ui/CV_Prev.h"
@@ -79,14 +79,6 @@ public:
 };
 
 TcvPreviewWindow* CreateNotingPreview(TComponent* owner) { return new NotingPreview(owner); }
-
-bool Execute(const fs::path& database, const char* sql) {
-    sqlite3* db = nullptr;
-    bool done = sqlite3_open(database.string().c_str(), &db) == SQLITE_OK &&
-                sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return done;
-}
 
 std::vector<std::string> Listing(const fs::path& dir) {
     std::vector<std::string> names;
@@ -326,7 +318,7 @@ private slots:
         fs::copy_file(examples / "summary.cvf", dir_ / "riepilogo.cvf");
         fs::copy_file(examples / "summary.sqlite", dir_ / "dati del riepilogo.sqlite");
         // The labels over a database whose customers have no name: a preparation error.
-        QVERIFY(Execute(dir_ / "rotte.sqlite", "ALTER TABLE customers RENAME COLUMN name TO nome"));
+        tessaly::testing::RunSqlite(dir_ / "rotte.sqlite", "ALTER TABLE customers RENAME COLUMN name TO nome");
         std::vector<fs::path> answers;  // what the file dialogs answer, in turn; an empty path cancels
         size_t asked = 0;
         UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {

@@ -249,6 +249,27 @@ TEST_F(CliPrepare, PrepareManyWritesOneReportPerRow) {
     }
 }
 
+// A row whose preparation fails is named with the preparation's message on a line of its own,
+// also while a progress bar is drawn on a terminal; the rows after it are still written.
+TEST_F(CliPrepare, PrepareManyGoesOnAfterAFailedPreparation) {
+    const std::string query = "SELECT n, CASE WHEN n = 2 THEN nome ELSE CAST(n AS TEXT) END AS nome FROM righe WHERE n = :n";
+    const std::string t = Template("valori.cvf", "[VAL(nome)]", "scelta", query);
+    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli prepare-many " + t + " " + Db() +
+                                " --query 'scelta=" + query + "' -o '" + (folder / "out").string() +
+                                "' --each 'SELECT n FROM righe WHERE n <= 3'";
+    CliResult r = RunShell("script -qec \"" + command + "\" /dev/null");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("\rReport [##########....................] 1/3\r\nriga 2 (2): Si \xC3\xA8 verificato un errore durante "
+                         "la fase di preparazione\r\nTipi di parametri errati nella funzione: VAL (nome)\r\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\rReport [##############################] 3/3\r\nreports: 2 written, 1 failed"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(std::filesystem::exists(folder / "out" / "1.cvp"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "out" / "2.cvp"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "out" / "3.cvp"));
+}
+
 TEST_F(CliPrepare, ThePreviewNeedsADisplay) {
     const std::string t = Template("elenco.cvf", "[nome]");
     CliResult r = RunShell("QT_QPA_PLATFORM=offscreen " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli prepare " + t +
