@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_OpenFile.h"
 #include "engine/ui/UiHooks.h"
 #include "platform/core/Errors.h"
 #include "platform/core/QtStrings.h"
@@ -80,7 +81,7 @@ TFormTessaly::TFormTessaly(std::vector<std::string> arguments)
     connect(ButtonOpen, &QPushButton::clicked, this, &TFormTessaly::ButtonOpenClick);
 
     OpenDialogReport.DefaultExt = ".cvp";
-    OpenDialogReport.Filter = "File di report (*.cvp)|*.CVP|Tutti i file|*.*";
+    OpenDialogReport.Filter = "File di report (*.cvp)|*.CVP|Tutti i file|*.*|Modelli di report (*.cvf)|*.CVF";
     OpenDialogReport.FilterIndex = 0;
     OpenDialogReport.Title = "Scegli il report da visualizzare";
 
@@ -153,7 +154,7 @@ bool TFormTessaly::OpenReport(fs::path fileName) {
             ShowMessage("File inesistente.");
             throw EAbort();
         }
-        cvReportView->LoadPreparedReport(fileName);
+        if (!OpenReportFile(*cvReportView, fileName, this)) return false;  // the user cancelled
         cvReportView->ShowPreparedReport();
     } catch (const EngineError& e) {
         ShowMessage(kOpenFailed + e.Message());

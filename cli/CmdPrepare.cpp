@@ -1,10 +1,13 @@
 // tessaly-cli prepare TEMPLATE.cvf [--db SOURCE] [--module NAME] [--query NAME=SQL]... [-o OUT.cvp]
-//                                  [--pdf OUT.pdf] [--show] [--quiet]
+//                                  [--pdf OUT.pdf] [--show] [--quiet] [--value NAME=EXPR]...
+//                                  [--title TEXT]
 // Prepares a report template over a database. With --db, a data module NAME (default "Dati")
 // holds one dataset per table and view of SOURCE (a SQLite file or a PostgreSQL URI) and one per
 // --query, called NAME; the template's datasets ("Dati.righe") are found in it, and the report
-// belongs to it. The template loads as `tessaly-cli template` loads it (its messages on stderr;
-// after an "Errore" message exit 1 and nothing written). The prepared report goes to OUT.cvp
+// belongs to it; without --db, the template's embedded database (its name with ".sqlite") when
+// its datasets name a module. --value gives the report a named value that evaluates EXPR, --title
+// its title (the preview's caption, the print job's name). The template loads as `tessaly-cli
+// template` loads it (its messages on stderr; after an "Errore" message exit 1 and nothing written). The prepared report goes to OUT.cvp
 // (-o), to a PDF file (--pdf) and/or to the preview window (--show); with none of them to the
 // template's name with ".cvp". On success stdout has "pages: N". A preparation error prints its
 // composed message on stderr (one line per part), exits 1 and writes nothing. While preparing,
@@ -12,7 +15,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QScopeGuard>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -21,16 +23,14 @@
 
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
+#include "cli/PrepareSetup.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Print.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
 #include "engine/ui/UiStartup.h"
-#include "platform/core/Cp1252.h"
 #include "platform/core/Errors.h"
 #include "platform/data/DataModule.h"
-#include "platform/data/ModuleRegistry.h"
-#include "platform/data/SqlDataset.h"
 
 namespace fs = std::filesystem;
 
@@ -38,69 +38,26 @@ namespace tessaly::cli {
 
 namespace {
 
-struct Query {
-    std::string name, sql;  // UTF-8
-};
-
 struct PrepareArgs {
-    std::string templateFile;
-    std::string source;
-    std::string module = "Dati";
-    bool moduleGiven = false;
-    std::vector<Query> queries;
+    PrepareSetup setup;
     std::string out, pdf;
     bool show = false;
-    bool quiet = false;
 };
 
-bool ParseQuery(const std::string& text, std::vector<Query>& queries) {
-    const size_t eq = text.find('=');
-    if (eq == 0 || eq == std::string::npos || eq + 1 == text.size()) return false;
-    queries.push_back({text.substr(0, eq), text.substr(eq + 1)});
-    return true;
-}
-
-bool ParseOption(const Args& args, size_t& i, PrepareArgs& a) {
+// --show, -o OUT.cvp, --pdf OUT.pdf.
+bool ParseOwnOption(const Args& args, size_t& i, PrepareArgs& a) {
     const std::string& o = args[i];
     if (o == "--show") return a.show = true;
-    if (o == "--quiet") return a.quiet = true;
     if (i + 1 >= args.size() || args[i + 1].empty()) return false;
     const std::string& value = args[++i];
-    if (o == "--db" && a.source.empty()) a.source = value;
-    else if (o == "--module" && !a.moduleGiven) a.module = value, a.moduleGiven = true;
-    else if (o == "--query") return ParseQuery(value, a.queries);
-    else if (o == "-o" && a.out.empty()) a.out = value;
+    if (o == "-o" && a.out.empty()) a.out = value;
     else if (o == "--pdf" && a.pdf.empty()) a.pdf = value;
     else return false;
     return true;
 }
 
 bool ParseArgs(const Args& args, PrepareArgs& a) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i].starts_with("-")) {
-            if (!ParseOption(args, i, a)) return false;
-        } else if (a.templateFile.empty() && !args[i].empty()) {
-            a.templateFile = args[i];
-        } else {
-            return false;
-        }
-    }
-    // A module and queries need a database.
-    return !a.templateFile.empty() && (!a.source.empty() || (!a.moduleGiven && a.queries.empty()));
-}
-
-// The database's data module, with a dataset for each query, known to the application by name.
-std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareArgs& a) {
-    auto db = data::Database::Open(a.source);
-    auto module = std::make_unique<data::DatabaseModule>(db, nullptr);
-    module->SetName(Utf8ToCp1252(a.module));
-    for (const Query& q : a.queries) {
-        auto* dataset = new data::SqlDataset(db, module.get());  // owned by the module
-        dataset->SetName(Utf8ToCp1252(q.name));
-        dataset->SetSql(Utf8ToCp1252(q.sql));
-    }
-    data::ApplicationModules().AddDataModule(*module);
-    return module;
+    return ParseSetupArgs(args, a.setup, [&a](const Args& all, size_t& i) { return ParseOwnOption(all, i, a); });
 }
 
 // "Preparazione [#####.....] 12/40" once the total is known (the second of two passes), else
@@ -117,13 +74,6 @@ void ShowProgress(int page) {
     std::fflush(stderr);
 }
 
-// The composed message, one line per part.
-std::string Lines(AnsiString text) {
-    for (char& c : text)
-        if (c == '\r') c = '\n';
-    return text;
-}
-
 fs::path DefaultOutput(const std::string& templateFile) {
     fs::path out(templateFile);
     out.replace_extension(".cvp");
@@ -132,7 +82,7 @@ fs::path DefaultOutput(const std::string& templateFile) {
 
 int WriteOutputs(TcvReport& report, const PrepareArgs& a) {
     report.OnProgress = nullptr;  // printing reports percentages through it
-    if (!a.out.empty() || (a.pdf.empty() && !a.show)) report.SavePreparedReport(a.out.empty() ? DefaultOutput(a.templateFile) : fs::path(a.out));
+    if (!a.out.empty() || (a.pdf.empty() && !a.show)) report.SavePreparedReport(a.out.empty() ? DefaultOutput(a.setup.templateFile) : fs::path(a.out));
     if (!a.pdf.empty()) {
         const int pages = report.EMFPages().Count();
         if (pages == 0) return Fail(kNoPages);
@@ -145,20 +95,9 @@ int WriteOutputs(TcvReport& report, const PrepareArgs& a) {
 }
 
 int Prepare(TcvReport& report, const PrepareArgs& a) {
-    bool errorShown = false;
-    MessageSink = [&errorShown](TMsgDlgType type, const AnsiString& caption, const AnsiString& text) {
-        errorShown |= type == TMsgDlgType::mtError;
-        WriteMessageToStderr(type, caption, text);
-    };
-    auto restoreSink = qScopeGuard([] { MessageSink = nullptr; });
-    try {
-        report.LoadFromFile(fs::path(a.templateFile));
-    } catch (const EAbort&) {
-        return kFailed;  // its messages are on stderr already
-    }
-    if (errorShown) return kFailed;
+    if (!LoadTemplate(report, a.setup)) return kFailed;
     report.SetShowProgress(false);
-    const bool bar = !a.quiet && ::isatty(STDERR_FILENO);
+    const bool bar = !a.setup.quiet && ::isatty(STDERR_FILENO);
     if (bar) report.OnProgress = &ShowProgress;
     const bool done = report.PrepareReport();
     if (bar) std::fputs("\n", stderr);
@@ -176,7 +115,7 @@ bool HasDisplay() {
 int Run(const PrepareArgs& a) {
     EngineWindowUnits units(nullptr);
     try {
-        std::unique_ptr<data::DatabaseModule> module = a.source.empty() ? nullptr : OpenModule(a);
+        std::unique_ptr<data::DatabaseModule> module = a.setup.source.empty() ? nullptr : OpenModule(a.setup);
         // The module owns the report (and frees it before its datasets).
         std::unique_ptr<TcvReport> own = module ? nullptr : std::make_unique<TcvReport>(nullptr);
         TcvReport* report = module ? new TcvReport(module.get()) : own.get();

@@ -1,5 +1,5 @@
 // tessaly-cli render FILE [--page N] [--zoom Z] -o OUT.png
-// Renders page N of a prepared report at the preview's size (width × PreviewPixelsPerTenthMm ×
+// Renders page N of a prepared report (a template is prepared first) at the preview's size (width × PreviewPixelsPerTenthMm ×
 // Z/100 pixels, likewise the height), or a metafile at its own pixel size × Z/100, on white, with
 // the player.
 #include <QGuiApplication>
@@ -12,6 +12,9 @@
 
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
+#include "cli/PrepareSetup.h"
+#include "engine/report/CV_OpenTemplate.h"
+#include "engine/report/CV_Report.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
@@ -94,15 +97,25 @@ int RenderMetafile(const RenderArgs& a) {
     return Draw(metafile, metafile.Width() * a.zoom / 100.0, metafile.Height() * a.zoom / 100.0, a.out);
 }
 
-int RenderReport(const RenderArgs& a) {
-    EngineUnits units(nullptr);  // the prepared-report reader selects each page's paper
-    TcvEMFPages pages(nullptr);
-    FileStream stream(a.file, FileStream::Mode::OpenRead);
-    pages.LoadFromStream(stream);
+int RenderPage(const RenderArgs& a, const TcvEMFPages& pages) {
     if (a.page > pages.Count()) return Fail("Pagina inesistente");
     const PreparedPage& page = pages.Pages(a.page - 1);
     const double factor = PreviewPixelsPerTenthMm * a.zoom / 100.0;
     return Draw(page.Drawing, page.Width * factor, page.Height * factor, a.out);
+}
+
+int RenderReport(const RenderArgs& a) {
+    if (IsTemplateFile(a.file)) {
+        EngineUnits units(nullptr);
+        TcvReport report(nullptr);
+        LoadReportOrTemplate(report, a.file);
+        return RenderPage(a, report.EMFPages());
+    }
+    EngineUnits units(nullptr);  // the prepared-report reader selects each page's paper
+    TcvEMFPages pages(nullptr);
+    FileStream stream(a.file, FileStream::Mode::OpenRead);
+    pages.LoadFromStream(stream);
+    return RenderPage(a, pages);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
+#include "cli/PrepareSetup.h"
 #include "engine/report/CV_Export.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
@@ -63,7 +64,7 @@ int RunText(const Args& args) {
     QTemporaryDir scratch;
     try {
         TcvReport report(nullptr);
-        report.LoadPreparedReport(in);
+        LoadReportOrTemplate(report, in);
         if (!out.empty()) {
             report.ExportTo(kPlainText, out);
             return 0;

@@ -23,6 +23,7 @@ int RunFormatDialog(const Args& args);
 int RunInfo(const Args& args);
 int RunPdf(const Args& args);
 int RunPrepare(const Args& args);
+int RunPrepareMany(const Args& args);
 int RunPrint(const Args& args);
 int RunRender(const Args& args);
 int RunTemplate(const Args& args);

@@ -34,12 +34,14 @@ constexpr Command kCommands[] = {
     {"info", "info FILE.cvp|FILE.emf", "descrive le pagine di un report preparato o un metafile", &RunInfo},
     {"copy", "copy IN OUT", "carica un report preparato e lo salva di nuovo", &RunCopy},
     {"render", "render FILE [--page N] [--zoom Z] -o OUT.png",
-     "disegna una pagina (o un metafile) in un'immagine PNG, alla dimensione dell'anteprima", &RunRender},
+     "disegna una pagina (o un metafile) in un'immagine PNG, alla dimensione dell'anteprima; un modello "
+     ".cvf viene prima preparato sul database accanto (stesso nome, .sqlite)", &RunRender},
     {"find", "find FILE.cvp TESTO [--case] [--whole-word] [--from-page N]",
      "cerca un testo nelle pagine come la ricerca dell'anteprima", &RunFind},
-    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione",
+    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione (un modello .cvf viene "
+     "prima preparato)",
      &RunText},
-    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF", &RunPdf},
+    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF (un modello .cvf viene prima preparato)", &RunPdf},
     {"print", "print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]",
      "stampa il report sulla stampante predefinita o su quella indicata", &RunPrint},
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
@@ -54,11 +56,21 @@ constexpr Command kCommands[] = {
      &RunEval},
     {"prepare",
      "prepare MODELLO.cvf [--db ORIGINE] [--module NOME] [--query NOME=SQL]... [-o OUT.cvp] [--pdf OUT.pdf] "
-     "[--show] [--quiet]",
+     "[--show] [--quiet] [--value NOME=ESPR]... [--title TESTO]",
      "prepara un modello di report sui dati di ORIGINE (modulo NOME, di solito Dati: un dataset per tabella e "
-     "per ogni --query) e lo scrive in OUT.cvp (di solito il nome del modello con .cvp), in un PDF o "
-     "nell'anteprima; scrive il numero di pagine",
+     "per ogni --query; senza --db il database MODELLO.sqlite accanto al modello) e lo scrive in OUT.cvp (di "
+     "solito il nome del modello con .cvp), in un PDF o nell'anteprima; scrive il numero di pagine. --value "
+     "aggiunge al report un valore NOME che calcola l'espressione ESPR, --title gli da il titolo",
      &RunPrepare},
+    {"prepare-many",
+     "prepare-many MODELLO.cvf [--db ORIGINE] --each \"SELECT ...\" -o CARTELLA [--module NOME] "
+     "[--query NOME=SQL]... [--value NOME=ESPR]... [--title TESTO] [--quiet]",
+     "prepara un report per ogni riga della query --each: i campi della riga sono i parametri (:nome) delle "
+     "query del modulo; ogni report va in CARTELLA col primo campo della riga come nome (byte diversi da "
+     "lettere, cifre, - e _ scritti %XX) e .cvp. Scrive \"reports: N written, M failed\"; ogni riga non "
+     "riuscita va su stderr col suo messaggio, le altre sono scritte comunque (uscita 1). Le righe si "
+     "possono dividere tra esecuzioni diverse, anche su macchine diverse (per intervalli di chiave)",
+     &RunPrepareMany},
     {"words", "words NUMERO...", "scrive ogni numero in lettere", &RunWords},
     {"format-dialog", "format-dialog [--format CODICE] [--text TESTO] [--shot OUT.png]",
      "apre la finestra di formato di un oggetto e scrive codice e testo scelti (con --shot la disegna in "

@@ -82,6 +82,17 @@ void ReadDatasetSection(Stream& stream, TcvReport& report) {
     }
 }
 
+std::vector<AnsiString> ReadDatasetReferences(Stream& stream) {
+    const int32_t count = stream.ReadI32();
+    if (count < 0) throw EReadError();
+    std::vector<AnsiString> references;
+    for (int32_t i = 0; i < count; ++i) {
+        const DatasetEntry e = ReadEntry(stream);
+        if (e.kind != 0) references.push_back(e.reference);
+    }
+    return references;
+}
+
 void CheckDatasetSection(TcvReport& report) {
     const StringList& list = report.DataSets();
     std::set<AnsiString> names;

@@ -1,4 +1,4 @@
-// The preview's file commands: open another prepared report, save it (or the current page as a
+// The preview's file commands: open another prepared report (or prepare a template), save it (or the current page as a
 // metafile, or through a registered export filter), print it.
 #include <QCoreApplication>
 #include <QPrinter>
@@ -11,6 +11,7 @@
 #include "engine/report/CV_Print.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_OpenFile.h"
 #include "engine/ui/CV_Prev.h"
 #include "engine/ui/UiHooks.h"
 
@@ -52,9 +53,10 @@ void TStandardPreview::Open() {
         QCoreApplication::processEvents();
         // A hit of the pages being replaced must not blink on the new ones.
         StopBlink();
-        Report->LoadPreparedReport(OpenDialog.FileName);
-        PaintedZoom = 0;
-        FormShow();
+        if (OpenReportFile(*Report, OpenDialog.FileName, this)) {
+            PaintedZoom = 0;
+            FormShow();
+        }
     }
     directory.Restore();
 }

@@ -298,7 +298,7 @@ void TStandardPreview::FormCreate() {
     }
     ZoomBtn->setToolTip("Ingrandimento");
     OpenDialog.Title = "Apre un report.";
-    OpenDialog.Filter = "Report files (*.cvp)|*.cvp";
+    OpenDialog.Filter = "Report files (*.cvp)|*.cvp|Modelli di report (*.cvf)|*.cvf";
     OpenDialog.DefaultExt = ".cvp";  // "*.cvp" in the form: the extension a bare name gets
     SaveDialog.Title = "Salva il report.";
 

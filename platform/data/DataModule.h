@@ -13,13 +13,21 @@ public:
     const char* ClassName() const override { return "TDataModule"; }
 };
 
-// A data module made from a database: one closed SqlDataset per table and view, named like it.
+// The table of queries a database may carry for its reports: columns `name` and `sql`, one
+// query per row, its ":name" parameters bound like those of any SqlDataset (a detail query takes
+// them from its master record). A template and its embedded database then travel as two files.
+inline constexpr char kQueriesTable[] = "report_queries";
+
+// A data module made from a database: one closed SqlDataset per table and view, named like it,
+// and one per row of the database's report_queries (a name a table has is not taken again).
 class DatabaseModule : public TDataModule {
 public:
     DatabaseModule(std::shared_ptr<Database> database, TComponent* owner);
     Database& GetDatabase() const { return *database_; }
 
 private:
+    void AddStoredQueries();
+
     std::shared_ptr<Database> database_;
 };
 

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/UnitMain.h"
+#include "common/SqliteFile.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
 #include "engine/ui/CV_Prev.h"
@@ -304,6 +305,57 @@ private slots:
         QVERIFY(PreviewList.empty());
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(watch.isNull());
+    }
+
+    // The viewer prepares a template named on the command line over its embedded database; in its
+    // preview, F10 prepares another one: a failed preparation shows its message and keeps the pages,
+    // a template without its database asks for one (a cancel changes nothing).
+    void templatesArePreparedFromTheCommandLineAndTheOpenKey() {
+        PreviewFormClass = &CreateStandardPreview;
+        const fs::path examples = fs::path(TESSALY_SOURCE_DIR) / "examples";
+        for (const char* name : {"etichette.cvf", "etichette.sqlite", "rotte.cvf", "rotte.sqlite"})
+            fs::copy_file(examples / ("labels" + fs::path(name).extension().string()), dir_ / name);
+        fs::copy_file(examples / "summary.cvf", dir_ / "riepilogo.cvf");
+        fs::copy_file(examples / "summary.sqlite", dir_ / "dati del riepilogo.sqlite");
+        // The labels over a database whose customers have no name: a preparation error.
+        tessaly::testing::RunSqlite(dir_ / "rotte.sqlite", "ALTER TABLE customers RENAME COLUMN name TO nome");
+        std::vector<fs::path> answers;  // what the file dialogs answer, in turn; an empty path cancels
+        size_t asked = 0;
+        UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+            d.FileName = asked < answers.size() ? answers[asked] : fs::path();
+            ++asked;
+            return !d.FileName.empty();
+        };
+        std::vector<QString> errors;
+        UiHooks().ShowError = [&](const QString& text) { errors.push_back(text); };
+        std::vector<QString> labels;
+        std::function<void()> drive = [&] {
+            // The preparation's progress dialog comes first.
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!qobject_cast<TStandardPreview*>(modal)) return QTimer::singleShot(10, drive);
+            QLabel* label = modal->findChild<QLabel*>();
+            labels.push_back(label->text());
+            modal->activateWindow();
+            auto open = [&](std::vector<fs::path> chosen) {
+                answers = std::move(chosen);
+                asked = 0;
+                QWidget* focused = QApplication::focusWidget();
+                QTest::keyClick(focused ? focused : modal, Qt::Key_F10);
+                labels.push_back(label->text() + " " + QString::number(asked));
+            };
+            open({dir_ / "rotte.cvf"});
+            open({dir_ / "riepilogo.cvf", fs::path()});
+            open({dir_ / "riepilogo.cvf", dir_ / "dati del riepilogo.sqlite"});
+            QTest::keyClick(modal, Qt::Key_Escape);
+        };
+        QTimer::singleShot(0, drive);
+        TFormTessaly form({"tessaly", (dir_ / "etichette.cvf").string()});
+        form.FormShow();
+        QVERIFY(form.Finished());
+        QCOMPARE(labels, (std::vector<QString>{"1 di 2", "1 di 2 1", "1 di 2 2", "1 di 1 2"}));
+        QCOMPARE(errors.size(), size_t(1));
+        QVERIFY2(errors[0].contains("Identificatore sconosciuto: name"), qPrintable(errors[0]));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
 private:

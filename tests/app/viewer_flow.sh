@@ -6,7 +6,8 @@
 #      150 % (measured on the screen: 1191 pixels wide instead of 794);
 #   2. F10 and a damaged report chosen: the error is shown and the report stays open;
 #   3. F11 and "listing" typed: the report is saved over its own file, which keeps its 20 pages
-#      byte for byte, under the name with ".cvp" added.
+#      byte for byte, under the name with ".cvp" added;
+#   4. F10 and a template chosen: it is prepared over its database and its page shown.
 #
 #   tests/app/viewer_flow.sh [BIN_DIR]     (default: build/debug/bin next to this checkout)
 #
@@ -83,6 +84,10 @@ mkdir -p "$REPORTS"
 cp "$ROOT/examples/listing.cvp" "$REPORTS/listing.cvp"
 head -c 300000 "$REPORTS/listing.cvp" > "$REPORTS/rotto.cvp"
 ORIGINAL="$(md5sum < "$REPORTS/listing.cvp")"
+TEMPLATES="$DIR/modelli"
+mkdir -p "$TEMPLATES"
+cp "$ROOT/examples/sales.cvf" "$TEMPLATES/vendite.cvf"
+cp "$ROOT/examples/sales.sqlite" "$TEMPLATES/vendite.sqlite"
 touch -d '2001-01-01' "$REPORTS/listing.cvp"  # a save shows in the file's time
 
 export QT_QPA_PLATFORM=xcb
@@ -125,6 +130,15 @@ xdotool type --delay 20 listing
 xdotool key Return
 wait_gone '^Salva il report\.$'
 shot 4-saved
+
+# 4. F10 and a template chosen: it is prepared over the database beside it; its landscape page
+#    is shown at 100 %.
+xdotool key F10
+wait_window '^Apre un report\.$'
+xdotool type --delay 20 "$TEMPLATES/vendite.cvf"
+xdotool key Return
+wait_page_width 1123 "after opening the template"
+shot 5-template
 xdotool key Escape
 for _ in $(seq 300); do kill -0 "$VIEWER" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$VIEWER" 2>/dev/null && fail "Escape did not end the viewer"

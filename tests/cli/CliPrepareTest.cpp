@@ -173,6 +173,103 @@ TEST_F(CliPrepare, WrongUsage) {
     }
 }
 
+// --value names an expression of the report language; without --db the template's embedded
+// database (its name with ".sqlite") is used.
+TEST_F(CliPrepare, ValuesFromTheCommandLineAndTheEmbeddedDatabase) {
+    const std::string t = Template("elenco.cvf", "[nome] [Sigla] [Doppio]");
+    std::filesystem::copy_file(db, folder / "elenco.sqlite");
+    CliResult r = RunCli("prepare " + t + " --value \"Sigla='X' + 'Y'\" --value 'Doppio=2 * 21' --title Prova");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "pages: 3\n");
+    EXPECT_NE(Texts("elenco.cvp").find("Riga 7 XY 42\n"), std::string::npos) << Texts("elenco.cvp");
+    for (const char* args : {"--value", "--value noequals", "--value =1", "--title"}) {
+        CliResult wrong = RunCli("prepare " + t + " " + args);
+        EXPECT_EQ(wrong.exitCode, 2) << args;
+    }
+}
+
+// The commands that read a prepared report prepare a template first, over its embedded database.
+TEST_F(CliPrepare, TextRenderAndPdfPrepareATemplate) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    std::filesystem::copy_file(db, folder / "elenco.sqlite");
+    CliResult text = RunCli("text " + t);
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("Riga 100\n"), std::string::npos);
+    EXPECT_NE(text.out.find("Pagina 3 di 3\n"), std::string::npos);
+    CliResult render = RunCli("render " + t + " --page 3 -o " + Path("p3.png"));
+    EXPECT_EQ(render.exitCode, 0) << render.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / "p3.png"));
+    CliResult pdf = RunCli("pdf " + t + " -o " + Path("elenco.pdf"));
+    EXPECT_EQ(pdf.exitCode, 0) << pdf.err;
+    EXPECT_GT(std::filesystem::file_size(folder / "elenco.pdf"), 0u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "elenco.cvp"));  // nothing written beside it
+    // A preparation error fails the command with the composed message.
+    const std::string bad = Template("rotto.cvf", "[VAL(nome)]");
+    std::filesystem::copy_file(db, folder / "rotto.sqlite");
+    CliResult failed = RunCli("text " + bad);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("Tipi di parametri errati nella funzione: VAL (nome)\nOggetto: Memo1"), std::string::npos)
+        << failed.err;
+}
+
+// One report per row of --each, the row's fields binding the query's parameters; file names from
+// the first field (bytes other than letters, digits, "-", "_" written as %XX); a row that fails is
+// named and the others are still written.
+TEST_F(CliPrepare, PrepareManyWritesOneReportPerRow) {
+    const std::string query = "SELECT * FROM righe WHERE n = :n";
+    const std::string t = Template("una.cvf", "[nome]", "scelta", query);
+    const std::string out = (folder / "out").string();
+    CliResult r = RunCli("prepare-many " + t + " " + Db() + " --query 'scelta=" + query + "' -o '" + out +
+                         "' --each \"SELECT CASE n WHEN 2 THEN NULL WHEN 3 THEN 'a/b c.' ELSE 'r' || n END AS file, n "
+                         "FROM righe WHERE n <= 4\"");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "reports: 3 written, 1 failed\n");
+    EXPECT_NE(r.err.find("riga 2 (): il primo campo \xC3\xA8 vuoto: il report non ha un nome\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("4/4 " + out + "/r4.cvp\n"), std::string::npos) << r.err;
+    const struct {
+        const char* file;
+        const char* row;
+    } written[] = {{"r1.cvp", "Riga 1\n"}, {"a%2Fb%20c..cvp", "Riga 3\n"}, {"r4.cvp", "Riga 4\n"}};
+    for (const auto& w : written) {
+        const std::string texts = Texts(std::string("out/") + w.file);
+        EXPECT_NE(texts.find(std::string(" 12 ") + w.row), std::string::npos) << w.file << texts;
+        EXPECT_EQ(texts.find("Riga"), texts.rfind("Riga")) << "one row only: " << texts;
+        EXPECT_NE(texts.find("Pagina 1 di 1"), std::string::npos) << w.file;
+    }
+    CliResult quiet = RunCli("prepare-many " + t + " " + Db() + " --query 'scelta=" + query + "' -o '" + out +
+                             "' --each 'SELECT n FROM righe WHERE n = 5' --quiet");
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_TRUE(std::filesystem::exists(folder / "out" / "5.cvp"));
+    for (const char* args : {"prepare-many", "prepare-many a.cvf --db x.db -o out", "prepare-many a.cvf --db x.db --each 'SELECT 1'",
+                             "prepare-many a.cvf --each 'SELECT 1' -o out", "prepare-many a.cvf --db x.db --each 'SELECT 1' -o out --show"}) {
+        CliResult wrong = RunCli(args);
+        EXPECT_EQ(wrong.exitCode, 2) << args;
+        EXPECT_NE(wrong.err.find("uso: tessaly-cli prepare-many MODELLO.cvf"), std::string::npos) << args;
+    }
+}
+
+// A row whose preparation fails is named with the preparation's message on a line of its own,
+// also while a progress bar is drawn on a terminal; the rows after it are still written.
+TEST_F(CliPrepare, PrepareManyGoesOnAfterAFailedPreparation) {
+    const std::string query = "SELECT n, CASE WHEN n = 2 THEN nome ELSE CAST(n AS TEXT) END AS nome FROM righe WHERE n = :n";
+    const std::string t = Template("valori.cvf", "[VAL(nome)]", "scelta", query);
+    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly-cli prepare-many " + t + " " + Db() +
+                                " --query 'scelta=" + query + "' -o '" + (folder / "out").string() +
+                                "' --each 'SELECT n FROM righe WHERE n <= 3'";
+    CliResult r = RunShell("script -qec \"" + command + "\" /dev/null");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("\rReport [##########....................] 1/3\r\nriga 2 (2): Si \xC3\xA8 verificato un errore durante "
+                         "la fase di preparazione\r\nTipi di parametri errati nella funzione: VAL (nome)\r\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\rReport [##############################] 3/3\r\nreports: 2 written, 1 failed"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(std::filesystem::exists(folder / "out" / "1.cvp"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "out" / "2.cvp"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "out" / "3.cvp"));
+}
+
 TEST_F(CliPrepare, ThePreviewNeedsADisplay) {
     const std::string t = Template("elenco.cvf", "[nome]");
     CliResult r = RunShell("QT_QPA_PLATFORM=offscreen " + std::string(TESSALY_BIN_DIR) + "/tessaly-cli prepare " + t +

@@ -723,7 +723,7 @@ private slots:
             [&] {
                 QCOMPARE(kind, TFileDialog::Kind::Open);
                 QCOMPARE(d.Title, AnsiString("Apre un report."));
-                QCOMPARE(d.Filter, AnsiString("Report files (*.cvp)|*.cvp"));
+                QCOMPARE(d.Filter, AnsiString("Report files (*.cvp)|*.cvp|Modelli di report (*.cvf)|*.cvf"));
             }();
             fs::current_path(dir);
             d.FileName = dir / "altro";

@@ -6,6 +6,7 @@
 #include "common/SqliteFile.h"
 #include "common/TestFiles.h"
 #include "platform/core/DateTime.h"
+#include "platform/data/DataModule.h"
 #include "platform/data/SqlDataset.h"
 #include "platform/text/FormatSettings.h"
 
@@ -259,6 +260,26 @@ TEST_F(SqliteDatasetTest, TablesAndViewsAreListedByName) {
     SqlDataset ds(db, nullptr);
     ds.SetTableName("Alfa beta");
     EXPECT_NO_THROW(ds.Open()) << "a name that needs quoting";
+}
+
+// A database carries its reports' queries: a module makes a dataset of each, whose parameters bind
+// like those of any query; a name a table has stays the table's, an empty name is no dataset.
+TEST_F(SqliteDatasetTest, AModuleMakesADatasetOfEachStoredQuery) {
+    auto db = Make("CREATE TABLE righe(n INTEGER); INSERT INTO righe VALUES (1), (2), (3);"
+                   "CREATE TABLE report_queries(name TEXT, sql TEXT);"
+                   "INSERT INTO report_queries VALUES ('scelta', 'SELECT n * 10 AS dieci FROM righe WHERE n >= :da'),"
+                   " ('righe', 'SELECT 0 AS n'), ('', 'SELECT 1'), ('\xC3\xA0" "ccento', 'SELECT 1 AS uno');");
+    DatabaseModule module(db, nullptr);
+    std::vector<AnsiString> names;
+    for (int i = 0; i < module.ComponentCount(); ++i) names.push_back(module.Components(i)->Name());
+    EXPECT_EQ(names, (std::vector<AnsiString>{"report_queries", "righe", "scelta", "\xE0" "ccento"}));
+    auto* query = dynamic_cast<SqlDataset*>(module.FindComponent("scelta"));
+    ASSERT_TRUE(query);
+    query->SetParam("da", Variant(2));
+    query->Open();
+    EXPECT_EQ(query->RecordCount(), 2);
+    EXPECT_EQ(query->FindField("dieci")->Value().AsString(), "20");
+    EXPECT_EQ(dynamic_cast<SqlDataset*>(module.FindComponent("righe"))->TableName(), "righe");
 }
 
 }  // namespace
