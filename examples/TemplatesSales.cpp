@@ -115,10 +115,10 @@ void InvoiceTotals(Template& t, int top) {
 }  // namespace
 
 void MakeInvoice(Template& t) {
-    const std::vector<Column> columns = {{38, 80, "Codice", "[code]", taLeft},
-                                         {118, 252, "Descrizione", "[description]", taLeft},
-                                         {370, 60, "Q.t\xE0", "[quantity] [unit]", taRight, false},
-                                         {430, 90, "Prezzo", "[price]", taRight},
+    const std::vector<Column> columns = {{38, 70, "Codice", "[code]", taLeft},
+                                         {108, 282, "Descrizione", "[description]", taLeft},
+                                         {390, 60, "Q.t\xE0", "[quantity] [unit]", taRight, false},
+                                         {450, 70, "Prezzo", "[price]", taRight},
                                          {520, 70, "Sconto %", "[discount]", taRight, false},
                                          {590, 50, "IVA %", "[vat_rate]", taRight, false},
                                          {640, 115, "Importo", "[amount]", taRight}};
