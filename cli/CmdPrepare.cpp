@@ -1,12 +1,13 @@
 // tessaly-cli prepare TEMPLATE.cvf [--db SOURCE] [--module NAME] [--query NAME=SQL]... [-o OUT.cvp]
 //                                  [--pdf OUT.pdf] [--show] [--quiet] [--value NAME=EXPR]...
-//                                  [--title TEXT]
+//                                  [--title TEXT] [--max-pages N] [--max-time MS]
 // Prepares a report template over a database. With --db, a data module NAME (default "Dati")
 // holds one dataset per table and view of SOURCE (a SQLite file or a PostgreSQL URI) and one per
 // --query, called NAME; the template's datasets ("Dati.righe") are found in it, and the report
 // belongs to it; without --db, the template's embedded database (its name with ".sqlite") when
 // its datasets name a module. --value gives the report a named value that evaluates EXPR, --title
-// its title (the preview's caption, the print job's name). The template loads as `tessaly-cli
+// its title (the preview's caption, the print job's name), --max-pages and --max-time the engine's
+// limits of the preparation. The template loads as `tessaly-cli
 // template` loads it (its messages on stderr; after an "Errore" message exit 1 and nothing written). The prepared report goes to OUT.cvp
 // (-o), to a PDF file (--pdf) and/or to the preview window (--show); with none of them to the
 // template's name with ".cvp". On success stdout has "pages: N". A preparation error prints its

@@ -27,6 +27,14 @@ bool ParseNamed(const std::string& text, std::vector<NamedText>& list) {
     return true;
 }
 
+// A limit of the preparation: a whole number from 1 up.
+bool ParseLimit(const std::string& text, int32_t& limit) {
+    if (limit != 0 || text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    limit = std::stoi(text);
+    return limit > 0;
+}
+
 // The named value evaluates the expression wherever a report text names it.
 void SetExpressionValue(TcvValues& values, const NamedText& v) {
     const AnsiString name = Utf8ToCp1252(v.name);
@@ -58,7 +66,8 @@ AnsiString TemplateModule(const std::string& templateFile) {
 OptionRead ReadSetupOption(const Args& args, size_t& i, PrepareSetup& s) {
     const std::string& o = args[i];
     if (o == "--quiet") return s.quiet = true, OptionRead::kTaken;
-    const bool shared = o == "--db" || o == "--module" || o == "--query" || o == "--value" || o == "--title";
+    const bool shared = o == "--db" || o == "--module" || o == "--query" || o == "--value" || o == "--title" ||
+                        o == "--max-pages" || o == "--max-time";
     if (!shared) return OptionRead::kNotShared;
     if (i + 1 >= args.size() || args[i + 1].empty()) return OptionRead::kWrong;
     const std::string& value = args[++i];
@@ -67,6 +76,8 @@ OptionRead ReadSetupOption(const Args& args, size_t& i, PrepareSetup& s) {
     else if (o == "--module") ok = !s.moduleGiven, s.module = value, s.moduleGiven = true;
     else if (o == "--query") ok = ParseNamed(value, s.queries);
     else if (o == "--value") ok = ParseNamed(value, s.values);
+    else if (o == "--max-pages") ok = ParseLimit(value, s.maxPages);
+    else if (o == "--max-time") ok = ParseLimit(value, s.maxMs);
     else ok = !s.titleGiven, s.title = value, s.titleGiven = true;
     return ok ? OptionRead::kTaken : OptionRead::kWrong;
 }
@@ -127,6 +138,8 @@ bool LoadTemplate(TcvReport& report, const PrepareSetup& s) {
     if (errorShown) return false;
     for (const NamedText& v : s.values) SetExpressionValue(report.Values(), v);
     if (s.titleGiven) report.SetTitle(Utf8ToCp1252(s.title));
+    report.MaxPages = s.maxPages;
+    report.MaxPreparationMs = s.maxMs;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What `prepare` and `prepare-many` share: the options that choose the data and the template's
 // values, the data module made from them, and loading the template with its messages on stderr.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,12 +32,15 @@ struct PrepareSetup {
     std::vector<NamedText> values;   // --value NAME=EXPR
     std::string title;
     bool titleGiven = false;
+    int32_t maxPages = 0;  // --max-pages N, 0: no limit
+    int32_t maxMs = 0;     // --max-time MS, 0: no limit
     bool quiet = false;
 };
 
 enum class OptionRead { kTaken, kNotShared, kWrong };
 
-// Reads the shared option at args[i] (--db, --module, --query, --value, --title, --quiet), moving
+// Reads the shared option at args[i] (--db, --module, --query, --value, --title, --max-pages,
+// --max-time, --quiet), moving
 // i past its value.
 OptionRead ReadSetupOption(const Args& args, size_t& i, PrepareSetup& s);
 // Reads a command's arguments: one template (not starting with "-"), the shared options, and the
@@ -50,7 +54,8 @@ bool CompleteSetup(PrepareSetup& s);
 
 // The database's data module, with a dataset for each query, known to the application by name.
 std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareSetup& s);
-// Loads the template (its messages on stderr) and gives it the --value values and the --title:
+// Loads the template (its messages on stderr) and gives it the --value values, the --title and the
+// limits of --max-pages and --max-time:
 // false, after the messages, when it did not load.
 bool LoadTemplate(TcvReport& report, const PrepareSetup& s);
 

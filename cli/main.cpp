@@ -56,15 +56,16 @@ constexpr Command kCommands[] = {
      &RunEval},
     {"prepare",
      "prepare MODELLO.cvf [--db ORIGINE] [--module NOME] [--query NOME=SQL]... [-o OUT.cvp] [--pdf OUT.pdf] "
-     "[--show] [--quiet] [--value NOME=ESPR]... [--title TESTO]",
+     "[--show] [--quiet] [--value NOME=ESPR]... [--title TESTO] [--max-pages N] [--max-time MS]",
      "prepara un modello di report sui dati di ORIGINE (modulo NOME, di solito Dati: un dataset per tabella e "
      "per ogni --query; senza --db il database MODELLO.sqlite accanto al modello) e lo scrive in OUT.cvp (di "
      "solito il nome del modello con .cvp), in un PDF o nell'anteprima; scrive il numero di pagine. --value "
-     "aggiunge al report un valore NOME che calcola l'espressione ESPR, --title gli da il titolo",
+     "aggiunge al report un valore NOME che calcola l'espressione ESPR, --title gli da il titolo; --max-pages "
+     "e --max-time fermano con un errore una preparazione che supera N pagine o MS millisecondi",
      &RunPrepare},
     {"prepare-many",
      "prepare-many MODELLO.cvf [--db ORIGINE] --each \"SELECT ...\" -o CARTELLA [--module NOME] "
-     "[--query NOME=SQL]... [--value NOME=ESPR]... [--title TESTO] [--quiet]",
+     "[--query NOME=SQL]... [--value NOME=ESPR]... [--title TESTO] [--max-pages N] [--max-time MS] [--quiet]",
      "prepara un report per ogni riga della query --each: i campi della riga sono i parametri (:nome) delle "
      "query del modulo; ogni report va in CARTELLA col primo campo della riga come nome (byte diversi da "
      "lettere, cifre, - e _ scritti %XX) e .cvp. Scrive \"reports: N written, M failed\"; ogni riga non "

@@ -188,6 +188,23 @@ TEST_F(CliPrepare, ValuesFromTheCommandLineAndTheEmbeddedDatabase) {
     }
 }
 
+// The engine's limits from the command line: a run past them is a preparation error, nothing written.
+TEST_F(CliPrepare, MaxPagesAndMaxTimeStopThePreparation) {
+    const std::string t = Template("elenco.cvf", "[nome]");
+    CliResult stopped = RunCli("prepare " + t + " " + Db() + " --max-pages 2");
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_NE(stopped.err.find("il report supera il limite di 2 pagine"), std::string::npos) << stopped.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "elenco.cvp"));
+    CliResult within = RunCli("prepare " + t + " " + Db() + " --max-pages 3 --max-time 60000");
+    EXPECT_EQ(within.exitCode, 0) << within.err;
+    EXPECT_EQ(within.out, "pages: 3\n");
+    for (const char* args : {"--max-pages 0", "--max-pages -1", "--max-time abc", "--max-pages 2 --max-pages 3",
+                             "--max-time 9999999999"}) {
+        CliResult wrong = RunCli("prepare " + t + " " + Db() + " " + args);
+        EXPECT_EQ(wrong.exitCode, 2) << args;
+    }
+}
+
 // The commands that read a prepared report prepare a template first, over its embedded database.
 TEST_F(CliPrepare, TextRenderAndPdfPrepareATemplate) {
     const std::string t = Template("elenco.cvf", "[nome]");
