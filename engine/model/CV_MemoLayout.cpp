@@ -1,6 +1,7 @@
 // Text objects: the layout of their lines (font, line breaks, automatic width, word wrap,
 // stretching) and the height they need.
 #include <algorithm>
+#include <vector>
 
 #include "engine/model/CV_Memo.h"
 #include "engine/prepare/CV_Band.h"
@@ -14,10 +15,10 @@ namespace {
 
 bool IsBreakCandidate(char c) { return c == ' ' || c == ',' || c == '-' || c == '.'; }
 
-// The width of line[from, to) as the canvas measures that text.
-double SegmentWidth(emf::RecordingCanvas& canvas, std::string_view line, size_t from, size_t to) {
+// The width of line[from, to) as the canvas measures that text: its advances added left to right.
+double SegmentWidth(const std::vector<double>& advances, size_t from, size_t to) {
     double width = 0;
-    for (size_t i = from; i < to; ++i) width += canvas.CharWidth(line[i]);
+    for (size_t i = from; i < to; ++i) width += advances[i];
     return width;
 }
 
@@ -25,20 +26,21 @@ double SegmentWidth(emf::RecordingCanvas& canvas, std::string_view line, size_t 
 // it is at least as wide as the room: after the last space, comma, hyphen or full stop inside it
 // (kept at the end of the line), or else after the character that made it too wide.
 void WrapLine(emf::RecordingCanvas& canvas, std::string_view line, int32_t available, StringList& out) {
-    if (line.size() < 2 || RoundHalfEven(SegmentWidth(canvas, line, 0, line.size())) <= available) {
+    const std::vector<double> advances = canvas.CharWidths(line);
+    if (line.size() < 2 || RoundHalfEven(SegmentWidth(advances, 0, line.size())) <= available) {
         out.Add(AnsiString(line));
         return;
     }
     size_t start = 0, candidate = 0;
     double width = 0;  // of line[start, p]
     for (size_t p = 0; p < line.size(); ++p) {
-        width += canvas.CharWidth(line[p]);
+        width += advances[p];
         if (RoundHalfEven(width) >= available) {
             if (candidate == start) candidate = p;
             out.Add(AnsiString(line.substr(start, candidate - start + 1)));
             start = candidate + 1;
             candidate = start;
-            width = SegmentWidth(canvas, line, start, p + 1);
+            width = SegmentWidth(advances, start, p + 1);
         }
         // A character already put on a line is no candidate for the next one.
         if (p >= start && IsBreakCandidate(line[p])) candidate = p;

@@ -35,7 +35,8 @@ void MetafileWriter::U16(uint16_t v) {
 }
 
 void MetafileWriter::U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(uint8_t(v >> (8 * i)));
+    const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    out_.insert(out_.end(), bytes, bytes + 4);
 }
 
 void MetafileWriter::F32(float v) {

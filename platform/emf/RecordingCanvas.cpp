@@ -295,21 +295,32 @@ CharWidthTable& RecordingCanvas::MeasuredFace() {
     return *measuredFace_;
 }
 
-double RecordingCanvas::CharWidth(char c) {
-    CharWidthTable& face = MeasuredFace();
+double RecordingCanvas::CharWidth(char c) { return WidthIn(MeasuredFace(), c); }
+
+// The font was checked by whoever fetched `face`: text measures one character after another, and
+// comparing the font for each of them cost more than the measuring.
+double RecordingCanvas::WidthIn(CharWidthTable& face, char c) {
     double& w = face.width[static_cast<unsigned char>(c)];
     if (std::isnan(w))
         w = QFontMetricsF(*measuringFont_).horizontalAdvance(QChar(Cp1252ToUnicode(static_cast<unsigned char>(c))));
     return w;
 }
 
+std::vector<double> RecordingCanvas::CharWidths(std::string_view text) {
+    CharWidthTable& face = MeasuredFace();
+    std::vector<double> widths(text.size());
+    for (size_t i = 0; i < text.size(); ++i) widths[i] = WidthIn(face, text[i]);
+    return widths;
+}
+
 std::vector<int32_t> RecordingCanvas::CharAdvances(const AnsiString& text) {
     std::vector<int32_t> dx(text.size());
     // Rounding the running sum keeps the integer advances adding up to the rounded width.
+    CharWidthTable& face = MeasuredFace();
     double sum = 0;
     int64_t placed = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        sum += CharWidth(text[i]);
+        sum += WidthIn(face, text[i]);
         int64_t next = RoundHalfEven(sum);
         dx[i] = int32_t(next - placed);
         placed = next;
@@ -318,8 +329,9 @@ std::vector<int32_t> RecordingCanvas::CharAdvances(const AnsiString& text) {
 }
 
 int32_t RecordingCanvas::TextWidth(const AnsiString& text) {
+    CharWidthTable& face = MeasuredFace();
     double sum = 0;
-    for (char c : text) sum += CharWidth(c);
+    for (char c : text) sum += WidthIn(face, c);
     return int32_t(RoundHalfEven(sum));
 }
 

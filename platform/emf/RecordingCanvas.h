@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/Cp1252.h"
@@ -92,6 +93,8 @@ public:
     // The unrounded advance of one character in the current font: the width of a text is the
     // sum of its characters' advances, added left to right and rounded (halves to even).
     double CharWidth(char c);
+    // CharWidth of each character of text, with the font looked at once.
+    std::vector<double> CharWidths(std::string_view text);
 
     // Text background: by default it follows the brush (opaque in the brush's colour unless the
     // brush is clear); in transparent mode text never covers what lies under it, whatever the brush.
@@ -129,6 +132,7 @@ private:
     bool Referenced(uint32_t handle) const;
     const QFont& MeasuringFont();
     struct CharWidthTable& MeasuredFace();
+    double WidthIn(struct CharWidthTable& face, char c);
 
     // What the device context holds; SaveDC keeps a copy that RestoreDC brings back.
     struct Selection {
