@@ -26,8 +26,12 @@ double SegmentWidth(const std::vector<double>& advances, size_t from, size_t to)
 // it is at least as wide as the room: after the last space, comma, hyphen or full stop inside it
 // (kept at the end of the line), or else after the character that made it too wide.
 void WrapLine(emf::RecordingCanvas& canvas, std::string_view line, int32_t available, StringList& out) {
+    if (line.size() < 2) {
+        out.Add(AnsiString(line));
+        return;
+    }
     const std::vector<double> advances = canvas.CharWidths(line);
-    if (line.size() < 2 || RoundHalfEven(SegmentWidth(advances, 0, line.size())) <= available) {
+    if (RoundHalfEven(SegmentWidth(advances, 0, line.size())) <= available) {
         out.Add(AnsiString(line));
         return;
     }

@@ -307,6 +307,7 @@ double RecordingCanvas::WidthIn(CharWidthTable& face, char c) {
 }
 
 std::vector<double> RecordingCanvas::CharWidths(std::string_view text) {
+    if (text.empty()) return {};
     CharWidthTable& face = MeasuredFace();
     std::vector<double> widths(text.size());
     for (size_t i = 0; i < text.size(); ++i) widths[i] = WidthIn(face, text[i]);
@@ -315,6 +316,7 @@ std::vector<double> RecordingCanvas::CharWidths(std::string_view text) {
 
 std::vector<int32_t> RecordingCanvas::CharAdvances(const AnsiString& text) {
     std::vector<int32_t> dx(text.size());
+    if (text.empty()) return dx;
     // Rounding the running sum keeps the integer advances adding up to the rounded width.
     CharWidthTable& face = MeasuredFace();
     double sum = 0;
@@ -329,6 +331,7 @@ std::vector<int32_t> RecordingCanvas::CharAdvances(const AnsiString& text) {
 }
 
 int32_t RecordingCanvas::TextWidth(const AnsiString& text) {
+    if (text.empty()) return 0;  // an empty text needs no font, nor a QGuiApplication to measure with
     CharWidthTable& face = MeasuredFace();
     double sum = 0;
     for (char c : text) sum += WidthIn(face, c);
