@@ -206,7 +206,10 @@ void TcvPageRun::ShowPageEnd() {
     if (footerDrawn || !Page->PageFooterOnLastPage || !Band(btPageFooter)->HasObjects()) return;
     run.FooterOnLastPending = true;
     QScopedValueRollback breaking(Breaking, true);
-    for (int i = run.OpenFrom; i < run.PreparedCount(); ++i) {
+    // The pages open now: a footer whose cross-table columns pass the right edge adds a page,
+    // and following the count had it add one more for every footer it drew, without end.
+    const int open = run.PreparedCount();
+    for (int i = run.OpenFrom; i < open && !PreparationError.Recorded; ++i) {
         run.SelectPreparedPage(i);
         ShowBand(Band(btPageFooter));
     }

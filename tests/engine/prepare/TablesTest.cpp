@@ -14,14 +14,14 @@ class CrossTable : public ::testing::Test {
 protected:
     // Products down, months across: the table header (10, 100 wide), a column of 80 per month, the
     // table footer; the master header row and one row per product.
-    void Build(int months) {
+    void Build(int months, int footerWidth = 80) {
         std::vector<std::vector<Variant>> rows;
         for (int i = 0; i < months; ++i) rows.push_back({Variant(kMonths[i])});
         b.Data("Prodotti", {{"prodotto", data::FieldKind::String}}, {{Variant("P1")}, {Variant("P2")}});
         b.Data("Mesi", {{"mese", data::FieldKind::String}}, rows);
         Column(btCrossHeader, 10, 100);
         Column(btCrossData, 120, 80, "Mesi");
-        Column(btCrossFooter, 210, 80);
+        Column(btCrossFooter, 210, footerWidth);
         b.Band(btMasterHeader, 50, 20);
         b.Band(btMasterData, 100, 20, "Prodotti");
         b.Text(12, 51, "Prodotto", 90);
@@ -70,6 +70,21 @@ TEST_F(CrossTable, ColumnsPastTheRightEdgeGoOnTheNextPageAtTheSameHeight) {
     EXPECT_EQ(b.Lines(2), (Lines{"Prodotto", "Set", "Ott", "Nov", "Dic", "P1", "P1 Set 9", "P1 Ott 10", "P1 Nov 11",
                                  "P1 Dic 12", "fine P1", "P2", "P2 Set 9", "P2 Ott 10", "P2 Nov 11", "P2 Dic 12",
                                  "fine P2"}));
+}
+
+// Table columns in the page footer pass the right edge onto the page to the right. The footer is
+// drawn on the pages open when the page ended, not on the pages it adds itself: it had added one
+// more page for every footer it drew, until memory ran out.
+TEST_F(CrossTable, APageFooterWithTableColumnsEnds) {
+    Build(3, 5000);  // the table footer is wider than the page
+    b.Band(btPageFooter, 1000, 20);
+    b.Text(212, 1001, "piede", 70);
+    b.report->MaxPages = 100;
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    // Page 2 holds the rows' table footers; each footer goes one page to the right.
+    ASSERT_EQ(b.PageCount(), 3);
+    EXPECT_EQ(b.Count("piede"), 2);
+    EXPECT_EQ(b.Lines(3), (Lines{"piede"}));
 }
 
 class SubReports : public ::testing::Test {
