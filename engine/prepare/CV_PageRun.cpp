@@ -131,11 +131,7 @@ void TcvPageRun::NewPage() {
         ShowFooter(btColumnFooter);
         CurColumn = 0;
         ColumnX = LeftEdge();
-        const bool footerDrawn = run.AppendToPrevious && run.FooterOnLastPending;
-        for (int i = run.OpenFrom; i < run.PreparedCount() && !footerDrawn; ++i) {
-            run.SelectPreparedPage(i);
-            ShowFooter(btPageFooter);
-        }
+        if (!run.AppendToPrevious || !run.FooterOnLastPending) ForOpenPages([this] { ShowFooter(btPageFooter); });
         run.CloseOpenPages();
     }
     run.AppendToPrevious = false;
@@ -206,12 +202,17 @@ void TcvPageRun::ShowPageEnd() {
     if (footerDrawn || !Page->PageFooterOnLastPage || !Band(btPageFooter)->HasObjects()) return;
     run.FooterOnLastPending = true;
     QScopedValueRollback breaking(Breaking, true);
-    // The pages open now: a footer whose cross-table columns pass the right edge adds a page,
-    // and following the count had it add one more for every footer it drew, without end.
+    ForOpenPages([this] { ShowBand(Band(btPageFooter)); });
+}
+
+// Only the pages open when the loop starts: a page footer whose table columns pass the right edge
+// adds a page, and following the live count had it add one more for every footer it drew.
+void TcvPageRun::ForOpenPages(const std::function<void()>& draw) {
+    TcvPreparation& run = *Run;
     const int open = run.PreparedCount();
     for (int i = run.OpenFrom; i < open && !PreparationError.Recorded; ++i) {
         run.SelectPreparedPage(i);
-        ShowBand(Band(btPageFooter));
+        draw();
     }
 }
 

@@ -96,6 +96,8 @@ private:
     void StartPage();
     void ShowPageEnd();
     void ShowFooter(int type);
+    // Selects each page open now and draws on it, until a preparation error.
+    void ForOpenPages(const std::function<void()>& draw);
     void ShowHeaders();
     std::vector<std::unique_ptr<TcvBand>> owned_;
 };

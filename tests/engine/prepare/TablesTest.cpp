@@ -14,10 +14,11 @@ class CrossTable : public ::testing::Test {
 protected:
     // Products down, months across: the table header (10, 100 wide), a column of 80 per month, the
     // table footer; the master header row and one row per product.
-    void Build(int months, int footerWidth = 80) {
-        std::vector<std::vector<Variant>> rows;
+    void Build(int months, int footerWidth = 80, int products = 2) {
+        std::vector<std::vector<Variant>> rows, names;
         for (int i = 0; i < months; ++i) rows.push_back({Variant(kMonths[i])});
-        b.Data("Prodotti", {{"prodotto", data::FieldKind::String}}, {{Variant("P1")}, {Variant("P2")}});
+        for (int i = 1; i <= products; ++i) names.push_back({Variant("P" + std::to_string(i))});
+        b.Data("Prodotti", {{"prodotto", data::FieldKind::String}}, names);
         b.Data("Mesi", {{"mese", data::FieldKind::String}}, rows);
         Column(btCrossHeader, 10, 100);
         Column(btCrossData, 120, 80, "Mesi");
@@ -73,8 +74,8 @@ TEST_F(CrossTable, ColumnsPastTheRightEdgeGoOnTheNextPageAtTheSameHeight) {
 }
 
 // Table columns in the page footer pass the right edge onto the page to the right. The footer is
-// drawn on the pages open when the page ended, not on the pages it adds itself: it had added one
-// more page for every footer it drew, until memory ran out.
+// drawn on the pages open when the page ends or breaks, not on the pages it adds itself: it had
+// added one more page for every footer it drew, until memory ran out.
 TEST_F(CrossTable, APageFooterWithTableColumnsEnds) {
     Build(3, 5000);  // the table footer is wider than the page
     b.Band(btPageFooter, 1000, 20);
@@ -85,6 +86,21 @@ TEST_F(CrossTable, APageFooterWithTableColumnsEnds) {
     ASSERT_EQ(b.PageCount(), 3);
     EXPECT_EQ(b.Count("piede"), 2);
     EXPECT_EQ(b.Lines(3), (Lines{"piede"}));
+}
+
+TEST_F(CrossTable, APageFooterWithTableColumnsEndsAtAPageBreak) {
+    Build(3, 5000, 60);  // the rows fill more than one page
+    b.Band(btPageFooter, 1000, 20);
+    b.Text(212, 1001, "piede", 70);
+    b.report->MaxPages = 100;
+    ASSERT_TRUE(b.Prepare()) << b.error;
+    // Rows on pages 1 and 4, their table footers on 2 and 5; at the break and at the end the page
+    // footer is drawn on the two open pages, and its columns go one page to the right.
+    ASSERT_EQ(b.PageCount(), 6);
+    EXPECT_EQ(b.Count("piede"), 4);
+    EXPECT_EQ(b.Lines(3), (Lines{"piede"}));
+    EXPECT_EQ(b.PageOf("P50"), 4);
+    EXPECT_EQ(b.Lines(6), (Lines{"piede"}));
 }
 
 class SubReports : public ::testing::Test {
