@@ -91,7 +91,8 @@ void TcvBand::PrintCross() {
     }
     if (data.HasObjects() && data.ReportDataSet && master && master->ReportDataSet)
         x = PrintCrossColumns(data, *master, x == 0 ? data.Left : x);
-    if (footer.HasObjects()) {
+    // Columns that reached the page limit stop the row: the footer would add one more page.
+    if (footer.HasObjects() && !page.Run->Report.Terminated) {
         if (x == 0) x = footer.Left;
         CrossSpace(x, footer.Width);
         DrawCrossObjects(footer, x);

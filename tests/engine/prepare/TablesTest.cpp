@@ -103,6 +103,16 @@ TEST_F(CrossTable, APageFooterWithTableColumnsEndsAtAPageBreak) {
     EXPECT_EQ(b.Lines(6), (Lines{"piede"}));
 }
 
+// The column that passes the page limit ends the row: the table footer adds no page after it.
+TEST_F(CrossTable, ThePageLimitEndsTheRow) {
+    Build(12, 5000);
+    b.report->MaxPages = 1;
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_NE(b.error.find("il report supera il limite di 1 pagine."), std::string::npos) << b.error;
+    EXPECT_EQ(b.PageCount(), 2);
+    EXPECT_EQ(b.Count("fine P1"), 0);
+}
+
 class SubReports : public ::testing::Test {
 protected:
     // Page 1: one row per order with a placeholder below its name; page 2, the sub-report: the
