@@ -32,6 +32,12 @@ protected:
         b.Text(122, 101, "[Prodotti.prodotto] [mese] [COLUMN#]", 70);
         b.Text(212, 101, "fine [Prodotti.prodotto]", 70);
     }
+    // A page footer whose text stands in the table footer's columns; a limit in case it never ends.
+    void FooterInTheTableFooter() {
+        b.Band(btPageFooter, 1000, 20);
+        b.Text(212, 1001, "piede", 70);
+        b.report->MaxPages = 100;
+    }
     void Column(int type, int left, int width, const std::string& dataset = "") {
         TcvBandView& view = b.Band(type, 10, 1100, dataset);
         view.Left = left;
@@ -78,9 +84,7 @@ TEST_F(CrossTable, ColumnsPastTheRightEdgeGoOnTheNextPageAtTheSameHeight) {
 // added one more page for every footer it drew, until memory ran out.
 TEST_F(CrossTable, APageFooterWithTableColumnsEnds) {
     Build(3, 5000);  // the table footer is wider than the page
-    b.Band(btPageFooter, 1000, 20);
-    b.Text(212, 1001, "piede", 70);
-    b.report->MaxPages = 100;
+    FooterInTheTableFooter();
     ASSERT_TRUE(b.Prepare()) << b.error;
     // Page 2 holds the rows' table footers; each footer goes one page to the right.
     ASSERT_EQ(b.PageCount(), 3);
@@ -90,9 +94,7 @@ TEST_F(CrossTable, APageFooterWithTableColumnsEnds) {
 
 TEST_F(CrossTable, APageFooterWithTableColumnsEndsAtAPageBreak) {
     Build(3, 5000, 60);  // the rows fill more than one page
-    b.Band(btPageFooter, 1000, 20);
-    b.Text(212, 1001, "piede", 70);
-    b.report->MaxPages = 100;
+    FooterInTheTableFooter();
     ASSERT_TRUE(b.Prepare()) << b.error;
     // Rows on pages 1 and 4, their table footers on 2 and 5; at the break and at the end the page
     // footer is drawn on the two open pages, and its columns go one page to the right.
