@@ -57,13 +57,13 @@ run_target() {
   # chosen as often as the rest, they took nine tenths of the time. Slow inputs are picked less.
   [ "$target" = prepare ] && extra+=(-entropic_scale_per_exec_time=1)
   make_seeds "$target"
-  mkdir -p "$BUILD/corpus/$target" "$BUILD/findings/$target"
+  mkdir -p "$BUILD/corpus/$target" "$BUILD/findings/$target" "$BUILD/logs"
   echo "== fuzz_$target: $SECONDS_PER_TARGET s"
   set +e
   "$BUILD/bin/fuzz_$target" "$BUILD/corpus/$target" "$BUILD/seeds/$target" \
     -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=64 \
     -print_final_stats=1 -artifact_prefix="$BUILD/findings/$target/" "${extra[@]}" "$@" 2>&1 |
-    grep --line-buffered -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE) '
+    grep --line-buffered -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE) |# Uses: [0-9]+$' | tee "$BUILD/logs/$target.log"
   local rc=${PIPESTATUS[0]}
   set -e
   # libFuzzer's exit code after SIGINT (its statistics are printed): stopped, not a finding.
@@ -78,9 +78,16 @@ for t in "${targets[@]}"; do build_targets+=("fuzz_$t"); done
 build_targets+=(fuzz_seeds)
 CC=clang CXX=clang++ "$ROOT/scripts/build.sh" "$BUILD" RelWithDebInfo "${build_targets[@]}" \
   -- -DTESSALY_FUZZ=ON -DTESSALY_BENCH=OFF
-passed=0 failed=0
+# What a finding was, repeated after the last target: a log's tail then still shows it.
+finding_summary() {
+  echo "fuzz_$1: FINDING, see $BUILD/findings/$1/ (whole output: $BUILD/logs/$1.log)"
+  grep -E '^==[0-9]+==|ERROR|SUMMARY|runtime error|^ *#[0-9]+ 0x|Test unit written|^artifact_prefix|^Base64' \
+    "$BUILD/logs/$1.log" | head -n 40
+}
+passed=0 failed=0 found=()
 for t in "${targets[@]}"; do
-  if run_target "$t" "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "fuzz_$t: FINDING, see $BUILD/findings/$t/"; fi
+  if run_target "$t" "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); found+=("$t"); finding_summary "$t"; fi
 done
+for t in "${found[@]}"; do finding_summary "$t"; done
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
