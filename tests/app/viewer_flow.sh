@@ -34,6 +34,9 @@ cleanup() {
   [ -n "${KEEP_FLOW:-}" ] && echo "kept: $DIR" || rm -rf "$DIR"
 }
 trap cleanup EXIT
+# A command that fails where nothing checks it ends the script (set -e): say which.
+set -E
+trap 'echo "FAIL: line $LINENO: \"$BASH_COMMAND\" failed"' ERR
 FAILED=0
 fail() { echo "FAIL: $*"; FAILED=1; }
 shot() { import -window root "$DIR/$1.png"; }
@@ -67,8 +70,9 @@ wait_gone() {
 }
 
 # The white pixels of screen row 50, which crosses the page's top margin whatever the zoom: the
-# width of the page on the screen.
-page_width() { import -window root png:- | convert - -crop 1280x1+0+50 +repage -depth 8 txt:- | grep -c '#FFFFFF'; }
+# width of the page on the screen. Before the window first paints, the row has none: grep then
+# fails, and under pipefail that must not end the script.
+page_width() { import -window root png:- | convert - -crop 1280x1+0+50 +repage -depth 8 txt:- | grep -c '#FFFFFF' || true; }
 wait_page_width() {
   local width=0
   for _ in $(seq 150); do
