@@ -134,7 +134,8 @@ void TcvMemoView::DrawEmpty() {
                        ParentBand->Stretched && ParentBand->Height > 0;
     QScopedValueRollback height(Height);
     if (grows) {
-        Height = Round32(double(Height) * ParentBand->ActualHeight / ParentBand->Height);
+        // A band of one pixel stretched far can scale the object past any page: keep it within reach.
+        Height = WithinReach(Round32(double(Height) * ParentBand->ActualHeight / ParentBand->Height));
         CalcDrawRect();
     }
     DrawBackground();

@@ -304,21 +304,25 @@ TEST_F(MemoDraw, TextLeavesWhatLiesUnderItEvenAfterAFill) {
 
 TEST_F(MemoDraw, AnEmptyStretchingObjectGrowsWithItsBandEvenFromHeightZero) {
     struct Case {
-        int32_t designHeight, actualHeight, expectedHeight;
-    } cases[] = {{40, 60, 30}, {0, 60, 20}};  // 20 x 60 / 40; a band of height 0 keeps the object as it is
+        int32_t objectHeight, designHeight, actualHeight, expectedHeight;
+    } cases[] = {{20, 40, 60, 30},  // 20 x 60 / 40
+                 {20, 0, 60, 20},   // a band of height 0 keeps the object as it is
+                 // a band of one pixel stretched far: the object stops at the farthest coordinate
+                 {kFarthestCoordinate, 1, kFarthestCoordinate, kFarthestCoordinate}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.actualHeight);
         TcvBand band(btMasterData);
         band.Stretched = true;
         band.Height = c.designHeight, band.ActualHeight = c.actualHeight;
         auto m = Memo("", taLeft, mfStretch);
-        m->Height = m->SavedHeight = 20;
+        m->Height = m->SavedHeight = c.objectHeight;
         m->FillColor = 0xCCCCCC;
         m->ParentBand = &band;
         m->DrawAll(Canvas());
         const Drawn d = Page();
         ASSERT_EQ(d.fills.size(), 1u);
         EXPECT_EQ(d.fills[0].rect.bottom - d.fills[0].rect.top, c.expectedHeight);
-        EXPECT_EQ(m->Height, 20);
+        EXPECT_EQ(m->Height, c.objectHeight);
     }
 }
 
