@@ -66,18 +66,20 @@ void TcvView::CalcDrawRect() {
     const int32_t w = std::clamp(FrameWidth, -kFarthestCoordinate, kFarthestCoordinate), h = w / 2, k = (w - 1) / 2;
     GapX = h + 2;
     GapY = h / 2 + 1;
-    DrawRect.left = Left + (FrameSides & fsLeft ? k : 0);
-    DrawRect.top = Top + (FrameSides & fsTop ? k : 0);
-    DrawRect.right = Left + Width + 1 - (FrameSides & fsRight ? h : 0);
-    DrawRect.bottom = Top + Height + 1 - (FrameSides & fsBottom ? h : 0);
+    // Sums in 64 bits: geometry changed during a preparation (stretched, split, grown with its
+    // band) is not always brought within reach first.
+    DrawRect.left = WithinReach(int64_t(Left) + (FrameSides & fsLeft ? k : 0));
+    DrawRect.top = WithinReach(int64_t(Top) + (FrameSides & fsTop ? k : 0));
+    DrawRect.right = WithinReach(int64_t(Left) + Width + 1 - (FrameSides & fsRight ? h : 0));
+    DrawRect.bottom = WithinReach(int64_t(Top) + Height + 1 - (FrameSides & fsBottom ? h : 0));
 }
 
 QRegion TcvView::GetClipRegion(bool extended) const {
     const int32_t w = std::clamp(FrameWidth, -kFarthestCoordinate, kFarthestCoordinate), k = (w - 1) / 2;
-    const int32_t left = Left - (FrameSides & fsLeft ? w / 2 : 0);
-    const int32_t top = Top - (FrameSides & fsTop ? w / 2 : 0);
-    const int32_t right = Left + Width + 1 + (FrameSides & fsRight ? k : 0);
-    const int32_t bottom = Top + Height + 1 + (FrameSides & fsBottom ? k : 0);
+    const int32_t left = WithinReach(int64_t(Left) - (FrameSides & fsLeft ? w / 2 : 0));
+    const int32_t top = WithinReach(int64_t(Top) - (FrameSides & fsTop ? w / 2 : 0));
+    const int32_t right = WithinReach(int64_t(Left) + Width + 1 + (FrameSides & fsRight ? k : 0));
+    const int32_t bottom = WithinReach(int64_t(Top) + Height + 1 + (FrameSides & fsBottom ? k : 0));
     const int32_t more = extended ? 10 : 0;
     return QRegion(QRect(QPoint(left - more, top - more), QPoint(right + more - 1, bottom + more - 1)));
 }
