@@ -140,7 +140,10 @@ bool TcvBand::Print() {
         waits |= b->PrintObjects();
     if (stepBack) data->NextRecord();
     RowPrinted = true;
-    if (ForceNewPage && !IsDataBandType(BandType) && BandType != btGroupHeader && !page.Breaking) page.NewPage();
+    // A run stopped by its page limit adds no page: the summary printed at its end may ask for one.
+    if (ForceNewPage && !IsDataBandType(BandType) && BandType != btGroupHeader && !page.Breaking &&
+        !page.Run->Report.Terminated)
+        page.NewPage();
     return waits;
 }
 

@@ -155,6 +155,13 @@ TEST_F(Driver, APageOrTimeLimitStopsTheRunWithItsMessage) {
     EXPECT_EQ(b.PageCount(), 3);
     b.report->MaxPages = 3;
     EXPECT_TRUE(b.Prepare()) << b.error;
+    // A summary asking for a new page after it adds none past the limit.
+    b.Band(btReportSummary, 300, 20, "", boForceNewPage);
+    b.Text(10, 305, "fine");
+    b.report->MaxPages = 2;
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_EQ(b.PageCount(), 3);
+    b.report->MaxPages = 0;
 
     b.report->MaxPreparationMs = 1;
     b.report->OnBeginDoc = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
