@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one fuzz target, or all of them in turn, for a while:
+# Runs one fuzz target, or all of them, for a while:
 #   tests/fuzz/run.sh TARGET|all [SECONDS] [libFuzzer options...]
 # TARGET is pages, metafile, expr, stringlist, picture, template, values or prepare; SECONDS defaults to 60 (per target).
 # With all, targets run side by side, FUZZ_JOBS at a time (default: one per core, as libFuzzer uses one).
