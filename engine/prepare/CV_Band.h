@@ -118,7 +118,9 @@ public:
     void DrawObject(TcvView& view, int mode);
     void DrawObjectAt(TcvView& view, int mode, int32_t dx, int32_t dy);
 
-    void PrintSplit();  // CV_BandSplit.cpp
+    // Prints the band across pages; Top and ActualHeight then frame its part on the last page and
+    // what follows the split there (CV_BandSplit.cpp).
+    void PrintSplit();
     void PrintCross();  // CV_BandCross.cpp
     // Prints the sub-reports of the band's placeholders side by side (CV_SubReports.cpp); true when
     // the band lies on a sub-report page and they wait for a new page.
@@ -133,6 +135,7 @@ public:
 
 private:
     int32_t MeasureOwn();
+    void PlaceAfterSplit(int32_t moved, int32_t lastBottom);
     void PushDown();
     void FillRow();
     bool IsFooter() const;

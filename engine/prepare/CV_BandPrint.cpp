@@ -153,16 +153,17 @@ bool TcvBand::PrintObjects() {
     QScopedValueRollback band(CurrentBand, this);
     if (CanSplit && !page.Breaking) {
         PrintSplit();
-        return false;
+    } else {
+        const size_t end = FirstSubReport < 0 ? Objects.size() : size_t(FirstSubReport);
+        const int mode = Stretched ? dmDrawMeasured : dmDrawAll;
+        for (size_t i = 0; i < end && !PreparationError.Recorded; ++i)
+            if (Objects[i]->ParentBand == this) DrawObject(*Objects[i], mode);
     }
-    const size_t end = FirstSubReport < 0 ? Objects.size() : size_t(FirstSubReport);
-    const int mode = Stretched ? dmDrawMeasured : dmDrawAll;
-    for (size_t i = 0; i < end && !PreparationError.Recorded; ++i)
-        if (Objects[i]->ParentBand == this) DrawObject(*Objects[i], mode);
     bool waits = false;
     if (FirstSubReport >= 0) waits = PrintSubReports();
     if (HasCrossObjects) PrintCross();
-    if (!KeepsItsTop(BandType) && FirstSubReport < 0) page.CurY += ActualHeight;
+    // Top is where the band's last page part began: a split band ends below what it drew there.
+    if (!KeepsItsTop(BandType) && FirstSubReport < 0) page.CurY = WithinReach(int64_t(Top) + ActualHeight);
     RestorePlaces();
     return waits;
 }

@@ -1,6 +1,7 @@
 // "Banda interrotta": a band that does not fit prints what fits, cuts its text objects between
 // whole lines, and goes on in the next column or on the next page until all of it is printed.
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "engine/model/CV_Memo.h"
@@ -26,6 +27,8 @@ public:
     }
 
     int32_t LastBottom() const { return lastBottom_; }
+    // How far the band's objects moved up onto later pages; 0 when the band did not break.
+    int32_t Moved() const { return moved_; }
     // The bottom of what is left, relative to the band.
     int32_t Bottom() const;
     // Draws what lies above `cut` and cuts what crosses it: text between whole lines, anything else
@@ -48,6 +51,7 @@ private:
     std::vector<bool> continued_;
     int first_;
     int32_t lastBottom_ = 0;
+    int32_t moved_ = 0;
 };
 
 int32_t Split::Bottom() const {
@@ -127,6 +131,7 @@ void Split::MoveUp(int32_t cut) {
     for (size_t i = 0; i < n_; ++i)
         if (pending_[i]) band_.Objects[i]->Top -= cut;
     lastBottom_ = 0;
+    moved_ = WithinReach(int64_t(moved_) + cut);
 }
 
 void Split::DrawRest() {
@@ -136,8 +141,29 @@ void Split::DrawRest() {
 
 }  // namespace
 
+// What follows the split text on the band's last page: its sub-report placeholders and the
+// objects of its table columns keep their places relative to one another, moved up with the band,
+// but never above what the split drew there.
+void TcvBand::PlaceAfterSplit(int32_t moved, int32_t lastBottom) {
+    int32_t followTop = INT32_MAX, followBottom = 0;
+    for (size_t i = 0; i < Objects.size(); ++i) {
+        const bool follows = Objects[i]->ParentBand != this || (FirstSubReport >= 0 && int(i) >= FirstSubReport);
+        if (!follows) continue;
+        followTop = std::min(followTop, Places[i].Top);
+        followBottom = std::max(followBottom, Places[i].Top + Places[i].Height);
+    }
+    int32_t end = WithinReach(int64_t(Top) + std::max(lastBottom, Height));
+    if (followTop != INT32_MAX) {
+        const int64_t shift = std::max<int64_t>(0, int64_t(lastBottom) - (int64_t(followTop) - moved));
+        Top = WithinReach(int64_t(Top) - moved + shift);
+        end = std::max(end, WithinReach(int64_t(Top) + followBottom));
+    }
+    ActualHeight = WithinReach(int64_t(end) - Top);
+}
+
 void TcvBand::PrintSplit() {
     TcvPageRun& page = *Page;
+    const int32_t measured = ActualHeight;
     Split split(*this);
     for (;;) {
         const int32_t cut = page.CurBottom - page.PrintedHeight(btColumnFooter) - Top - 2;
@@ -150,8 +176,11 @@ void TcvBand::PrintSplit() {
         Top = page.CurY;
     }
     split.DrawRest();
-    ActualHeight = split.LastBottom();
     RestorePlaces();
+    if (split.Moved() > 0)
+        PlaceAfterSplit(split.Moved(), split.LastBottom());
+    else
+        ActualHeight = std::max(measured, split.LastBottom());
 }
 
 }  // namespace tessaly

@@ -61,6 +61,51 @@ TEST_F(Pagination, ASplitBandContinuesOverAsManyPagesAsItNeedsCutBetweenWholeLin
     EXPECT_EQ(cont.y, 38 + 1);  // continued at the top of the next page
 }
 
+// Texts drawn one below the other in one column: each starts below the one drawn before it on
+// its page, so nothing is printed over.
+void ExpectEachTextBelowTheLast(const ReportBuilder& b) {
+    for (int page = 1; page <= b.PageCount(); ++page) {
+        const PageTexts& texts = b.pages[size_t(page - 1)];
+        for (size_t i = 1; i < texts.size(); ++i)
+            EXPECT_GE(texts[i].y, texts[i - 1].y + kLine) << "page " << page << ": " << texts[i].text;
+    }
+}
+
+// A split band ends below what it drew on its last page: the next record and the summary follow
+// it there, whether it broke across pages or not.
+TEST_F(Pagination, WhatFollowsASplitBandStartsBelowItsLastLine) {
+    for (const int lines : {3, 50}) {
+        SCOPED_TRACE(lines);
+        ReportBuilder b;
+        b.Data("Righe", NumberedColumns(), NumberedRows(3));
+        b.Band(btMasterData, 100, 20, "Righe", boStretched | boCanSplit);
+        TcvMemoView& text = b.Text(10, 101, "", 200, 18);
+        text.MemoLines.Clear();
+        for (int i = 1; i <= lines; ++i) text.MemoLines.Add("[nome] linea " + std::to_string(i));
+        text.Flags = mfStretch;
+        b.Line(btReportSummary, 200, 20, "Fine");
+        ASSERT_TRUE(b.PrepareSaved()) << b.error;
+        EXPECT_EQ(b.AllLines().size(), size_t(3 * lines + 1));
+        ExpectEachTextBelowTheLast(b);
+        TextRecord last, second;
+        b.PageOf("Riga 3 linea " + std::to_string(lines), &last);
+        b.PageOf("Fine", &second);
+        EXPECT_EQ(b.PageOf("Fine"), b.PageCount());
+        EXPECT_GE(second.y, last.y + kLine);
+    }
+    // A title band of three lines that may split, then the summary: one below the other.
+    ReportBuilder b;
+    b.Band(btReportTitle, 10, 20, "", boStretched | boCanSplit);
+    TcvMemoView& title = b.Text(10, 11, "uno", 200, 18);
+    title.MemoLines.Add("due");
+    title.MemoLines.Add("tre");
+    title.Flags = mfStretch;
+    b.Line(btReportSummary, 200, 20, "Fine");
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    EXPECT_EQ(b.AllLines(), (Lines{"uno", "due", "tre", "Fine"}));
+    ExpectEachTextBelowTheLast(b);
+}
+
 TEST_F(Pagination, AFilledListGetsEmptyRowsUpToItsFooter) {
     Rows(3);
     b.Band(btMasterData, 100, 20, "Righe", boFillList);

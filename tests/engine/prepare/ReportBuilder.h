@@ -18,6 +18,7 @@
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Cp1252.h"
+#include "platform/core/Stream.h"
 #include "platform/data/MemoryDataset.h"
 #include "platform/data/ModuleRegistry.h"
 #include "platform/emf/EmfRecords.h"
@@ -114,6 +115,19 @@ public:
         view->Left = left, view->Top = top, view->Width = width, view->Height = height;
         view->SubPage = subPage;
         return static_cast<TcvSubReportView&>(Page(page).AddObject(std::move(view)));
+    }
+
+    // Saves the template through the template writer and loads it back, as a file would carry it.
+    void SaveAndReload() {
+        MemoryStream stream;
+        report->SaveToStream(stream);
+        stream.SetPosition(0);
+        report->LoadFromStream(stream);
+    }
+    // Prepares the template as saved and read back.
+    bool PrepareSaved() {
+        SaveAndReload();
+        return Prepare();
     }
 
     bool Prepare() {

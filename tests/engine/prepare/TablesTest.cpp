@@ -14,7 +14,7 @@ class CrossTable : public ::testing::Test {
 protected:
     // Products down, months across: the table header (10, 100 wide), a column of 80 per month, the
     // table footer; the master header row and one row per product.
-    void Build(int months, int footerWidth = 80, int products = 2) {
+    void Build(int months, int footerWidth = 80, int products = 2, uint16_t masterFlags = 0) {
         std::vector<std::vector<Variant>> rows, names;
         for (int i = 0; i < months; ++i) rows.push_back({Variant(kMonths[i])});
         for (int i = 1; i <= products; ++i) names.push_back({Variant("P" + std::to_string(i))});
@@ -24,7 +24,7 @@ protected:
         Column(btCrossData, 120, 80, "Mesi");
         Column(btCrossFooter, 210, footerWidth);
         b.Band(btMasterHeader, 50, 20);
-        b.Band(btMasterData, 100, 20, "Prodotti");
+        b.Band(btMasterData, 100, 20, "Prodotti", masterFlags);
         b.Text(12, 51, "Prodotto", 90);
         b.Text(122, 51, "[mese]", 70);
         // Objects of the table bands read the table's dataset: the product is named in full.
@@ -38,6 +38,8 @@ protected:
         b.Text(212, 1001, "piede", 70);
         b.report->MaxPages = 100;
     }
+    // Two products and three months on one page, each column 100 right of the one before.
+    void ExpectThreeMonths();
     void Column(int type, int left, int width, const std::string& dataset = "") {
         TcvBandView& view = b.Band(type, 10, 1100, dataset);
         view.Left = left;
@@ -49,6 +51,17 @@ protected:
 TEST_F(CrossTable, OneColumnPerRecordBetweenTheTableHeaderAndFooter) {
     Build(3);
     ASSERT_TRUE(b.Prepare()) << b.error;
+    ExpectThreeMonths();
+}
+
+// A band that may split prints its table columns as one that may not.
+TEST_F(CrossTable, ABandThatMaySplitPrintsItsColumns) {
+    Build(3, 80, 2, boCanSplit);
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    ExpectThreeMonths();
+}
+
+void CrossTable::ExpectThreeMonths() {
     ASSERT_EQ(b.PageCount(), 1);
     EXPECT_EQ(b.Lines(1), (Lines{"Prodotto", "Gen", "Feb", "Mar", "P1", "P1 Gen 1", "P1 Feb 2", "P1 Mar 3", "fine P1",
                                  "P2", "P2 Gen 1", "P2 Feb 2", "P2 Mar 3", "fine P2"}));
@@ -119,19 +132,21 @@ class SubReports : public ::testing::Test {
 protected:
     // Page 1: one row per order with a placeholder below its name; page 2, the sub-report: the
     // order's lines.
-    void Build(int placeholderLeft = 100) {
+    void Build(int placeholderLeft = 100, uint16_t orderFlags = 0) {
         b.Data("Ordini", {{"id", data::FieldKind::Integer}, {"cliente", data::FieldKind::String}},
                {{Variant(1), Variant("Rossi")}, {Variant(2), Variant("Bianchi")}, {Variant(3), Variant("Verdi")}});
         b.Data("Righe", {{"ordine", data::FieldKind::Integer}, {"importo", data::FieldKind::Integer}}, lines);
         TcvDBDataSet& walker = b.Walker("Righe");
         walker.Filter = "ordine = Ordini.id";
         walker.Filtered = true;
-        b.Line(btMasterData, 100, 40, "[cliente]", "Ordini");
+        b.Line(btMasterData, 100, 40, "[cliente]", "Ordini", orderFlags);
         b.SubReport(placeholderLeft, 120, 200, 19, 1);
         b.Band(btMasterData, 100, 20, "Righe", 0, 1);
         b.Text(38, 101, "riga [importo]", 150, 18, 1);
         b.Line(btReportSummary, 200, 20, "Fine");
     }
+    // One page: the lines of each order below it, at the placeholder's left.
+    void ExpectOrdersAtTheirPlaces();
     std::vector<std::vector<Variant>> lines{{Variant(1), Variant(10)}, {Variant(1), Variant(20)}, {Variant(3), Variant(5)}};
     ReportBuilder b;
 };
@@ -139,6 +154,35 @@ protected:
 TEST_F(SubReports, ThePlaceholderPrintsItsPageForEachRecordAtItsPlace) {
     Build();
     ASSERT_TRUE(b.Prepare()) << b.error;
+    ExpectOrdersAtTheirPlaces();
+}
+
+// A band that may split prints its sub-reports as one that may not; when it broke across pages,
+// they follow what it drew on its last page.
+TEST_F(SubReports, ABandThatMaySplitPrintsItsSubReports) {
+    Build(100, boCanSplit);
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    ExpectOrdersAtTheirPlaces();
+}
+
+TEST_F(SubReports, SubReportsOfABandThatBrokeAcrossPagesFollowItsLastLine) {
+    Build(100, boCanSplit | boStretched);
+    auto& name = dynamic_cast<TcvMemoView&>(*b.Page(0).Objects(1));
+    for (int i = 2; i <= 70; ++i) name.MemoLines.Add("[cliente] " + std::to_string(i));
+    name.Flags = mfStretch;
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    TextRecord last, first, second, next;
+    const int page = b.PageOf("Rossi 70", &last);
+    EXPECT_EQ(page, 2);
+    EXPECT_EQ(b.PageOf("riga 10", &first), page);
+    EXPECT_EQ(b.PageOf("riga 20", &second), page);
+    EXPECT_GE(first.y, last.y + 15);
+    EXPECT_EQ(second.y - first.y, 20);
+    EXPECT_EQ(b.PageOf("Bianchi", &next), page);
+    EXPECT_GE(next.y, second.y + 15);
+}
+
+void SubReports::ExpectOrdersAtTheirPlaces() {
     ASSERT_EQ(b.PageCount(), 1);
     EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "riga 10", "riga 20", "Bianchi", "Verdi", "riga 5", "Fine"}));
     TextRecord rossi, first, second, bianchi;
