@@ -190,6 +190,7 @@ void TcvDBDataSet::First() {
         SkipFiltered(true);
     }
     AtRangeEnd = false;
+    LastWalkedRecNo = 0;
     TcvDataset::First();
 }
 
@@ -198,7 +199,9 @@ void TcvDBDataSet::First() {
 void TcvDBDataSet::Next() {
     data::Dataset* ds = Walkable();
     AtRangeEnd = RangeEnd == reCurrent && ds && ds->RecNo() == SavedRecNo;
-    if (AtRangeEnd || !ds) return;
+    if (!ds) return;
+    LastWalkedRecNo = ds->RecNo();
+    if (AtRangeEnd) return;
     ds->Next();
     SkipFiltered(true);
     TcvDataset::Next();

@@ -94,6 +94,8 @@ public:
     AnsiString ErrorText;
     int32_t SavedRecNo = 0;
     bool AtRangeEnd = false;
+    // The database record that the last Next left: the last record walked (0 before any).
+    int32_t LastWalkedRecNo = 0;
 
     void WriteProperties(TWriter& writer) override;
     bool ReadProperty(const std::string& name, TReader& reader) override;

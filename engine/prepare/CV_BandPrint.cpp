@@ -5,6 +5,7 @@
 
 #include <QScopedValueRollback>
 
+#include "engine/data/CV_Dataset.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Memo.h"
 #include "engine/prepare/CV_Band.h"
@@ -13,6 +14,8 @@
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
+#include "platform/core/Errors.h"
+#include "platform/data/Dataset.h"
 
 namespace tessaly {
 
@@ -31,6 +34,38 @@ bool StretchesDown(TcvView* view) {
 bool Overlap(const TcvPlace& a, const TcvPlace& b) {
     return a.Left < b.Left + b.Width && b.Left < a.Left + a.Width;
 }
+
+// After its walk ended, a data band's database dataset may stand past the last record walked: on
+// the record after a counted range, or on the last row when the rows after the last one that
+// passed the filter did not pass. While a footer prints, the last record walked is current again.
+class LastWalkedShown {
+public:
+    explicit LastWalkedShown(TcvBand* data) {
+        auto* walker = data ? dynamic_cast<TcvDBDataSet*>(data->ReportDataSet) : nullptr;
+        data::Dataset* ds = walker ? walker->DataSet() : nullptr;
+        if (!ds || !ds->Active() || walker->LastWalkedRecNo <= 0 || ds->RecNo() == walker->LastWalkedRecNo) return;
+        recNo_ = ds->RecNo();
+        eof_ = ds->Eof();
+        ds_ = ds;
+        ds->SetRecNo(walker->LastWalkedRecNo);
+    }
+    ~LastWalkedShown() {
+        if (!ds_ || !ds_->Active()) return;
+        try {
+            ds_->SetRecNo(recNo_);
+            if (eof_) ds_->Next();
+        } catch (const EngineError&) {
+            // The records changed under the report: the walk has ended anyway.
+        }
+    }
+    LastWalkedShown(const LastWalkedShown&) = delete;
+    LastWalkedShown& operator=(const LastWalkedShown&) = delete;
+
+private:
+    data::Dataset* ds_ = nullptr;
+    int recNo_ = 0;
+    bool eof_ = false;
+};
 
 }  // namespace
 
@@ -122,6 +157,7 @@ bool TcvBand::Print() {
     TcvBand* data = IsFooter() ? page.DataBand(BandType == btGroupFooter ? btMasterData : BandType - 1) : nullptr;
     const bool stepBack = data && data->ReportDataSet && !data->DataSetEof();
     if (stepBack) data->PriorRecord();
+    LastWalkedShown lastWalked(stepBack ? nullptr : data);
     int32_t height = MeasureHeight();
     const bool checks = !KeepsItsTop(BandType) && !CanSplit && !page.Breaking;
     if (checks && CheckSpace(page.CurY, height, true)) {

@@ -1,5 +1,7 @@
 // Listings: a page header, one master data band over a dataset, a page footer; pagination,
 // page numbers, totals, the bands that frame the data.
+#include <functional>
+
 #include "engine/prepare/ReportBuilder.h"
 
 namespace preparetest {
@@ -99,6 +101,38 @@ TEST_F(Listing, MasterHeaderAndFooterFrameTheRecordsOnce) {
     b.Line(btMasterFooter, 120, 20, "Totale [SUM(n)] su [COUNT()]");
     ASSERT_TRUE(b.Prepare()) << b.error;
     EXPECT_EQ(b.AllLines(), (std::vector<std::string>{"Inizio", "Riga 1", "Riga 2", "Riga 3", "Totale 6 su 3"}));
+}
+
+// The footer after a range or a filter shows the last record printed, not the one the walk
+// stopped on; its totals are those of the printed records. A group footer within the walk as well.
+TEST_F(Listing, TheFooterShowsTheLastRecordWalkedAfterARangeOrAFilter) {
+    struct Case {
+        const char* name;
+        std::function<void(TcvDBDataSet&)> walk;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"range", [](TcvDBDataSet& w) { w.RangeEnd = reCount, w.RangeEndCount = 3; },
+         {"Riga 1", "Riga 2", "Riga 3", "Fine Riga 3 n 3 somma 6"}},
+        {"filter", [](TcvDBDataSet& w) { w.Filter = "n < 3", w.Filtered = true; },
+         {"Riga 1", "Riga 2", "Fine Riga 2 n 2 somma 3"}},
+        {"filter in the middle", [](TcvDBDataSet& w) { w.Filter = "n <> 5", w.Filtered = true; },
+         {"Riga 1", "Riga 2", "Riga 3", "Riga 4", "Fine Riga 4 n 4 somma 10"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReportBuilder b;
+        b.Data("Righe", NumberedColumns(), NumberedRows(5));
+        c.walk(b.Walker("Righe"));
+        b.Line(btMasterData, 100, 20, "[nome]", "Righe");
+        b.Line(btMasterFooter, 120, 20, "Fine [nome] n [n] somma [SUM(n)]");
+        ASSERT_TRUE(b.PrepareSaved()) << b.error;
+        EXPECT_EQ(b.AllLines(), c.lines);
+        TextRecord last, footer;
+        b.PageOf(c.lines[c.lines.size() - 2], &last);
+        b.PageOf(c.lines.back(), &footer);
+        EXPECT_EQ(footer.y - last.y, 20);
+    }
 }
 
 TEST_F(Listing, LineNumbersCountTheRecords) {
