@@ -162,15 +162,17 @@ bool TcvBand::Print() {
     const bool checks = !KeepsItsTop(BandType) && !CanSplit && !page.Breaking;
     if (checks && CheckSpace(page.CurY, height, true)) {
         if (page.IsSubReportPage) {
-            if (stepBack) data->NextRecord();
-            return true;
-        }
-        // On a fresh page or column the band prints as far as it goes: breaking again would not help.
-        if (page.CurY > page.FreshY) {
+            if (!page.ForceFit) {
+                if (stepBack) data->NextRecord();
+                return true;
+            }
+        } else if (page.CurY > page.FreshY) {
+            // On a fresh page or column the band prints as far as it goes: breaking again would not help.
             CheckSpace(page.CurY, height, false, true);
             height = MeasureHeight();
         }
     }
+    page.ForceFit = false;
     bool waits = PrintObjects();
     for (TcvBand* b = Next; b && !b->ReportDataSet && ReportDataSet && IsDataBandType(BandType); b = b->Next)
         waits |= b->PrintObjects();

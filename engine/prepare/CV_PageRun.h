@@ -60,6 +60,7 @@ struct TcvPageRun {
     size_t QueuePos = 0;
     TcvBand* WaitingBand = nullptr;  // a band whose sub-reports wait for a new page
     TcvBand* PendingFill = nullptr;  // a band whose list is to be filled before the next print
+    bool ForceFit = false;  // a sub-report page: its next band prints even where it does not fit
 
     // Builds the bands (PrepareObjects) and lets the text objects register their aggregates.
     void InitRun(TcvPreparation& run, TcvPage& page, int index);

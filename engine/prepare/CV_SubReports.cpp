@@ -63,8 +63,12 @@ public:
     bool NextColumn();
     // A new page or column began: those that wait go on from `y` (their start when none given).
     void Restart(const int32_t* y);
-    // A round right after a fresh start in which nothing moved on: the sub-report never fits.
+    // A round right after a fresh start in which nothing moved on: the sub-report's next band
+    // does not fit even there.
     bool Stuck() const { return fresh_ && !progressed_; }
+    // The next band of each waiting sub-report prints as far as it goes, as a band of the main
+    // report does on a fresh page; false when that was tried already and nothing moved on.
+    bool Force();
     void ReportStuck() const;
     void Release();
     int32_t Lowest() const { return lowest_; }
@@ -72,47 +76,63 @@ public:
 
 private:
     void Start(size_t k);
+    // Placeholder k shows the same page as an earlier one of the band that is not done yet: it
+    // starts when that one is done.
+    bool WaitsForItsPage(size_t k) const;
+    TcvView* Placeholder(size_t k) const { return band_.Objects[first_ + k]; }
 
     TcvBand& band_;
     TcvPageRun& page_;
     size_t first_, count_;
     std::vector<TcvPageRun*> targets_;
     std::vector<int32_t> startY_;
+    std::vector<int32_t> startAt_;   // where a sub-report not started yet starts
+    std::vector<bool> started_;
     int32_t lowest_;
     bool fresh_;
     bool progressed_ = false;
+    bool forced_ = false;
 };
 
 Rounds::Rounds(TcvBand& band, bool resuming)
     : band_(band), page_(*band.Page), first_(size_t(band.FirstSubReport)), count_(band.Objects.size() - first_),
-      targets_(count_, nullptr), startY_(count_, 0), lowest_(resuming ? page_.CurY : band.Top + band.ActualHeight),
-      fresh_(resuming) {
+      targets_(count_, nullptr), startY_(count_, 0), startAt_(count_, 0), started_(count_, false),
+      lowest_(resuming ? page_.CurY : band.Top + band.ActualHeight), fresh_(resuming) {
     if (!resuming) band.SubReportsDone.assign(count_, false);
     TcvPreparation& run = *page_.Run;
     for (size_t k = 0; k < count_; ++k) {
-        const auto* placeholder = static_cast<const TcvSubReportView*>(band.Objects[first_ + k]);
-        startY_[k] = band.Top + placeholder->Top;
+        const auto* placeholder = static_cast<const TcvSubReportView*>(Placeholder(k));
+        startY_[k] = startAt_[k] = band.Top + placeholder->Top;
         const int index = placeholder->SubPage;
         if (index >= 0 && index < run.PageRunCount() && run.PageRun(index).Prepared) targets_[k] = &run.PageRun(index);
         if (!targets_[k]) band.SubReportsDone[k] = true;
-        else if (!resuming) Start(k);
+        else if (WaitsForItsPage(k)) continue;
+        else if (resuming) started_[k] = true;
+        else Start(k);
     }
     if (resuming) Restart(&page_.CurY);
+}
+
+bool Rounds::WaitsForItsPage(size_t k) const {
+    for (size_t j = 0; j < k; ++j)
+        if (targets_[j] == targets_[k] && !band_.SubReportsDone[j]) return true;
+    return false;
 }
 
 // The page runs collecting, then starts at the placeholder's place. A page that is running
 // already would contain itself.
 void Rounds::Start(size_t k) {
     TcvPageRun& target = *targets_[k];
+    started_[k] = true;
+    QScopedValueRollback object(CurrentObject, Placeholder(k));
     if (&target == &page_ || target.Collecting || !target.Queue.empty()) {
         ReportPreparationError(FormatMessage(MsgSubReportLoop, {std::to_string(target.Index + 1)}));
         band_.SubReportsDone[k] = true;
         return;
     }
     Collect(target);
-    const auto* placeholder = static_cast<const TcvSubReportView*>(band_.Objects[first_ + k]);
-    target.CurY = target.ColumnTop = target.FreshY = startY_[k];
-    target.ColumnX = page_.ColumnOffset() + placeholder->Left;
+    target.CurY = target.ColumnTop = target.FreshY = startAt_[k];
+    target.ColumnX = page_.ColumnOffset() + Placeholder(k)->Left;
     target.CurBottom = page_.CurBottom;
     target.CurColumn = page_.CurColumn;
 }
@@ -123,6 +143,18 @@ bool Rounds::Round() {
     for (size_t k = 0; k < count_; ++k) {
         if (band_.SubReportsDone[k]) continue;
         TcvPageRun& target = *targets_[k];
+        if (!started_[k]) {
+            if (WaitsForItsPage(k)) {
+                waiting = true;
+                continue;
+            }
+            // The placeholder before it that showed this page is done: its run starts again.
+            target.Queue.clear();
+            target.QueuePos = 0;
+            target.WaitingBand = nullptr;
+            Start(k);
+            if (band_.SubReportsDone[k]) continue;
+        }
         const size_t before = target.QueuePos;
         const bool done = Replay(target);
         progressed_ |= target.QueuePos != before;
@@ -143,23 +175,36 @@ bool Rounds::NextColumn() {
 
 void Rounds::Restart(const int32_t* y) {
     fresh_ = true;
+    forced_ = false;
     for (size_t k = 0; k < count_; ++k) {
         if (band_.SubReportsDone[k]) continue;
+        startAt_[k] = y ? *y : startY_[k];
+        if (!started_[k]) continue;
         TcvPageRun& target = *targets_[k];
         target.CurY = target.FreshY = y ? *y : startY_[k];
         target.CurBottom = page_.CurBottom;
     }
 }
 
+bool Rounds::Force() {
+    if (forced_) return false;
+    forced_ = true;
+    for (size_t k = 0; k < count_; ++k)
+        if (!band_.SubReportsDone[k] && started_[k]) targets_[k]->ForceFit = true;
+    return true;
+}
+
 void Rounds::ReportStuck() const {
     for (size_t k = 0; k < count_; ++k)
-        if (!band_.SubReportsDone[k])
+        if (!band_.SubReportsDone[k]) {
+            QScopedValueRollback object(CurrentObject, Placeholder(k));
             return ReportPreparationError(FormatMessage(MsgSubReportTooTall, {std::to_string(targets_[k]->Index + 1)}));
+        }
 }
 
 void Rounds::Release() {
     for (TcvPageRun* target : targets_)
-        if (target) target->Queue.clear(), target->QueuePos = 0, target->WaitingBand = nullptr;
+        if (target) target->Queue.clear(), target->QueuePos = 0, target->WaitingBand = nullptr, target->ForceFit = false;
     band_.SubReportsDone.clear();
 }
 
@@ -170,6 +215,7 @@ bool TcvBand::PrintSubReports() {
     Rounds rounds(*this, !SubReportsDone.empty());
     while (!rounds.Round()) {
         if (rounds.Stuck()) {
+            if (rounds.Force()) continue;
             rounds.ReportStuck();
             break;
         }

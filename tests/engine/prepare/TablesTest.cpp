@@ -207,19 +207,46 @@ TEST_F(SubReports, ASubReportLongerThanThePageGoesOnOnTheNextPage) {
     EXPECT_EQ(b.Count("riga 50"), 1);
 }
 
-TEST_F(SubReports, ASubReportBandThatNeverFitsIsAnErrorNotAnEndlessRepetition) {
+// As a band of the main report, a sub-report band taller than a page prints on a fresh page as
+// far as it goes, and the run goes on.
+TEST_F(SubReports, ASubReportBandTallerThanAPagePrintsOnAFreshPageAndTheRunGoesOn) {
     Build();
     b.Page(1).Objects(0)->Height = 1500;  // the sub-report's data band
-    EXPECT_FALSE(b.Prepare());
-    EXPECT_NE(b.error.find("Il sottoreport della pagina 2 non entra in una pagina vuota."), std::string::npos)
-        << b.error;
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "riga 10", "riga 20", "Bianchi", "Verdi", "riga 5", "Fine"}));
+    TextRecord first, second;
+    EXPECT_EQ(b.PageOf("Rossi"), 1);
+    EXPECT_EQ(b.PageOf("riga 10", &first), 2);
+    EXPECT_EQ(b.PageOf("riga 20", &second), 3);
+    EXPECT_EQ(first.y, 38 + 2);  // at the top of its page: the object 1 into the band, its text 1 below
+    EXPECT_EQ(second.y, 38 + 2);
+    EXPECT_EQ(b.PageOf("Fine"), b.PageCount());
 }
 
+// Two placeholders of one band that show the same page both print it, side by side.
+TEST_F(SubReports, TwoPlaceholdersOfOnePagePrintItSideBySide) {
+    Build();
+    b.SubReport(400, 120, 200, 19, 1);
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    EXPECT_EQ(b.AllLines(), (Lines{"Rossi", "riga 10", "riga 20", "riga 10", "riga 20", "Bianchi", "Verdi", "riga 5",
+                                   "riga 5", "Fine"}));
+    const PageTexts& texts = b.pages.at(0);
+    ASSERT_EQ(texts.size(), 10u);
+    for (size_t i : {1, 2, 7}) {
+        const size_t twin = i == 7 ? 8 : i + 2;
+        EXPECT_EQ(texts[twin].x - texts[i].x, 300) << texts[i].text;
+        EXPECT_EQ(texts[twin].y, texts[i].y) << texts[i].text;
+    }
+    EXPECT_EQ(texts[5].y - texts[2].y, 20);  // the next order below the lowest line
+}
+
+// A page that shows itself is refused, naming the placeholder that does.
 TEST_F(SubReports, APageThatShowsItselfIsAnError) {
     Build();
-    b.SubReport(300, 105, 100, 10, 1, 1);  // page 2 shows page 2 inside its own band
+    b.SubReport(300, 105, 100, 10, 1, 1).Name = "Ricorsivo";  // page 2 shows page 2 inside its own band
     EXPECT_FALSE(b.Prepare());
-    EXPECT_NE(b.error.find("contiene se stesso"), std::string::npos) << b.error;
+    EXPECT_NE(b.error.find("Il sottoreport della pagina 2 contiene se stesso."), std::string::npos) << b.error;
+    EXPECT_NE(b.error.find("Oggetto: Ricorsivo"), std::string::npos) << b.error;
 }
 
 }  // namespace
