@@ -53,9 +53,12 @@ void TcvReport::StartPreparation() {
 }
 
 // The first pass of a two-pass report only counts the pages (and, for interleaved numbering,
-// gives their order); a first pass that stopped runs no second one.
+// gives their order); a first pass that stopped runs no second one. Interleaved page numbers need
+// that order before any page is drawn, so a report of one pass counts its pages first as well
+// (its TOTALPAGES stays 0, as in one pass).
 void TcvReport::RunPasses(TcvProgressView* form) {
-    if (TwoPass) {
+    const bool interleavedNumbers = Interleave && InterleavedNumbering;
+    if (TwoPass || interleavedNumbers) {
         FirstPass = true;
         FinalPass = false;
         SetPrefix(form, kFirstPassPrefix);
@@ -63,8 +66,8 @@ void TcvReport::RunPasses(TcvProgressView* form) {
         FirstPass = false;
         FinalPass = true;
         if (Terminated || PreparationError.Recorded) return;
-        TotalPages = emfPages_->Count();
-        if (Interleave && InterleavedNumbering) PageOrder = InterleavedOrder(pagesMade_);
+        if (TwoPass) TotalPages = emfPages_->Count();
+        if (interleavedNumbers) PageOrder = InterleavedOrder(pagesMade_);
         emfPages_->Clear();
     }
     SetPrefix(form, kPagePrefix);

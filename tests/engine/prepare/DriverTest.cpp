@@ -318,6 +318,10 @@ protected:
         b.report->Interleave = 1;
         return a;
     }
+    void ExpectNumbersInPrintedOrder() const {
+        EXPECT_EQ(Order(), (Lines{"A1", "B1", "A2", "B2", "A3"}));
+        for (int p = 1; p <= 5; ++p) EXPECT_EQ(b.Lines(p).at(0).substr(3), "pagina " + std::to_string(p));
+    }
     Lines Order() const {
         Lines order;
         for (int p = 1; p <= b.PageCount(); ++p) order.push_back(b.Lines(p).at(0).substr(0, 2));
@@ -336,12 +340,21 @@ TEST_F(Interleaved, FirstPagesOfEveryTemplatePageThenTheSecondOnesAsTheFinalPass
     EXPECT_EQ(Order(), (Lines{"A1", "B1", "A2", "B2", "A3"}));
 }
 
+// In one pass as in two: the page number is the page's place in the printed order.
 TEST_F(Interleaved, PageNumbersFollowTheInterleavedOrder) {
     TwoPages(3);
     b.report->InterleavedNumbering = 1;
     ASSERT_TRUE(b.Prepare()) << b.error;
-    EXPECT_EQ(Order(), (Lines{"A1", "B1", "A2", "B2", "A3"}));
-    for (int p = 1; p <= 5; ++p) EXPECT_EQ(b.Lines(p).at(0).substr(3), "pagina " + std::to_string(p));
+    ExpectNumbersInPrintedOrder();
+}
+
+TEST_F(Interleaved, PageNumbersFollowTheInterleavedOrderInOnePass) {
+    TwoPages(3);
+    b.report->TwoPass = 0;
+    b.report->InterleavedNumbering = 1;
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    ExpectNumbersInPrintedOrder();
+    EXPECT_EQ(b.report->EMFPages().Count(), 5);
 }
 
 // --- Export ----------------------------------------------------------------------------------------
