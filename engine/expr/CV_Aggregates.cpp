@@ -58,7 +58,8 @@ bool RegistersColumns() {
     if (CurrentBandType() == btCrossData) return true;
     if (CurrentBandType() != btCrossFooter) return false;
     for (int type : {btReportSummary, btPageFooter, btMasterFooter, btColumnFooter})
-        if (InsideDown(CurrentObject, PageBand(type))) return true;
+        for (const TcvBand* band = PageBand(type); band; band = band->Next)
+            if (InsideDown(CurrentObject, band)) return true;
     return false;
 }
 

@@ -39,9 +39,9 @@ void TcvBand::CrossSpace(int32_t& x, int32_t width) {
         QScopedValueRollback y(page.CurY, page.TopEdge());
         QScopedValueRollback breaking(page.Breaking, true);
         run.AddPreparedPage(*page.Page);
-        page.ShowBand(page.Band(btOverlay));
+        page.ShowChain(btOverlay);
         page.CurY = page.TopEdge();
-        page.ShowBand(page.Band(btPageHeader));
+        page.ShowChain(btPageHeader);
     }
     TcvBand& header = *page.Band(btCrossHeader);
     if (page.Page->RepeatCrossHeader && header.HasObjects()) {

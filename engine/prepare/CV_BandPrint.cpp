@@ -149,8 +149,14 @@ bool TcvBand::Print() {
         FillRow();
         return false;
     }
-    if (BandType == btColumnHeader) page.ColumnTop = page.CurY;
-    if (BandType == btPageFooter) Top = page.CurBottom;
+    if (BandType == btColumnHeader && !Prev) page.ColumnTop = page.CurY;
+    // Page footers stack from the bottom limit down, in the order of their chain.
+    if (BandType == btPageFooter) {
+        int64_t top = page.CurBottom;
+        for (const TcvBand* b = Prev; b; b = b->Prev)
+            if (b->HasObjects()) top += b->Height;
+        Top = WithinReach(top);
+    }
     if (!HasObjects()) return false;
     QScopedValueRollback band(CurrentBand, this);
     // A footer shows the last record of what it closes: the data band's dataset is on the next.

@@ -38,8 +38,16 @@ int32_t TcvPageRun::ColumnWidth() const { return Page->ColumnWidth(); }
 int32_t TcvPageRun::ColumnOffset() const { return ColumnX - LeftEdge(); }
 
 int32_t TcvPageRun::PrintedHeight(int type) const {
-    const TcvBand* band = Band(type);
-    return band && band->HasObjects() ? band->Height : 0;
+    int64_t height = 0;
+    for (const TcvBand* band = Band(type); band; band = band->Next)
+        if (band->HasObjects()) height += band->Height;
+    return WithinReach(height);
+}
+
+bool TcvPageRun::ChainHasObjects(int type) const {
+    for (const TcvBand* band = Band(type); band; band = band->Next)
+        if (band->HasObjects()) return true;
+    return false;
 }
 
 int32_t TcvPageRun::FreshBottom() const { return BottomEdge() - PrintedHeight(btPageFooter); }
@@ -90,6 +98,10 @@ bool TcvPageRun::ShowBand(TcvBand* band) {
     return band->Print();
 }
 
+void TcvPageRun::ShowChain(int type) {
+    for (TcvBand* band = Band(type); band; band = band->Next) ShowBand(band);
+}
+
 void TcvPageRun::Act(std::function<void()> action) {
     if (Collecting)
         Queue.push_back({nullptr, std::move(action)});
@@ -103,16 +115,16 @@ void TcvPageRun::Act(std::function<void()> action) {
 void TcvPageRun::StartPage() {
     QScopedValueRollback breaking(Breaking, true);
     CurBottom = FreshBottom();
-    ShowBand(Band(btOverlay));
+    ShowChain(btOverlay);
     CurY = TopEdge();
-    ShowBand(Band(btPageHeader));
+    ShowChain(btPageHeader);
     ShowHeaders();
 }
 
 void TcvPageRun::ShowHeaders() {
     QScopedValueRollback breaking(Breaking, true);
     ColumnTop = CurY;
-    ShowBand(Band(btColumnHeader));
+    ShowChain(btColumnHeader);
     FreshY = CurY;
 }
 
@@ -121,7 +133,7 @@ void TcvPageRun::ShowHeaders() {
 void TcvPageRun::ShowFooter(int type) {
     TcvBand* master = DataBand(btMasterData);
     QScopedValueRollback before(master->Aggregates.ReadBefore, !master->RowPrinted);
-    ShowBand(Band(type));
+    ShowChain(type);
 }
 
 void TcvPageRun::NewPage() {
@@ -173,14 +185,14 @@ void TcvPageRun::ShowPage() {
             CurBottom = FreshBottom();
             CurY = TopEdge();
             QScopedValueRollback breaking(Breaking, true);
-            ShowBand(Band(btOverlay));
+            ShowChain(btOverlay);
             ShowBand(Band(btNone));
         }
         ColumnTop = FreshY = CurY;
-        ShowBand(Band(btReportTitle));
+        ShowChain(btReportTitle);
         if (!appending && Page->PageHeaderOnFirstPage) {
             QScopedValueRollback breaking(Breaking, true);
-            ShowBand(Band(btPageHeader));
+            ShowChain(btPageHeader);
         }
         ShowHeaders();
     }
@@ -192,17 +204,17 @@ void TcvPageRun::ShowPage() {
 // on the last pages when they are to have one.
 void TcvPageRun::ShowPageEnd() {
     TcvPreparation& run = *Run;
-    ShowBand(Band(btColumnFooter));
-    ShowBand(Band(btReportSummary));
+    ShowChain(btColumnFooter);
+    ShowChain(btReportSummary);
     run.SavedCurY = CurColumn > 0 ? BottomEdge() : CurY;
     run.SavedCurBottom = CurBottom;
     ColumnX = LeftEdge();
     const bool footerDrawn = run.AppendToPrevious && run.FooterOnLastPending;
     run.FooterOnLastPending = footerDrawn;
-    if (footerDrawn || !Page->PageFooterOnLastPage || !Band(btPageFooter)->HasObjects()) return;
+    if (footerDrawn || !Page->PageFooterOnLastPage || !ChainHasObjects(btPageFooter)) return;
     run.FooterOnLastPending = true;
     QScopedValueRollback breaking(Breaking, true);
-    ForOpenPages([this] { ShowBand(Band(btPageFooter)); });
+    ForOpenPages([this] { ShowChain(btPageFooter); });
 }
 
 // Only the pages open when the loop starts: a page footer whose table columns pass the right edge

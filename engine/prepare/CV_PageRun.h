@@ -74,6 +74,10 @@ struct TcvPageRun {
     bool NextColumn();
     // Prints a band, or queues it while collecting; true when it must be printed again.
     bool ShowBand(TcvBand* band);
+    // Shows every band of a type's chain in order of Top: a page may have two titles, two page
+    // footers (stacked from the bottom limit down), and so on.
+    void ShowChain(int type);
+    bool ChainHasObjects(int type) const;
     // Does `action` now, or queues it while collecting.
     void Act(std::function<void()> action);
 
@@ -85,7 +89,7 @@ struct TcvPageRun {
     int32_t ColumnOffset() const;
     int32_t ColumnWidth() const;
     int32_t Columns() const;
-    // Height of a band that prints (one with objects), 0 otherwise.
+    // Height of the bands of a type's chain that print (those with objects).
     int32_t PrintedHeight(int type) const;
     // CurBottom of a fresh page: the bottom edge less the page footer.
     int32_t FreshBottom() const;

@@ -106,6 +106,49 @@ TEST_F(Pagination, WhatFollowsASplitBandStartsBelowItsLastLine) {
     ExpectEachTextBelowTheLast(b);
 }
 
+// A page may have two bands of any type: each prints where one of its type prints, in the order
+// of their tops (designed here the other way round); two page footers stack up from the bottom.
+TEST_F(Pagination, EveryBandOfATypePrintsInTheOrderOfItsTop) {
+    Rows(60);
+    const std::vector<std::pair<int, std::string>> bands = {
+        {btReportTitle, "Titolo"}, {btPageHeader, "Testata"}, {btColumnHeader, "Colonne"},
+        {btColumnFooter, "Fine colonne"}, {btReportSummary, "Riepilogo"}, {btPageFooter, "Piede"}};
+    for (int n = 2; n >= 1; --n) {
+        int top = 300 + 200 * n;
+        for (const auto& [type, text] : bands) {
+            b.Line(type, top, 20, text + " " + std::to_string(n));
+            top += 30;
+        }
+    }
+    b.Line(btOverlay, 1000, 10, "Sfondo 2");  // an overlay prints at its own place
+    b.Line(btOverlay, 10, 10, "Sfondo 1");
+    RowBand();
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    ASSERT_EQ(b.PageCount(), 2);
+    const Lines first = b.Lines(1);
+    auto at = [&](const std::string& text) {
+        TextRecord r;
+        EXPECT_EQ(b.PageOf(text, &r), text.starts_with("Riepilogo") ? 2 : 1) << text;
+        return r.y;
+    };
+    EXPECT_EQ(at("Sfondo 1"), 10 + 1 + 1);
+    EXPECT_EQ(at("Sfondo 2"), 1000 + 1 + 1);
+    EXPECT_EQ(at("Titolo 1"), 38 + 1 + 1);
+    for (const char* text : {"Titolo ", "Testata ", "Colonne "})
+        EXPECT_EQ(at(std::string(text) + "2") - at(std::string(text) + "1"), 20) << text;
+    EXPECT_EQ(at("Testata 1") - at("Titolo 2"), 20);
+    EXPECT_EQ(at("Colonne 1") - at("Testata 2"), 20);
+    EXPECT_EQ(at("Piede 1"), 1065 - 40 + 1 + 1);  // the two footers end at the bottom edge
+    EXPECT_EQ(at("Piede 2") - at("Piede 1"), 20);
+    EXPECT_EQ(at("Fine colonne 2") - at("Fine colonne 1"), 20);
+    EXPECT_EQ(b.Count("Piede 2"), 2);
+    EXPECT_EQ(b.Count("Testata 2"), 2);
+    TextRecord summary1, summary2;
+    b.PageOf("Riepilogo 1", &summary1);
+    b.PageOf("Riepilogo 2", &summary2);
+    EXPECT_EQ(summary2.y - summary1.y, 20);
+}
+
 TEST_F(Pagination, AFilledListGetsEmptyRowsUpToItsFooter) {
     Rows(3);
     b.Band(btMasterData, 100, 20, "Righe", boFillList);
