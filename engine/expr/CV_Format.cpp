@@ -130,7 +130,7 @@ void ExpandValueText(std::string_view text, AnsiString& result) {
         CurrentValue = value;
         TcvView* object = CurrentObject;
         result = object ? FormatValue(value, object->Format, object->FormatText) : FormatValue(value, 0, {});
-        if (object && object->ObjectType == otMemo && result.find("\r\n") != AnsiString::npos)
+        if (object && object->ObjectType == otMemo && result.find_first_of("\r\n") != AnsiString::npos)
             object->SeveralLines = true;
     } catch (const EngineError& e) {
         // While aggregates register, rows hold whatever is current: only the registration's own

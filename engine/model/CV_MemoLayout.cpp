@@ -52,13 +52,17 @@ void WrapLine(emf::RecordingCanvas& canvas, std::string_view line, int32_t avail
     if (start < line.size()) out.Add(AnsiString(line.substr(start)));
 }
 
-// Cuts every line at its CR LF pairs.
+// Cuts every line at its line breaks: CR LF, and LF or CR alone, as text from Linux files and
+// PostgreSQL holds it.
 void SplitLineBreaks(StringList& lines) {
     StringList split;
     for (int i = 0; i < lines.Count(); ++i) {
         std::string_view line = lines[i];
-        for (size_t at; (at = line.find("\r\n")) != std::string_view::npos; line.remove_prefix(at + 2))
+        for (size_t at; (at = line.find_first_of("\r\n")) != std::string_view::npos;) {
             split.Add(AnsiString(line.substr(0, at)));
+            const bool pair = line[at] == '\r' && at + 1 < line.size() && line[at + 1] == '\n';
+            line.remove_prefix(at + (pair ? 2 : 1));
+        }
         split.Add(AnsiString(line));
     }
     lines = std::move(split);

@@ -50,6 +50,7 @@ void TcvMemoView::ExpandText() {
         }
         AnsiString line;
         ExpandLine(MemoLines[i], line);
+        if (line.find_first_of("\r\n") != AnsiString::npos) SeveralLines = true;
         WorkLines.Add(std::move(line));
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "ObjectDrawing.h"
 #include "engine/model/CV_Memo.h"
@@ -94,18 +95,30 @@ TEST_F(MemoDraw, BracketedExpressionsAreReplacedByTheirValuesOnce) {
     EXPECT_FALSE(PreparationError.Recorded);
 }
 
+// CR LF breaks a line, and so do LF and CR alone (text from Linux files and PostgreSQL), in a
+// value and in the designed text; each break is one, empty lines between them stay.
 TEST_F(MemoDraw, AValueWithLineBreaksGivesSeveralLines) {
     TcvReport::NameScope names(report);
-    report.OnUserFunction = [](const AnsiString& name, const Variant&, const Variant&, const Variant&, Variant& value) {
-        if (name == "DUERIGHE") value = Variant("uno\r\ndue");
-        if (name == "SOLOCR") value = Variant("a\rb");
+    const std::map<std::string, std::string> values = {
+        {"CRLF", "uno\r\ndue"}, {"LF", "prima\nseconda"}, {"CR", "a\rb"}, {"MISTO", "a\n\nb\n\rc"}, {"FINALE", "fine\n"}};
+    report.OnUserFunction = [&](const AnsiString& name, const Variant&, const Variant&, const Variant&, Variant& value) {
+        if (values.count(name)) value = Variant(values.at(name));
     };
-    auto m = Memo("[DUERIGHE] e basta");
-    m->DrawAll(Canvas());
-    EXPECT_EQ(Lines(*m), (std::vector<std::string>{"uno", "due e basta"}));
-    m->MemoLines.SetText("[SOLOCR]");
-    m->DrawAll(Canvas());
-    EXPECT_EQ(m->WorkLines.Count(), 1) << "a lone carriage return does not break the line";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"[CRLF] e basta", {"uno", "due e basta"}},
+        {"[LF]", {"prima", "seconda"}},
+        {"[CR]", {"a", "b"}},
+        {"[MISTO]", {"a", "", "b", "", "c"}},
+        {"[FINALE]", {"fine", ""}},
+        {"prima\nseconda [1 + 1]", {"prima", "seconda 2"}},  // a designed line holding a line feed
+    };
+    for (const auto& [designed, lines] : cases) {
+        auto m = Memo("");
+        m->MemoLines.Clear();
+        m->MemoLines.Add(designed);
+        m->DrawAll(Canvas());
+        EXPECT_EQ(Lines(*m), lines) << designed;
+    }
 }
 
 TEST_F(MemoDraw, AFailingExpressionBecomesThePreparationErrorAndLaterOnesGiveNothing) {
