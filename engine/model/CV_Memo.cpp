@@ -91,7 +91,7 @@ void TcvMemoView::SaveToStream(Stream& stream) const {
 void TcvMemoView::CheckStreamForm() const {
     TcvView::CheckStreamForm();
     if (!FitsLineField(Font.Name) || !FitsLineField(HighlightCondition))
-        RefuseToSave("l'oggetto " + Name + " ha un carattere o una condizione oltre i 1024 caratteri.");
+        RefuseToSave("l'oggetto " + Name + " ha un carattere o una condizione oltre i 65535 caratteri.");
 }
 
 void TcvMemoView::DefinePopupMenu(TcvPopupMenu& menu) {

@@ -22,7 +22,7 @@ void ReadLineList(Stream& stream, StringList& lines) {
 
 void WriteLineList(Stream& stream, const StringList& lines) {
     if (!FitsLineList(lines)) throw EWriteError();
-    WriteCountedStrings(stream, lines);
+    WriteCountedStrings(stream, lines, kMaxLineLength);
 }
 
 AnsiString ReadLineField(Stream& stream) {

@@ -15,7 +15,7 @@ namespace tessaly {
 
 inline constexpr size_t kMaxShortString = 255;
 inline constexpr int kMaxLineCount = 65535;
-inline constexpr size_t kMaxLineLength = 1024;
+inline constexpr size_t kMaxLineLength = 65535;
 
 AnsiString ReadShortString(Stream& stream);
 // The text must fit (FitsShortString); the writer never cuts.

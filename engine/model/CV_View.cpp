@@ -208,7 +208,7 @@ void TcvView::SaveToStream(Stream& stream) const {
 void TcvView::CheckStreamForm() const {
     if (!FitsShortString(Name)) RefuseToSave("il nome dell'oggetto \"" + Name + "\" supera i 255 caratteri.");
     if (!FitsLineField(FormatText) || !FitsLineList(MemoLines))
-        RefuseToSave("l'oggetto " + Name + " ha righe di testo oltre i 1024 caratteri o pi\xF9 di 65535 righe.");
+        RefuseToSave("l'oggetto " + Name + " ha righe di testo oltre i 65535 caratteri o pi\xF9 di 65535 righe.");
 }
 
 // --- Lookup -------------------------------------------------------------------------------------

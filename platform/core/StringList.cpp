@@ -116,12 +116,12 @@ void StringList::SetText(std::string_view text) {
     }
 }
 
-void WriteCountedStrings(Stream& stream, const StringList& list) {
+void WriteCountedStrings(Stream& stream, const StringList& list, size_t maxLength) {
     uint16_t count = static_cast<uint16_t>(std::min(list.Count(), 65535));
     stream.WriteU16(count);
     for (int i = 0; i < count; ++i) {
         const std::string& s = list[i];
-        uint16_t length = static_cast<uint16_t>(std::min<size_t>(s.size(), 1024));
+        uint16_t length = static_cast<uint16_t>(std::min<size_t>({s.size(), maxLength, 65535}));
         stream.WriteU16(length);
         stream.WriteBuffer(s.data(), length);
     }

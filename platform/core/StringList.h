@@ -59,8 +59,9 @@ private:
 
 // The two stored forms of a string list.
 // Counted: a 16-bit count, then per string a 16-bit length and its bytes. The writer stores at most
-// 65535 strings and at most 1024 bytes of each.
-void WriteCountedStrings(Stream& stream, const StringList& list);
+// 65535 strings and at most `maxLength` bytes of each (the form holds up to 65535).
+inline constexpr size_t kCountedStringLength = 1024;
+void WriteCountedStrings(Stream& stream, const StringList& list, size_t maxLength = kCountedStringLength);
 // Clears the list, then reads the counted form. A count or length that the rest of the stream
 // cannot hold raises EReadError before anything is allocated for it.
 void ReadCountedStrings(Stream& stream, StringList& list);

@@ -148,6 +148,26 @@ TEST_F(TemplateTest, SavingAndLoadingGivesTheSameTemplateAndTheSameBytes) {
     EXPECT_EQ(SavedBytes(back), saved) << "a file written by the engine is written back byte for byte";
 }
 
+// A line longer than 1024 bytes is saved whole, up to the 65535 bytes its length can count.
+TEST_F(TemplateTest, LongLinesAreSavedWholeUpToTheLimitOfTheirForm) {
+    for (const size_t length : {size_t(1025), size_t(5000), size_t(65535)}) {
+        TcvReport report(nullptr);
+        auto& memo = Add<TcvMemoView>(report, 0);
+        memo.MemoLines.Add(std::string(length - 4, 'x') + "fine");
+        memo.MemoLines.Add("[" + std::string(length - 2, 'y') + "]");
+        memo.HighlightCondition = std::string(length, 'c');
+        const auto saved = SavedBytes(report);
+        TcvReport back(nullptr);
+        ASSERT_TRUE(LoadBytes(back, saved)) << length;
+        auto* loaded = dynamic_cast<TcvMemoView*>(back.Pages().Pages(0).Objects(0));
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(loaded->MemoLines[0], memo.MemoLines[0]);
+        EXPECT_EQ(loaded->MemoLines[1], memo.MemoLines[1]);
+        EXPECT_EQ(loaded->HighlightCondition.size(), length);
+        EXPECT_EQ(SavedBytes(back), saved);
+    }
+}
+
 TEST_F(TemplateTest, ClearLeavesOneA4PageAndNothingElse) {
     TcvReport report(nullptr);
     FillReport(report, dati.clienti);
@@ -546,7 +566,7 @@ TEST_F(TemplateTest, ASaveThatWouldNotReadBackIsRefusedAndTheOldFileStays) {
              for (int i = 0; i < 256; ++i) r.Pages().Add();
              Add<TcvMemoView>(r, 256);
          }},
-        {"a line of 1025 bytes", [](TcvReport& r) { Add<TcvMemoView>(r, 0).MemoLines.Add(std::string(1025, 'x')); }},
+        {"a line of 65536 bytes", [](TcvReport& r) { Add<TcvMemoView>(r, 0).MemoLines.Add(std::string(65536, 'x')); }},
         {"65536 lines", [](TcvReport& r) {
              auto& memo = Add<TcvMemoView>(r, 0);
              for (int i = 0; i < 65536; ++i) memo.MemoLines.Add("x");
