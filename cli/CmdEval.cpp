@@ -85,8 +85,7 @@ std::unique_ptr<data::DatabaseModule> OpenModule(const EvalArgs& a) {
     auto module = std::make_unique<data::DatabaseModule>(data::Database::Open(a.source), nullptr);
     module->SetName(Utf8ToCp1252(a.module));
     data::ApplicationModules().AddDataModule(*module);
-    for (int i = 0; i < module->ComponentCount(); ++i)
-        if (auto* ds = dynamic_cast<data::Dataset*>(module->Components(i))) ds->Open();
+    data::OpenDatasets(*module);
     return module;
 }
 

@@ -94,10 +94,13 @@ fs::path FileNameOf(const Variant& key) {
     return fs::path(name + ".cvp");
 }
 
+// The row's fields become the queries' parameters; the datasets open again with them.
 void BindRow(data::DatabaseModule& module, const Row& row) {
+    data::CloseDatasets(module);
     for (int i = 0; i < module.ComponentCount(); ++i)
         if (auto* dataset = dynamic_cast<data::SqlDataset*>(module.Components(i)))
             for (const data::SqlParam& p : row) dataset->SetParam(p.name, p.value);
+    data::OpenDatasets(module);
 }
 
 class Progress {

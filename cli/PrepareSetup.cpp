@@ -120,6 +120,7 @@ std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareSetup& s) {
         dataset->SetSql(Utf8ToCp1252(q.text));
     }
     data::ApplicationModules().AddDataModule(*module);
+    data::OpenDatasets(*module);
     return module;
 }
 

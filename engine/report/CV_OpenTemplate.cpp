@@ -44,6 +44,7 @@ TemplateSession::TemplateSession(const std::string& database, const std::vector<
             modules_.push_back(std::make_unique<data::DatabaseModule>(db, nullptr));
             modules_.back()->SetName(name);
             data::ApplicationModules().AddDataModule(*modules_.back());
+            data::OpenDatasets(*modules_.back());
         }
     }
     // A module owns the report: names of its datasets without the module's name resolve through it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/data/Dataset.h"
 #include "platform/data/SqlDataset.h"
 
 namespace tessaly::data {
@@ -38,6 +39,23 @@ void DatabaseModule::AddStoredQueries() {
         dataset->SetName(name);
         dataset->SetSql(TextOf(*cursor, 1));
     }
+}
+
+void OpenDatasets(TComponent& module) {
+    for (int i = 0; i < module.ComponentCount(); ++i) {
+        auto* dataset = dynamic_cast<Dataset*>(module.Components(i));
+        if (!dataset || dataset->Active()) continue;
+        try {
+            dataset->Open();
+        } catch (const EDatabaseError&) {
+            // Left closed: walking it reports the database's message.
+        }
+    }
+}
+
+void CloseDatasets(TComponent& module) {
+    for (int i = 0; i < module.ComponentCount(); ++i)
+        if (auto* dataset = dynamic_cast<Dataset*>(module.Components(i))) dataset->Close();
 }
 
 }  // namespace tessaly::data

@@ -31,4 +31,12 @@ private:
     std::shared_ptr<Database> database_;
 };
 
+// Opens each closed dataset of `module` at its first record, so that the first texts of a report
+// (a title band, a value bound to a picture field) read a one-row table before any band walks
+// it; a band that walks one still starts from its first record. A dataset that cannot be opened
+// (a query whose parameters are not given) stays closed: the band that walks it says why.
+void OpenDatasets(TComponent& module);
+// Closes every dataset of `module`: the next OpenDatasets reads them with their new parameters.
+void CloseDatasets(TComponent& module);
+
 }  // namespace tessaly::data

@@ -41,7 +41,7 @@ protected:
     // The template is saved while a module "Dati" over the database holds `dataset` (a query
     // dataset when `sql` is given), as the cli will have it.
     std::string Template(const std::string& name, const std::string& row, const std::string& dataset = "righe",
-                         const std::string& sql = "") {
+                         const std::string& sql = "", const std::string& title = "") {
         EngineUnits units(nullptr);
         auto database = data::Database::Open(db.string());
         data::DatabaseModule module(database, nullptr);
@@ -58,6 +58,10 @@ protected:
         walker->SetDataSet(dynamic_cast<data::Dataset*>(module.FindComponent(dataset)));
         report.AddDataset(dataset, walker);
         report.TwoPass = 1;
+        if (!title.empty()) {
+            Band(report, btReportTitle, 10, 20);
+            Text(report, 11, title);
+        }
         Band(report, btMasterData, 100, 20, dataset);
         Text(report, 101, row);
         Band(report, btPageFooter, 200, 30);
@@ -285,6 +289,27 @@ TEST_F(CliPrepare, PrepareManyGoesOnAfterAFailedPreparation) {
     EXPECT_TRUE(std::filesystem::exists(folder / "out" / "1.cvp"));
     EXPECT_FALSE(std::filesystem::exists(folder / "out" / "2.cvp"));
     EXPECT_TRUE(std::filesystem::exists(folder / "out" / "3.cvp"));
+}
+
+// The module's datasets are open at their first record when the preparation starts: a title
+// reads a one-row table that no band walks, and in prepare-many the record of each row's query.
+TEST_F(CliPrepare, ATitleReadsATableThatNoBandWalks) {
+    auto starts = [this](const std::string& report, const std::string& title, const std::string& row) {
+        const std::string head = "--- page 1\n40 12 " + title + "\n60 12 " + row + "\n";
+        EXPECT_EQ(Texts(report).substr(0, head.size()), head);
+    };
+    tessaly::testing::RunSqlite(db, "CREATE TABLE azienda(ragione_sociale TEXT); INSERT INTO azienda VALUES('Rossi S.p.A.');");
+    const std::string t = Template("titolo.cvf", "[nome]", "righe", "", "[Dati.azienda.ragione_sociale]");
+    CliResult r = RunCli("prepare " + t + " " + Db());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    starts("titolo.cvp", "Rossi S.p.A.", "Riga 1");
+
+    const std::string query = "SELECT * FROM righe WHERE n = :n";
+    const std::string many = Template("righe.cvf", "[nome]", "scelta", query, "Titolo [Dati.scelta.n]");
+    r = RunCli("prepare-many " + many + " " + Db() + " --query 'scelta=" + query + "' -o '" + (folder / "out").string() +
+               "' --each 'SELECT n FROM righe WHERE n IN (7, 9)' --quiet");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const std::string n : {"7", "9"}) starts("out/" + n + ".cvp", "Titolo " + n, "Riga " + n);
 }
 
 TEST_F(CliPrepare, ThePreviewNeedsADisplay) {
