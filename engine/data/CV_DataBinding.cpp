@@ -42,15 +42,23 @@ TcvDataset* BindBandDataset(TcvReport& report, const AnsiString& name, int bandT
     return dataset;
 }
 
-void DataSetWork(TcvReport& report, TcvDataset& dataset, int bandType, TcvDataSetWork operation) {
-    if (!report.OnDataSetWork) return;
+AnsiString DataSetWorkBandName(const TcvReport& report, const TcvDataset& dataset, int bandType) {
     AnsiString bandName;
-    report.Pages().ForEachObject([&](TcvView& view) {
-        auto* band = dynamic_cast<TcvBandView*>(&view);
+    report.Pages().ForEachObject([&](const TcvView& view) {
+        auto* band = dynamic_cast<const TcvBandView*>(&view);
         if (bandName.empty() && band && band->IsDataBand() && band->BandType() == bandType &&
             FindReportDataset(report, band->FormatText) == &dataset)
             bandName = band->Name;
     });
+    return bandName;
+}
+
+void DataSetWork(TcvReport& report, TcvDataset& dataset, int bandType, TcvDataSetWork operation) {
+    if (report.OnDataSetWork) DataSetWork(report, DataSetWorkBandName(report, dataset, bandType), dataset, operation);
+}
+
+void DataSetWork(TcvReport& report, const AnsiString& bandName, TcvDataset& dataset, TcvDataSetWork operation) {
+    if (!report.OnDataSetWork) return;
     int32_t count = dataset.RangeEndCount;
     report.OnDataSetWork(bandName, dataset.GetDataSet(), count, operation);
     dataset.RangeEndCount = count;

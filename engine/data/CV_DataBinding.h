@@ -36,5 +36,11 @@ TcvDataset* BindBandDataset(TcvReport& report, const AnsiString& name, int bandT
 // template pages; empty for none), the database dataset (none for a plain report dataset) and
 // RangeEndCount, which takes back what the handler leaves in it.
 void DataSetWork(TcvReport& report, TcvDataset& dataset, int bandType, TcvDataSetWork operation);
+// The same with the band's name found already (DataSetWorkBandName): a band that walks its
+// dataset looks for its name once, not at every record.
+void DataSetWork(TcvReport& report, const AnsiString& bandName, TcvDataset& dataset, TcvDataSetWork operation);
+// The name that OnDataSetWork gives for a band of `bandType` walking `dataset`: the first band
+// view of that type bound to it.
+AnsiString DataSetWorkBandName(const TcvReport& report, const TcvDataset& dataset, int bandType);
 
 }  // namespace tessaly

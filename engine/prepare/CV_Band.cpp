@@ -36,7 +36,7 @@ TcvBand::~TcvBand() {
     // cannot stop that.
     try {
         ReportDataSet->Close();
-        if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwClose);
+        if (Page && Page->Run) DataSetWork(Page->Run->Report, WorkName, *ReportDataSet, dwClose);
     } catch (...) {
     }
 }
@@ -71,6 +71,7 @@ void TcvBand::Bind() {
     AnsiString error;
     ReportDataSet = BindBandDataset(report, BandView->FormatText, BandType, error);
     if (!ReportDataSet) DataSet = nullptr;
+    if (ReportDataSet && report.OnDataSetWork) WorkName = DataSetWorkBandName(report, *ReportDataSet, BandType);
     if (!error.empty()) ReportPreparationError(error);
 }
 
@@ -87,19 +88,19 @@ void TcvBand::First() {
     TcvBandContext context(*this);
     if (Page) LinkToMaster();
     ReportDataSet->First();
-    if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwFirst);
+    if (Page && Page->Run) DataSetWork(Page->Run->Report, WorkName, *ReportDataSet, dwFirst);
 }
 
 void TcvBand::NextRecord() {
     TcvBandContext context(*this);
     ReportDataSet->Next();
-    if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwNext);
+    if (Page && Page->Run) DataSetWork(Page->Run->Report, WorkName, *ReportDataSet, dwNext);
 }
 
 void TcvBand::PriorRecord() {
     TcvBandContext context(*this);
     ReportDataSet->Prior();
-    if (Page && Page->Run) DataSetWork(Page->Run->Report, *ReportDataSet, BandType, dwPrior);
+    if (Page && Page->Run) DataSetWork(Page->Run->Report, WorkName, *ReportDataSet, dwPrior);
 }
 
 }  // namespace tessaly

@@ -82,6 +82,7 @@ public:
     // for a band without one. DataSet alone is set where names are resolved outside a preparation.
     TcvDataset* ReportDataSet = nullptr;
     data::Dataset* DataSet = nullptr;
+    AnsiString WorkName;  // the band's name for OnDataSetWork, found once when it is bound
 
     bool HasObjects() const { return !Objects.empty(); }
     // Top as designed (Top itself is where the band printed last).

@@ -148,7 +148,7 @@ void TcvPreparation::RunPage(int index) {
     if (!Failed()) Guarded([&] { page.ShowPage(); });
     PagesMade[size_t(index)] = PreparedCount() - before;
     if (!Failed()) Guarded([&] {
-        if (Report.OnEndPage) Report.OnEndPage(index);
+        if (Report.OnEndPage) Report.OnEndPage(1);
     });
 }
 
