@@ -1,6 +1,6 @@
-// tessaly-cli info FILE.emf: the image's record count, size, frame, pixel size, the number of
-// damaged records when there are any (those that playing leaves out), and the record types present
-// with their counts.
+// tessaly-cli info FILE.emf: the image's record count (and the header's, when it differs), size,
+// frame, pixel size, the number of damaged records when there are any (those that playing leaves
+// out), and the record types present with their counts.
 #include <cstdio>
 #include <map>
 
@@ -18,6 +18,7 @@ int DescribeMetafile(const std::filesystem::path& file) {
         for (emf::RecordView r : m.Records()) ++types[r.Type()];
         const emf::RectL& f = m.Header().frame;
         std::printf("records: %u\n", m.RecordCount());
+        if (m.RecordCountDiffers()) std::printf("records in the header: %u (differs)\n", m.Header().records);
         std::printf("bytes: %zu\n", m.Bytes().size());
         std::printf("frame: %d %d %d %d\n", f.left, f.top, f.right, f.bottom);
         std::printf("size: %d x %d\n", m.Width(), m.Height());

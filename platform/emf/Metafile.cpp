@@ -60,9 +60,8 @@ Metafile::Metafile(ConstByteBlock block, std::span<const uint8_t> bytes) : block
     header_ = std::move(*header);
     auto count = CheckRecordChain(bytes_.data(), bytes_.size());
     if (!count) throw EInvalidMetafile();
-    // Some writers count one record less than they write (the header or EOF left out).
-    if (*count != header_.records && *count != uint64_t(header_.records) + 1)
-        throw EInvalidMetafile();
+    // Writers count one record less than they write (the header or EOF left out), or miscount
+    // more: a sound chain that ends in EOF is read whatever the header says.
     recordCount_ = *count;
 }
 

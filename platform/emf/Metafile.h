@@ -10,7 +10,8 @@
 // header, the last one EMR_EOF. A record whose fields do not fit (a count or offset pointing
 // outside it) is damaged: the image still reads, and whatever uses the record (playing, searching,
 // exporting) leaves it out through the Parse functions of EmfRecords.h.
-// Tolerated, because real writers do it: a header record count one short of the records present;
+// Tolerated, because real writers do it: a header record count other than the records present
+// (one short of them, or far off: the chain, not the count, says where the records are);
 // bytes after the image that its total size does not cover (left unread in the stream); a header
 // longer than 88 bytes whose description starts before the extension fields; a header whose
 // description points outside it (the description is then empty).
@@ -61,8 +62,12 @@ public:
     bool Empty() const { return bytes_.empty(); }
     std::span<const uint8_t> Bytes() const { return bytes_; }
     const EmrHeader& Header() const { return header_; }
-    // Records present, EMR_HEADER and EMR_EOF included (may be one more than Header().records).
+    // Records present, EMR_HEADER and EMR_EOF included (Header().records may say otherwise).
     uint32_t RecordCount() const { return recordCount_; }
+    // The header counts other records than are present, beyond the common one short.
+    bool RecordCountDiffers() const {
+        return recordCount_ != Header().records && recordCount_ != uint64_t(Header().records) + 1;
+    }
     // Records whose fields do not fit (CheckRecordLayout), which whatever uses them leaves out.
     // Counted on each call.
     uint32_t DamagedRecordCount() const;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "CliRun.h"
@@ -42,6 +43,29 @@ TEST(CliInfoEmf, PrintsCountsFrameSizeAndRecordTypes) {
               "86 EMR_POLYGON16 7\n"
               "87 EMR_POLYLINE16 2\n"
               "91 EMR_POLYPOLYGON16 2\n");
+}
+
+// A header that counts 1954 records for the 76 of a sound chain: the file is read, info tells the
+// two counts, and it renders.
+TEST(CliInfoEmf, AHeaderCountingOtherRecordsIsReadAndToldApart) {
+    if (Fixtures().empty()) GTEST_SKIP() << "no metafile fixtures";
+    const auto copy = std::filesystem::temp_directory_path() / "tessaly-cli-miscounted.emf";
+    std::filesystem::copy_file(Fixtures() / "libemf2svg-test-104.emf", copy, std::filesystem::copy_options::overwrite_existing);
+    {
+        std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(52);
+        const unsigned char count[4] = {0xA2, 0x07, 0, 0};  // 1954
+        f.write(reinterpret_cast<const char*>(count), 4);
+    }
+    CliResult r = RunCli("info '" + copy.string() + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find("bytes:")), "records: 76\nrecords in the header: 1954 (differs)\n");
+    const auto png = std::filesystem::temp_directory_path() / "tessaly-cli-miscounted.png";
+    CliResult render = RunCli("render '" + copy.string() + "' -o '" + png.string() + "'");
+    EXPECT_EQ(render.exitCode, 0) << render.err;
+    EXPECT_TRUE(std::filesystem::exists(png));
+    std::filesystem::remove(copy);
+    std::filesystem::remove(png);
 }
 
 // A file whose record chain is sound but one record's fields are not: its counts, and how many
