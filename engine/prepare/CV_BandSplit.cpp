@@ -23,8 +23,11 @@ public:
     explicit Split(TcvBand& band) : band_(band), n_(band.Objects.size()), pending_(n_), continued_(n_) {
         const size_t end = band.FirstSubReport < 0 ? n_ : size_t(band.FirstSubReport);
         for (size_t i = 0; i < end; ++i) pending_[i] = band.Objects[i]->ParentBand == &band;
+        own_ = pending_;
         first_ = band.Stretched ? dmDrawMeasured : dmDrawAll;
     }
+    // The objects it drew get their design places back; what follows it keeps its place.
+    void RestoreOwn();
 
     int32_t LastBottom() const { return lastBottom_; }
     // How far the band's objects moved up onto later pages; 0 when the band did not break.
@@ -48,6 +51,7 @@ private:
     TcvBand& band_;
     size_t n_;
     std::vector<bool> pending_;
+    std::vector<bool> own_;
     std::vector<bool> continued_;
     int first_;
     int32_t lastBottom_ = 0;
@@ -134,6 +138,15 @@ void Split::MoveUp(int32_t cut) {
     moved_ = WithinReach(int64_t(moved_) + cut);
 }
 
+void Split::RestoreOwn() {
+    for (size_t i = 0; i < n_; ++i) {
+        if (!own_[i]) continue;
+        TcvView& o = *band_.Objects[i];
+        const TcvPlace& p = band_.Places[i];
+        o.Left = p.Left, o.Top = p.Top, o.Width = p.Width, o.Height = p.Height;
+    }
+}
+
 void Split::DrawRest() {
     for (size_t i = 0; i < n_; ++i)
         if (pending_[i]) Draw(i);
@@ -142,15 +155,15 @@ void Split::DrawRest() {
 }  // namespace
 
 // What follows the split text on the band's last page: its sub-report placeholders and the
-// objects of its table columns keep their places relative to one another, moved up with the band,
-// but never above what the split drew there.
+// objects of its table columns keep their places relative to one another (as the stretched text
+// pushed them), moved up with the band, but never above what the split drew there.
 void TcvBand::PlaceAfterSplit(int32_t moved, int32_t lastBottom) {
     int32_t followTop = INT32_MAX, followBottom = 0;
     for (size_t i = 0; i < Objects.size(); ++i) {
         const bool follows = Objects[i]->ParentBand != this || (FirstSubReport >= 0 && int(i) >= FirstSubReport);
         if (!follows) continue;
-        followTop = std::min(followTop, Places[i].Top);
-        followBottom = std::max(followBottom, Places[i].Top + Places[i].Height);
+        followTop = std::min(followTop, Objects[i]->Top);
+        followBottom = std::max(followBottom, Objects[i]->Top + Objects[i]->Height);
     }
     int32_t end = WithinReach(int64_t(Top) + std::max(lastBottom, Height));
     if (followTop != INT32_MAX) {
@@ -176,7 +189,7 @@ void TcvBand::PrintSplit() {
         Top = page.CurY;
     }
     split.DrawRest();
-    RestorePlaces();
+    split.RestoreOwn();
     if (split.Moved() > 0)
         PlaceAfterSplit(split.Moved(), split.LastBottom());
     else

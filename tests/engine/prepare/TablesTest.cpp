@@ -147,6 +147,9 @@ protected:
     }
     // One page: the lines of each order below it, at the placeholder's left.
     void ExpectOrdersAtTheirPlaces();
+    // The order's name stretched to `lines` lines in a band that may split: the sub-report
+    // starts below its last line, on page `page`.
+    void ExpectSubReportsBelowTheName(int lines, int page);
     std::vector<std::vector<Variant>> lines{{Variant(1), Variant(10)}, {Variant(1), Variant(20)}, {Variant(3), Variant(5)}};
     ReportBuilder b;
 };
@@ -165,15 +168,20 @@ TEST_F(SubReports, ABandThatMaySplitPrintsItsSubReports) {
     ExpectOrdersAtTheirPlaces();
 }
 
-TEST_F(SubReports, SubReportsOfABandThatBrokeAcrossPagesFollowItsLastLine) {
+// The sub-reports of a stretched band that may split follow its text as the stretch pushed them:
+// on its page, or on its last page when it broke across pages.
+TEST_F(SubReports, SubReportsOfASplitBandFollowItsLastLine) { ExpectSubReportsBelowTheName(5, 1); }
+
+TEST_F(SubReports, SubReportsOfABandThatBrokeAcrossPagesFollowItsLastLine) { ExpectSubReportsBelowTheName(70, 2); }
+
+void SubReports::ExpectSubReportsBelowTheName(int lines, int page) {
     Build(100, boCanSplit | boStretched);
     auto& name = dynamic_cast<TcvMemoView&>(*b.Page(0).Objects(1));
-    for (int i = 2; i <= 70; ++i) name.MemoLines.Add("[cliente] " + std::to_string(i));
+    for (int i = 2; i <= lines; ++i) name.MemoLines.Add("[cliente] " + std::to_string(i));
     name.Flags = mfStretch;
     ASSERT_TRUE(b.PrepareSaved()) << b.error;
     TextRecord last, first, second, next;
-    const int page = b.PageOf("Rossi 70", &last);
-    EXPECT_EQ(page, 2);
+    EXPECT_EQ(b.PageOf("Rossi " + std::to_string(lines), &last), page);
     EXPECT_EQ(b.PageOf("riga 10", &first), page);
     EXPECT_EQ(b.PageOf("riga 20", &second), page);
     EXPECT_GE(first.y, last.y + 15);
