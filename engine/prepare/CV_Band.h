@@ -136,6 +136,7 @@ public:
 
 private:
     int32_t MeasureOwn();
+    bool MustSplit() const;
     void PlaceAfterSplit(int32_t moved, int32_t lastBottom);
     void PushDown();
     void FillRow();

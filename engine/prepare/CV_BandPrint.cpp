@@ -195,17 +195,20 @@ bool TcvBand::PrintObjects() {
     TcvPageRun& page = *Page;
     if (!KeepsItsTop(BandType)) Top = page.CurY;
     QScopedValueRollback band(CurrentBand, this);
-    if (CanSplit && !page.Breaking) {
+    bool waits = false;
+    if (CanSplit && !page.Breaking && MustSplit()) {
+        // The table row goes beside the band's first lines, the sub-reports below its last ones.
+        if (HasCrossObjects) PrintCross();
         PrintSplit();
+        if (FirstSubReport >= 0) waits = PrintSubReports();
     } else {
         const size_t end = FirstSubReport < 0 ? Objects.size() : size_t(FirstSubReport);
         const int mode = Stretched ? dmDrawMeasured : dmDrawAll;
         for (size_t i = 0; i < end && !PreparationError.Recorded; ++i)
             if (Objects[i]->ParentBand == this) DrawObject(*Objects[i], mode);
+        if (FirstSubReport >= 0) waits = PrintSubReports();
+        if (HasCrossObjects) PrintCross();
     }
-    bool waits = false;
-    if (FirstSubReport >= 0) waits = PrintSubReports();
-    if (HasCrossObjects) PrintCross();
     // Top is where the band's last page part began: a split band ends below what it drew there.
     if (!KeepsItsTop(BandType) && FirstSubReport < 0) page.CurY = WithinReach(int64_t(Top) + ActualHeight);
     RestorePlaces();

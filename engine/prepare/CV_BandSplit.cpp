@@ -154,14 +154,22 @@ void Split::DrawRest() {
 
 }  // namespace
 
-// What follows the split text on the band's last page: its sub-report placeholders and the
-// objects of its table columns keep their places relative to one another (as the stretched text
-// pushed them), moved up with the band, but never above what the split drew there.
+// The band's own objects reach below what the page has left.
+bool TcvBand::MustSplit() const {
+    const size_t end = FirstSubReport < 0 ? Objects.size() : size_t(FirstSubReport);
+    int64_t bottom = 0;
+    for (size_t i = 0; i < end; ++i)
+        if (Objects[i]->ParentBand == this) bottom = std::max(bottom, int64_t(Objects[i]->Top) + Objects[i]->Height);
+    const TcvPageRun& page = *Page;
+    return bottom > int64_t(page.CurBottom) - page.PrintedHeight(btColumnFooter) - Top - 2;
+}
+
+// The sub-report placeholders of a band that broke across pages print on its last page: they keep
+// their places relative to one another (as the stretched text pushed them), moved up with the
+// band, but never above what the split drew there.
 void TcvBand::PlaceAfterSplit(int32_t moved, int32_t lastBottom) {
     int32_t followTop = INT32_MAX, followBottom = 0;
-    for (size_t i = 0; i < Objects.size(); ++i) {
-        const bool follows = Objects[i]->ParentBand != this || (FirstSubReport >= 0 && int(i) >= FirstSubReport);
-        if (!follows) continue;
+    for (size_t i = FirstSubReport < 0 ? Objects.size() : size_t(FirstSubReport); i < Objects.size(); ++i) {
         followTop = std::min(followTop, Objects[i]->Top);
         followBottom = std::max(followBottom, Objects[i]->Top + Objects[i]->Height);
     }

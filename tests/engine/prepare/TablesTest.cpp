@@ -61,6 +61,26 @@ TEST_F(CrossTable, ABandThatMaySplitPrintsItsColumns) {
     ExpectThreeMonths();
 }
 
+// A band that breaks across pages prints its table row beside its first lines; the next band
+// follows its last line.
+TEST_F(CrossTable, ABandThatBreaksPrintsItsRowBesideItsFirstLines) {
+    Build(3, 80, 2, boCanSplit | boStretched);
+    TcvMemoView& notes = b.Text(500, 101, "[Prodotti.prodotto] nota 1", 250);
+    for (int i = 2; i <= 70; ++i) notes.MemoLines.Add("[Prodotti.prodotto] nota " + std::to_string(i));
+    notes.Flags = mfStretch;
+    ASSERT_TRUE(b.PrepareSaved()) << b.error;
+    TextRecord name, first, column, last, next;
+    EXPECT_EQ(b.PageOf("P1", &name), 1);
+    EXPECT_EQ(b.PageOf("P1 nota 1", &first), 1);
+    EXPECT_EQ(b.PageOf("P1 Gen 1", &column), 1);
+    EXPECT_EQ(column.y, name.y);
+    EXPECT_EQ(b.PageOf("P1 nota 70", &last), 2);
+    EXPECT_EQ(b.PageOf("P2", &next), 2);
+    EXPECT_GE(next.y, last.y + 15);
+    EXPECT_LE(next.y, last.y + 20);  // right below it
+    EXPECT_EQ(b.Count("P1 Gen 1"), 1);
+}
+
 void CrossTable::ExpectThreeMonths() {
     ASSERT_EQ(b.PageCount(), 1);
     EXPECT_EQ(b.Lines(1), (Lines{"Prodotto", "Gen", "Feb", "Mar", "P1", "P1 Gen 1", "P1 Feb 2", "P1 Mar 3", "fine P1",
