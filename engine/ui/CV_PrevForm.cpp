@@ -47,6 +47,9 @@ namespace {
 
 const char* const kZoomItems[] = {"200%", "150%", "100%", "75%", "50%", "25%"};
 
+// The search's status in the right part of the bottom bar: its glyph, then its centred text.
+constexpr int kHitLabelX = 24;
+
 // Ctrl + wheel: each notch zooms in or out by this factor, within these bounds.
 constexpr double kWheelZoomFactor = 1.2;
 constexpr double kWheelZoomMin = 10, kWheelZoomMax = 800;
@@ -248,8 +251,7 @@ void TStandardPreview::CreateBottomBar() {
     HitIcon->hide();
     HitLabel = new QLabel(RightPanel);
     HitLabel->setObjectName("HitLabel");
-    HitLabel->setGeometry(28, 0, 160, 24);
-    HitLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    HitLabel->setAlignment(Qt::AlignCenter);
 
     struct GlyphButton {
         QToolButton*& button;
@@ -417,6 +419,8 @@ void TStandardPreview::Realign() {
         LeftBtnPanel->setGeometry(inner.left(), inner.top(), 46, inner.height());
         RightBtnPanel->setGeometry(inner.right() + 1 - 46, inner.top(), 46, inner.height());
         LabelPage->setGeometry(inner.left() + 46, inner.top(), std::max(0, inner.width() - 92), inner.height());
+        // The search's "n di m" looks like the page's "n di m": a label of the same size.
+        HitLabel->setGeometry(QRect(QPoint(kHitLabelX, LabelPage->y()), LabelPage->size()));
     }
     if (!HPanel->isHidden()) {
         const int hh = HPanel->height();

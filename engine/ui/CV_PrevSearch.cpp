@@ -164,8 +164,12 @@ void TStandardPreview::TimerTimer() {
 }
 
 void TStandardPreview::ShowHitCount() {
+    const QString text = hits_->StatusText();
+    HitLabel->setText(text);
+    // The glyph just before the centred text.
+    const int textLeft = HitLabel->x() + (HitLabel->width() - HitLabel->fontMetrics().horizontalAdvance(text)) / 2;
+    HitIcon->move(std::max(4, textLeft - HitIcon->width() - 6), HitIcon->y());
     HitIcon->setVisible(hits_->Active());
-    HitLabel->setText(hits_->StatusText());
     if (!hits_->Active()) PaintPanel->update();  // the marks go
 }
 
