@@ -29,6 +29,7 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
+#include "bench/common/PreviewWindow.h"
 #include "bench/load/ListingReport.h"
 #include "engine/report/CV_FindText.h"
 #include "engine/report/CV_Pages.h"
@@ -53,15 +54,7 @@ fs::path TempFile(const char* suffix) {
 
 std::unique_ptr<TcvReport> report;  // loaded by main while the application lives
 
-std::unique_ptr<TStandardPreview> OpenPreview() {
-    auto w = std::make_unique<TStandardPreview>(nullptr);
-    w->Report = report.get();
-    w->setWindowState(Qt::WindowNoState);
-    w->show();
-    w->resize(1000, 800);
-    QApplication::processEvents();
-    return w;
-}
+std::unique_ptr<TStandardPreview> OpenPreview() { return bench::OpenPreviewWindow(report.get(), QSize(1000, 800)); }
 
 void BM_PreviewFindCommand(benchmark::State& state) {
     auto w = OpenPreview();

@@ -19,6 +19,7 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
+#include "bench/common/PreviewWindow.h"
 #include "bench/load/ListingReport.h"
 #include "engine/report/CV_Report.h"
 #include "engine/ui/CV_Prev.h"
@@ -35,15 +36,7 @@ constexpr int kPages = 2000;
 std::unique_ptr<TcvReport> report;  // loaded by main while the application lives
 std::map<std::string, double> results;
 
-std::unique_ptr<TStandardPreview> OpenPreview() {
-    auto w = std::make_unique<TStandardPreview>(nullptr);
-    w->Report = report.get();
-    w->setWindowState(Qt::WindowNoState);
-    w->show();
-    w->resize(1200, 900);
-    QApplication::processEvents();
-    return w;
-}
+std::unique_ptr<TStandardPreview> OpenPreview() { return bench::OpenPreviewWindow(report.get(), QSize(1200, 900)); }
 
 void DrawThumbnailsInView(TThumbnailPanel* panel) {
     while (panel->DrawingPending()) QApplication::processEvents();
@@ -120,7 +113,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     bench::OffscreenApp app(argv[0]);
     EngineWindowUnits units(nullptr);
-    const fs::path cvp = fs::temp_directory_path() / ("tessaly-bench-thumbnails-" + std::to_string(::getpid()) + ".cvp");
+    const fs::path cvp =
+        fs::temp_directory_path() / ("tessaly-bench-thumbnails-" + std::to_string(::getpid()) + ".cvp");
     bench::WriteListingReport(cvp, kPages);
     report = std::make_unique<TcvReport>(nullptr);
     report->LoadPreparedReport(cvp);

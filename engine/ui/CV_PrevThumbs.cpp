@@ -28,7 +28,8 @@ constexpr int kCacheKilobytes = 64 * 1024;
 // as A4).
 QSize ThumbnailSize(int width, int height) {
     if (width <= 0 || height <= 0) width = 2100, height = 2970;
-    const double s = std::min(double(TThumbnailPanel::kThumbWidth) / width, double(TThumbnailPanel::kThumbHeight) / height);
+    const double s = std::min(double(TThumbnailPanel::kThumbWidth) / width,
+                              double(TThumbnailPanel::kThumbHeight) / height);
     return QSize(std::max(1, int(std::lround(width * s))), std::max(1, int(std::lround(height * s))));
 }
 

@@ -457,7 +457,8 @@ private slots:
         }
         int coloured = 0;
         for (int y = 0; y < printed.height(); ++y)
-            for (int x = 0; x < printed.width(); ++x) coloured += qRed(printed.pixel(x, y)) != qBlue(printed.pixel(x, y));
+            for (int x = 0; x < printed.width(); ++x)
+                coloured += qRed(printed.pixel(x, y)) != qBlue(printed.pixel(x, y));
         QCOMPARE(coloured, 0);
 
         // The next match becomes the orange one.
