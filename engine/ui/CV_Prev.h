@@ -336,6 +336,7 @@ public:
 
 protected:
     void ReportChanged() override;
+    void DoHide() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

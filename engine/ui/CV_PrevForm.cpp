@@ -469,6 +469,16 @@ void TStandardPreview::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
+// Nothing of the window reads the pages once it is hidden: the report may go before the window.
+void TStandardPreview::DoHide() {
+    hits_->Clear();
+    delete Thumbnails;
+    Thumbnails = nullptr;
+    thumbnailsOn_ = false;
+    ThumbBtn->setChecked(false);
+    TcvPreview::DoHide();
+}
+
 void TStandardPreview::closeEvent(QCloseEvent* event) {
     FormClose();
     TcvPreview::closeEvent(event);
