@@ -1,5 +1,5 @@
-// tessaly-cli text IN.cvp [-o OUT.txt]: the text of a prepared report through a plain-text export
-// filter: per page a line "--- page N", then one line "Y X text" per text item in position order.
+// tessaly-cli text IN.cvp [-o OUT.txt]: the text of a prepared report through the plain-text export
+// filter (engine/report/CV_TextExport.h), as the viewer saves it.
 // Without -o the text goes to the standard output.
 #include <cstdio>
 #include <filesystem>
@@ -14,33 +14,13 @@
 #include "engine/report/CV_Export.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
+#include "engine/report/CV_TextExport.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
 namespace tessaly::cli {
 
 namespace {
-
-class PlainTextFilter : public TcvExportFilter {
-public:
-    using TcvExportFilter::TcvExportFilter;
-
-    void BeginPage(int, int) override { Write("--- page " + std::to_string(++page_) + "\n"); }
-
-    // One item, one line: control characters inside the text become blanks.
-    void AddText(int x, int y, const AnsiString& text, const TExportFont&) override {
-        AnsiString line = text;
-        for (char& c : line)
-            if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-        Write(std::to_string(y) + " " + std::to_string(x) + " " + Cp1252ToUtf8(line) + "\n");
-    }
-
-private:
-    void Write(const std::string& s) { Output.WriteBuffer(s.data(), s.size()); }
-    int page_ = 0;
-};
-
-constexpr TcvExportFilterClass kPlainText = ExportFilterClass<PlainTextFilter>;
 
 bool CopyToStdout(const std::filesystem::path& file) {
     FILE* in = std::fopen(file.c_str(), "rb");
@@ -60,18 +40,18 @@ int RunText(const Args& args) {
 
     GuiApp<QGuiApplication> app;
     EngineUnits units(nullptr);
-    RegisterExportFilter(kPlainText, "Testo semplice (*.txt)", "*.txt");
+    RegisterExportFilter(kPlainTextFilter, "Testo semplice (*.txt)", "*.txt");
     QTemporaryDir scratch;
     try {
         TcvReport report(nullptr);
         LoadReportOrTemplate(report, in);
         if (!out.empty()) {
-            report.ExportTo(kPlainText, out);
+            SaveReportAsText(report, out);
             return 0;
         }
         if (!scratch.isValid()) return Fail("Impossibile creare un file temporaneo.");
         const std::filesystem::path file = scratch.filePath("text.txt").toStdString();
-        report.ExportTo(kPlainText, file);
+        SaveReportAsText(report, file);
         if (!CopyToStdout(file)) return Fail("Impossibile leggere il testo esportato.");
     } catch (const EngineError& e) {
         return Fail(e.Message());

@@ -351,6 +351,23 @@ kkkkkkkkkkk.....
 ...kkkkkkkkkkk..
 ................
 ................""",
+    'THUMBS': """
+................
+.kkkk.kkkkkkkkk.
+.kwwk.kwwwwwwwk.
+.kkkk.kwkkkkwwk.
+......kwwwwwwwk.
+.kkkk.kwkkkkkwk.
+.kBBk.kwwwwwwwk.
+.kkkk.kwkkkkkwk.
+......kwwwwwwwk.
+.kkkk.kwkkkkkwk.
+.kwwk.kwwwwwwwk.
+.kkkk.kwkkkkkwk.
+......kwwwwwwwk.
+......kkkkkkkkk.
+................
+................""",
     'TWOPAGES': """
 ................
 ................

@@ -94,26 +94,46 @@ bool TTextMatcher::MatchesCompared(std::string_view text) const {
     return end == text.size() || IsWordSeparator(text[end]);
 }
 
+namespace {
+
+// The matches of one page, numbered on from `count`; false when `found` asked to stop.
+bool ForEachMatchOnPage(const emf::Metafile& drawing, int pageIndex, TTextMatcher& matcher, int& count,
+                        const std::function<bool(const TTextMatch&)>& found) {
+    if (drawing.Empty()) return true;
+    int64_t recordNo = 0;
+    for (emf::RecordView record : drawing.Records()) {
+        const uint32_t type = record.Type();
+        recordNo = NextRecordNo(recordNo, pageIndex, type);
+        if (matcher.Matches(record)) {
+            ++count;
+            if (found && !found(TTextMatch{count, pageIndex, recordNo, *emf::ParseDrawingBounds(record)})) return false;
+        }
+        // Records after the end-of-file record are not part of the picture.
+        if (type == emf::EMR_EOF) break;
+    }
+    return true;
+}
+
+}  // namespace
+
 int ForEachTextMatch(const TcvEMFPages& pages, const TTextQuery& query,
                      const std::function<bool(const TTextMatch&)>& found) {
     TTextMatcher matcher(query);
     int count = 0;
-    for (int i = 0; i < pages.Count(); ++i) {
-        const emf::Metafile& drawing = pages.Pages(i).Drawing;
-        if (drawing.Empty()) continue;
-        int64_t recordNo = 0;
-        for (emf::RecordView record : drawing.Records()) {
-            const uint32_t type = record.Type();
-            recordNo = NextRecordNo(recordNo, i, type);
-            if (matcher.Matches(record)) {
-                const TTextMatch match{++count, i, recordNo, *emf::ParseDrawingBounds(record)};
-                if (!found(match)) return count;
-            }
-            // Records after the end-of-file record are not part of the picture.
-            if (type == emf::EMR_EOF) break;
-        }
-    }
+    for (int i = 0; i < pages.Count(); ++i)
+        if (!ForEachMatchOnPage(pages.Pages(i).Drawing, i, matcher, count, found)) break;
     return count;
 }
+
+TTextMatchCounter::TTextMatchCounter(const TcvEMFPages& pages, TTextQuery query)
+    : pages_(pages), matcher_(std::move(query)) {}
+
+bool TTextMatchCounter::Step(int pageCount) {
+    for (int n = 0; n < pageCount && !Done(); ++n, ++pagesRead_)
+        ForEachMatchOnPage(pages_.Pages(pagesRead_).Drawing, pagesRead_, matcher_, count_, nullptr);
+    return Done();
+}
+
+bool TTextMatchCounter::Done() const { return pagesRead_ >= pages_.Count(); }
 
 }  // namespace tessaly

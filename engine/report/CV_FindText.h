@@ -71,4 +71,25 @@ struct TTextMatch {
 int ForEachTextMatch(const TcvEMFPages& pages, const TTextQuery& query,
                      const std::function<bool(const TTextMatch&)>& found);
 
+// Counts the matches of a report a few pages at a time, so that a window can count a long report
+// between its events and stay responsive. It reads the pages as they are at each step: whoever
+// changes them starts a new count.
+class TTextMatchCounter {
+public:
+    TTextMatchCounter(const TcvEMFPages& pages, TTextQuery query);
+
+    const TTextQuery& Query() const { return matcher_.Query(); }
+    // Reads up to `pageCount` further pages; true once every page has been read.
+    bool Step(int pageCount);
+    bool Done() const;
+    int PagesRead() const { return pagesRead_; }
+    int Count() const { return count_; }
+
+private:
+    const TcvEMFPages& pages_;
+    TTextMatcher matcher_;
+    int pagesRead_ = 0;
+    int count_ = 0;
+};
+
 }  // namespace tessaly

@@ -9,6 +9,7 @@
 #include "engine/expr/CV_AggregateStore.h"
 #include "engine/model/CV_Page.h"
 #include "engine/expr/CV_Values.h"
+#include "engine/report/CV_FileName.h"
 #include "engine/report/CV_Pages.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -24,15 +25,6 @@ const AnsiString kWrongFolder =
     "E' possibile caricare il report solo dalla cartella:  ";
 const AnsiString kMissingTemplate =
     "Si \xE8 tentato di caricare da disco il report '%s'. \r\nMa il file '%s' \xE8 inesistente";
-
-// A file name with no "." at all gets the default extension. Only the name is looked at, not its
-// folders: dotted folder names ("/home/mario.rossi", "~/.local") are ordinary here.
-fs::path WithDefaultExtension(const fs::path& name, const char* extension) {
-    if (name.filename().native().find('.') != std::string::npos) return name;
-    fs::path result = name;
-    result += extension;
-    return result;
-}
 
 bool FileExists(const fs::path& name) {
     std::error_code ec;

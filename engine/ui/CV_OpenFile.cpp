@@ -1,6 +1,9 @@
 #include "engine/ui/CV_OpenFile.h"
 
 #include <string>
+
+#include <QMimeData>
+#include <QUrl>
 #include <system_error>
 
 #include "engine/report/CV_OpenTemplate.h"
@@ -42,6 +45,14 @@ bool OpenReportFile(TcvReport& report, const fs::path& file, QWidget* parent) {
     std::string database;
     if (!TemplateModuleNames(file).empty() && !ChooseDatabase(file, parent, database)) return false;
     return PrepareTemplateInto(report, file, database);
+}
+
+fs::path DroppedReportFile(const QMimeData& data) {
+    const QList<QUrl> urls = data.urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+    const QString file = urls.first().toLocalFile();
+    if (!file.endsWith(".cvp", Qt::CaseInsensitive) && !file.endsWith(".cvf", Qt::CaseInsensitive)) return {};
+    return fs::path(file.toStdString());
 }
 
 }  // namespace tessaly

@@ -3,6 +3,7 @@
 // prepared over its data. One definition for the main form and the preview's open command.
 #include <filesystem>
 
+class QMimeData;
 class QWidget;
 
 namespace tessaly {
@@ -15,5 +16,9 @@ class TcvReport;
 // user cancelled the choice or the preparation. Raises when it fails; `report` then keeps the
 // pages it had.
 bool OpenReportFile(TcvReport& report, const std::filesystem::path& file, QWidget* parent);
+
+// The file that a drag brings when it is one prepared report or template (".cvp" or ".cvf", in
+// any case) of the local file system; empty for anything else.
+std::filesystem::path DroppedReportFile(const QMimeData& data);
 
 }  // namespace tessaly

@@ -22,6 +22,7 @@
 #include "platform/core/Cp1252.h"
 
 class QComboBox;
+class QMimeData;
 class QCursor;
 class QLabel;
 class QMenu;
@@ -44,6 +45,8 @@ class TcvReport;
 class TFindForm;
 class TStandardPreview;
 class TPaintPanel;
+class TSearchHits;
+class TThumbnailPanel;
 
 enum TZoomMode : uint8_t { zmPercent = 0, zmPageWidth = 1, zmOnePage = 2, zmTwoPages = 3 };
 
@@ -90,6 +93,7 @@ struct TDrawPageContext {
     double ScaleX = 0, ScaleY = 0;  // metafile pixels to screen pixels at the current zoom
     TStandardPreview* Preview = nullptr;
     bool OtherSurface = false;  // not the page area's own surface (printing)
+    QPainter* Surface = nullptr;  // the surface the player draws on
 };
 
 class TcvPreview : public QDialog, public TComponent, public TcvPreviewWindow {
@@ -214,6 +218,13 @@ public:
     QToolButton* OnePageBtn = nullptr;
     QToolButton* TwoPageBtn = nullptr;
     QToolButton* WdtPageBtn = nullptr;
+    // Beyond the classic window: the thumbnails' tool button and its separator, the search's
+    // "n di m" in the right part of the bottom bar, the thumbnails panel (made when first shown).
+    QFrame* Panel3 = nullptr;
+    QToolButton* ThumbBtn = nullptr;
+    QLabel* HitIcon = nullptr;
+    QLabel* HitLabel = nullptr;
+    TThumbnailPanel* Thumbnails = nullptr;
 
     // --- View state ---
     TPaintPanel* PaintPanel = nullptr;
@@ -264,6 +275,21 @@ public:
     virtual void PageWidth();
     virtual void OnePage();
     virtual void TwoPages();
+    // Shift+F3: the match before the current one, without the dialog (the dialog when there is no
+    // current match).
+    virtual void FindPreviousHit();
+    // F4 and ThumbBtn: shows or hides the thumbnails panel.
+    void SetThumbnailsVisible(bool on);
+    bool ThumbnailsVisible() const { return thumbnailsOn_; }
+    // Opens a prepared report or a template into the window, as Open does with the file chosen.
+    void OpenFile(const std::filesystem::path& fileName);
+    // Applies zoom `z` keeping the point `at` of the page area over the same point of the page.
+    void ZoomAbout(double z, QPoint at);
+    // The 0-based page whose row and column hold the point `at` of the page area, or the nearest
+    // one; -1 without pages.
+    int PageAt(QPoint at) const;
+    // Every match of the search shown: marked on the pages, counted over the report.
+    TSearchHits& Hits() { return *hits_; }
 
     void ShowPage(int n);
     void SetZoom(double z);
@@ -310,6 +336,10 @@ public:
 
 protected:
     void ReportChanged() override;
+    void DoHide() override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -334,6 +364,13 @@ private:
     void HScrollChange(int value);
     void PostUpdateZoomText();
     void WheelNotches(int notches);
+    void WheelZoom(int notches, QPointF globalPosition);
+    void RunSearchPass();
+    void TurnToHit();
+    void ShowHitCount();
+    void SaveAsPdf(const std::filesystem::path& fileName);
+    void SaveAsText(const std::filesystem::path& fileName);
+    void MarkHit(const TDrawPageContext& context, emf::RecordView record, bool current);
     void SaveCurrentPageAsEmf(const std::filesystem::path& fileName);
     QToolButton* MakeSpeedButton(QWidget* parent, const char* glyph);
     void PlayHighlighted(emf::Player& dc, emf::RecordView record);
@@ -346,6 +383,8 @@ private:
     int scrollLargeChange_ = 0;
     int wheelRemainder_ = 0;
     int toolbarHeight_ = 24;
+    bool thumbnailsOn_ = false;
+    TSearchHits* hits_ = nullptr;
     QRect savedGeometry_;
 };
 

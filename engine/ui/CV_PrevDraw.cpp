@@ -6,6 +6,7 @@
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
 #include "engine/ui/CV_Prev.h"
+#include "engine/ui/CV_PrevHits.h"
 #include "platform/core/Rounding.h"
 #include "platform/emf/EmfPlayer.h"
 #include "platform/emf/EmfRecords.h"
@@ -28,6 +29,12 @@ bool DrawBlitBits(emf::Player& dc, RecordView r) {
                      b->bitsSrc, b->usageSrc, b->rop);
     return true;
 }
+
+// The marks of the search's matches, laid over the text (multiplied, so that the text stays as
+// dark as it was): every match in yellow, the current one in orange.
+const QColor kMatchMark(255, 236, 64), kCurrentMatchMark(255, 150, 40);
+
+bool IsTextRecord(uint32_t type) { return type == emf::EMR_EXTTEXTOUTA || type == emf::EMR_EXTTEXTOUTW; }
 
 }  // namespace
 
@@ -53,6 +60,7 @@ void TStandardPreview::DrawPageOn(QPainter& dc, int pageIndex, const QRect& rect
     context.ScaleY = scale.scaleY;
     context.Preview = this;
     context.OtherSurface = otherSurface;
+    context.Surface = &dc;
     emf::Player player(dc, page.Drawing, QRectF(rect));
     player.Enumerate([&](emf::Player& p, RecordView record) { return PageRecordHandler(p, record, context); });
 }
@@ -71,10 +79,18 @@ emf::RecordAction TStandardPreview::PageRecordHandler(emf::Player& dc, RecordVie
     if (emf::HasDrawingBounds(type)) {
         if (!context.OtherSurface) {
             if (!RecordVisible(record, dc, context)) return RecordAction::Skip;
-            if (HitShown && context.PageIndex == HitPage && context.RecordNo == RecordNo && BlinkCount % 2 == 1) {
+            const bool blinking = HitShown && context.PageIndex == HitPage && context.RecordNo == RecordNo;
+            if (blinking && BlinkCount % 2 == 1) {
                 ++RecordsPlayed;
                 ++DrawingRecordsPlayed;
                 PlayHighlighted(dc, record);
+                return RecordAction::Skip;
+            }
+            if (IsTextRecord(type) && hits_->Matches(record)) {
+                ++RecordsPlayed;
+                ++DrawingRecordsPlayed;
+                dc.PlayRecord(record);
+                MarkHit(context, record, hits_->IsCurrent(context.PageIndex, context.RecordNo));
                 return RecordAction::Skip;
             }
         }
@@ -97,6 +113,20 @@ bool TStandardPreview::RecordVisible(RecordView record, const emf::Player& dc, c
     const int64_t top = RoundHalfEven(grown.top * context.ScaleY) + dy;
     const int64_t bottom = RoundHalfEven(grown.bottom * context.ScaleY) + dy;
     return right >= cl && left <= cr && top <= cb && bottom >= ct;
+}
+
+void TStandardPreview::MarkHit(const TDrawPageContext& context, RecordView record, bool current) {
+    const auto bounds = emf::ParseDrawingBounds(record);
+    if (!bounds || !context.Surface) return;
+    const double dx = context.DestRect.x(), dy = context.DestRect.y();
+    const QRectF mark(QPointF(bounds->left * context.ScaleX + dx, bounds->top * context.ScaleY + dy),
+                      QPointF((bounds->right + 1) * context.ScaleX + dx, (bounds->bottom + 1) * context.ScaleY + dy));
+    QPainter& painter = *context.Surface;
+    painter.save();
+    painter.resetTransform();
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter.fillRect(mark.toAlignedRect(), current ? kCurrentMatchMark : kMatchMark);
+    painter.restore();
 }
 
 // The search hit, in inverted colours: white text on black, or pure blue on black when the text

@@ -1,18 +1,22 @@
 // The preview's file commands: open another prepared report (or prepare a template), save it (or the current page as a
-// metafile, or through a registered export filter), print it.
+// metafile, or through a registered export filter, or as PDF or text), print it.
 #include <QCoreApplication>
 #include <QPrinter>
+#include <QScopeGuard>
 
 #include <filesystem>
 #include <system_error>
 
 #include "engine/report/CV_Export.h"
+#include "engine/report/CV_FileName.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Print.h"
 #include "engine/report/CV_Prntr.h"
 #include "engine/report/CV_Report.h"
+#include "engine/report/CV_TextExport.h"
 #include "engine/ui/CV_OpenFile.h"
 #include "engine/ui/CV_Prev.h"
+#include "engine/ui/CV_PrevHits.h"
 #include "engine/ui/UiHooks.h"
 
 namespace tessaly {
@@ -20,6 +24,9 @@ namespace tessaly {
 namespace fs = std::filesystem;
 
 namespace {
+
+const char* const kPdfFileType = "Documento PDF (*.pdf)";
+const char* const kTextFileType = "Testo (*.txt)";
 
 // The process's current directory, given back when the command ends (dialogs may change it).
 class CurrentDirectoryGuard {
@@ -51,37 +58,67 @@ void TStandardPreview::Open() {
     CurrentDirectoryGuard directory;
     if (UiHooks().ExecuteFileDialog(OpenDialog, this, TFileDialog::Kind::Open)) {
         QCoreApplication::processEvents();
-        // A hit of the pages being replaced must not blink on the new ones.
-        StopBlink();
-        if (OpenReportFile(*Report, OpenDialog.FileName, this)) {
-            PaintedZoom = 0;
-            FormShow();
-        }
+        OpenFile(OpenDialog.FileName);
     }
     directory.Restore();
+}
+
+void TStandardPreview::OpenFile(const fs::path& fileName) {
+    // A hit of the pages being replaced must not blink on the new ones, nor their matches be
+    // counted while they change.
+    StopBlink();
+    hits_->Clear();
+    if (OpenReportFile(*Report, fileName, this)) {
+        PaintedZoom = 0;
+        FormShow();
+    }
 }
 
 void TStandardPreview::Save() {
     ApplyZoomText();
     CurrentDirectoryGuard directory;
     SaveDialog.Filter = "Report file (*.cvp)|*.cvp|Enhanced Meta File - File Grafico (*.emf)|*.emf";
-    for (int i = 0; i < ExportFilterCount(); ++i) {
+    const int filters = ExportFilterCount();
+    for (int i = 0; i < filters; ++i) {
         const TExportFilterEntry& filter = ExportFilterEntry(i);
         SaveDialog.Filter += "|" + filter.Description + "|" + filter.FileMask;
     }
+    // The program's own formats come after the registered filters, which keep their indexes.
+    SaveDialog.Filter += "|" + AnsiString(kPdfFileType) + "|*.pdf|" + kTextFileType + "|*.txt";
     SaveDialog.FilterIndex = 1;
     if (UiHooks().ExecuteFileDialog(SaveDialog, this, TFileDialog::Kind::Save)) {
         QCoreApplication::processEvents();
-        if (SaveDialog.FilterIndex == 1) {
+        const int index = SaveDialog.FilterIndex;
+        if (index == 1) {
             Report->SavePreparedReport(SaveDialog.FileName);
-        } else if (SaveDialog.FilterIndex == 2) {
+        } else if (index == 2) {
             SaveCurrentPageAsEmf(SaveDialog.FileName);
-        } else if (SaveDialog.FilterIndex >= 3) {
+        } else if (index == filters + 3) {
+            SaveAsPdf(WithDefaultExtension(SaveDialog.FileName, ".pdf"));
+        } else if (index == filters + 4) {
+            SaveAsText(WithDefaultExtension(SaveDialog.FileName, ".txt"));
+        } else if (index >= 3) {
             const TExportFilterEntry& filter = ExportFilterEntry(SaveDialog.FilterIndex - 3);
             Report->ExportTo(filter.FilterClass, ChangeFileExt(SaveDialog.FileName, filter.FileMask.empty() ? "" : filter.FileMask.substr(1)));
         }
     }
     directory.Restore();
+}
+
+// Every page as a PDF page on its own paper, the pages as vectors: what `tessaly-cli pdf` writes.
+void TStandardPreview::SaveAsPdf(const fs::path& fileName) {
+    if (PageCount() == 0) throw EngineError(kNoPages);
+    PrintPreparedReportToPdf(*Report, fileName, 1, PageCount(), 1, false);
+}
+
+// The text of every page in position order: what `tessaly-cli text` writes.
+void TStandardPreview::SaveAsText(const fs::path& fileName) {
+    // The export dialog names the filter by its entry in the registry.
+    const bool registered = RegisterExportFilter(kPlainTextFilter, kTextFileType, "*.txt");
+    const auto unregister = qScopeGuard([registered] {
+        if (registered) UnregisterExportFilter(kPlainTextFilter);
+    });
+    SaveReportAsText(*Report, fileName);
 }
 
 // The file name keeps its form when the first ".EMF" in it (any case) ends it; otherwise ".emf" is

@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +28,10 @@
 
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
+#include "engine/ui/CV_OpenFile.h"
 #include "engine/ui/CV_Prev.h"
+#include "engine/ui/CV_PrevHits.h"
+#include "engine/ui/CV_PrevThumbs.h"
 #include "engine/ui/UiHooks.h"
 #include "platform/core/Errors.h"
 #include "platform/core/QtStrings.h"
@@ -40,6 +46,13 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kZoomItems[] = {"200%", "150%", "100%", "75%", "50%", "25%"};
+
+// The search's status in the right part of the bottom bar: its glyph, then its centred text.
+constexpr int kHitLabelX = 24;
+
+// Ctrl + wheel: each notch zooms in or out by this factor, within these bounds.
+constexpr double kWheelZoomFactor = 1.2;
+constexpr double kWheelZoomMin = 10, kWheelZoomMax = 800;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -151,6 +164,9 @@ TStandardPreview::TStandardPreview(TComponent* owner) : TcvPreview(owner) {
     Timer = new QTimer(this);
     Timer->setInterval(250);
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
+    hits_ = new TSearchHits(this);
+    connect(hits_, &TSearchHits::Changed, this, [this] { ShowHitCount(); });
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -205,6 +221,11 @@ void TStandardPreview::CreateToolbar() {
     Panel0->setGeometry(89, 2, 4, 20);
     Panel1->setGeometry(401, 2, 4, 20);
     Panel2->setGeometry(484, 2, 4, 20);
+    Panel3 = MakePanel(StatusBar, "Panel3", true);
+    Panel3->setGeometry(561, 2, 4, 20);
+    ThumbBtn = MakeSpeedButton(StatusBar, "THUMBS");
+    ThumbBtn->setGeometry(567, 1, 90, 22);
+    ThumbBtn->setCheckable(true);
 
     connect(OpenBtn, &QToolButton::clicked, this, [this] { RunCommand(this, [this] { Open(); }); });
     connect(SaveBtn, &QToolButton::clicked, this, [this] { RunCommand(this, [this] { Save(); }); });
@@ -212,6 +233,7 @@ void TStandardPreview::CreateToolbar() {
     connect(FindBtn, &QToolButton::clicked, this, [this] { RunCommand(this, [this] { Find(); }); });
     connect(ScreenBtn, &QToolButton::clicked, this, [this] { SetFullScreen(!FullScreen); });
     connect(CloseBtn, &QToolButton::clicked, this, [this] { close(); });
+    connect(ThumbBtn, &QToolButton::clicked, this, [this] { SetThumbnailsVisible(!thumbnailsOn_); });
 }
 
 void TStandardPreview::CreateBottomBar() {
@@ -223,6 +245,13 @@ void TStandardPreview::CreateBottomBar() {
     RightBtnPanel = MakePanel(CenterPanel, "RightBtnPanel");
     LabelPage = new QLabel(CenterPanel);
     LabelPage->setAlignment(Qt::AlignCenter);
+    HitIcon = new QLabel(RightPanel);
+    HitIcon->setPixmap(GlyphPixmap("FIND"));
+    HitIcon->setGeometry(8, 4, 16, 16);
+    HitIcon->hide();
+    HitLabel = new QLabel(RightPanel);
+    HitLabel->setObjectName("HitLabel");
+    HitLabel->setAlignment(Qt::AlignCenter);
 
     struct GlyphButton {
         QToolButton*& button;
@@ -283,6 +312,7 @@ void TStandardPreview::FormCreate() {
         {PrintBtn, "&Stampa", "Stampa il report"},
         {FindBtn, "&Trova", "Trova del testo"},
         {ScreenBtn, "Sc&hermo", "Visualizza l'anteprima a schermo intero"},
+        {ThumbBtn, "&Miniature", "Mostra o nasconde le miniature delle pagine (F4)"},
         {PrevBtn, nullptr, "Pagina precedente"},
         {FirstBtn, nullptr, "Prima pagina"},
         {LastBtn, nullptr, "Ultima pagina"},
@@ -322,7 +352,7 @@ void TStandardPreview::FormCreate() {
     // Clicking the toolbar, its separators, the corner square or the page-number strip commits a
     // zoom being typed; the wheel scrolls the pages wherever the pointer is in the window.
     for (QWidget* w : {static_cast<QWidget*>(StatusBar), static_cast<QWidget*>(Panel0), static_cast<QWidget*>(Panel1),
-                       static_cast<QWidget*>(Panel2), static_cast<QWidget*>(PagePanel),
+                       static_cast<QWidget*>(Panel2), static_cast<QWidget*>(Panel3), static_cast<QWidget*>(PagePanel),
                        static_cast<QWidget*>(SpacePanel), PaintPage})
         w->installEventFilter(this);
     installEventFilter(this);
@@ -389,6 +419,8 @@ void TStandardPreview::Realign() {
         LeftBtnPanel->setGeometry(inner.left(), inner.top(), 46, inner.height());
         RightBtnPanel->setGeometry(inner.right() + 1 - 46, inner.top(), 46, inner.height());
         LabelPage->setGeometry(inner.left() + 46, inner.top(), std::max(0, inner.width() - 92), inner.height());
+        // The search's "n di m" looks like the page's "n di m": a label of the same size.
+        HitLabel->setGeometry(QRect(QPoint(kHitLabelX, LabelPage->y()), LabelPage->size()));
     }
     if (!HPanel->isHidden()) {
         const int hh = HPanel->height();
@@ -405,7 +437,15 @@ void TStandardPreview::Realign() {
         VPanel->setGeometry(right, toolbar, vw, std::max(0, bottom - toolbar));
         VScroll->setGeometry(0, 0, vw, std::max(0, bottom - toolbar));
     }
-    if (PaintPanel) PaintPanel->setGeometry(0, toolbar, std::max(0, right), std::max(0, bottom - toolbar));
+    int left = 0;
+    if (Thumbnails) {
+        Thumbnails->setVisible(thumbnailsOn_ && !FullScreen);
+        if (!Thumbnails->isHidden()) {
+            left = std::min(Thumbnails->PanelWidth(), std::max(0, right));
+            Thumbnails->setGeometry(0, toolbar, left, std::max(0, bottom - toolbar));
+        }
+    }
+    if (PaintPanel) PaintPanel->setGeometry(left, toolbar, std::max(0, right - left), std::max(0, bottom - toolbar));
 }
 
 void TStandardPreview::SetToolbarVisible(bool on) {
@@ -427,6 +467,16 @@ void TStandardPreview::resizeEvent(QResizeEvent* event) {
     TcvPreview::resizeEvent(event);
     Realign();
     FormResize();
+}
+
+// Nothing of the window reads the pages once it is hidden: the report may go before the window.
+void TStandardPreview::DoHide() {
+    hits_->Clear();
+    delete Thumbnails;
+    Thumbnails = nullptr;
+    thumbnailsOn_ = false;
+    ThumbBtn->setChecked(false);
+    TcvPreview::DoHide();
 }
 
 void TStandardPreview::closeEvent(QCloseEvent* event) {
@@ -457,6 +507,7 @@ void TStandardPreview::FormShow() {
     LastVPos = 0;
     LastHPos = 0;
 
+    if (Thumbnails) Thumbnails->Reset();
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     HPanel->resize(HPanel->width(), extent);
     VPanel->resize(extent, VPanel->height());
@@ -530,7 +581,13 @@ void TStandardPreview::FormKeyDown(QKeyEvent* event) {
         case Qt::Key_Right: HScroll->setValue(HScroll->value() + HScroll->singleStep()); break;
         case Qt::Key_Down: VScroll->setValue(VScroll->value() + VScroll->singleStep()); break;
         case Qt::Key_F2: Print(); break;
-        case Qt::Key_F3: Find(); break;
+        case Qt::Key_F3:
+            if (event->modifiers() & Qt::ShiftModifier)
+                FindPreviousHit();
+            else
+                Find();
+            break;
+        case Qt::Key_F4: SetThumbnailsVisible(!thumbnailsOn_); break;
         case Qt::Key_F10: Open(); break;
         case Qt::Key_F11: Save(); break;
         // The plus/equals and minus keys of the main keyboard (shifted or not), not the keypad's.
@@ -549,8 +606,8 @@ void TStandardPreview::FormKeyDown(QKeyEvent* event) {
 
 // A key pressed in the zoom box. The platform delivers it to the combo box, which is its editor's
 // focus proxy and hands it to the editor directly, past any filter on the editor; the editor gets
-// it itself only when it holds the focus. Enter applies the zoom; the command keys F2, F3, F10 and
-// F11, which the box has no use for, stay the window's (each command applies the zoom being typed
+// it itself only when it holds the focus. Enter applies the zoom; the command keys F2, F3, F4, F10
+// and F11, which the box has no use for, stay the window's (each command applies the zoom being typed
 // first). True when the key is used up here.
 bool TStandardPreview::ZoomBtnKeyDown(QKeyEvent* event) {
     switch (event->key()) {
@@ -558,6 +615,7 @@ bool TStandardPreview::ZoomBtnKeyDown(QKeyEvent* event) {
     case Qt::Key_Enter: RunCommand(this, [this] { ApplyZoomText(); }); return true;
     case Qt::Key_F2:
     case Qt::Key_F3:
+    case Qt::Key_F4:
     case Qt::Key_F10:
     case Qt::Key_F11: FormKeyDown(event); return true;
     default: return ZoomBtnKeyPress(event);
@@ -582,6 +640,34 @@ void TStandardPreview::WheelNotches(int notches) {
         VScroll->setValue(VScroll->value() + (notches > 0 ? -VScroll->singleStep() : VScroll->singleStep()));
 }
 
+// Ctrl + wheel: zooms in (away from the user) or out by a factor per notch, about the point under
+// the pointer, or about the middle of the page area when the pointer is elsewhere.
+void TStandardPreview::WheelZoom(int notches, QPointF globalPosition) {
+    if (notches == 0) return;
+    const double z = std::clamp(Zoom * std::pow(kWheelZoomFactor, notches), kWheelZoomMin, kWheelZoomMax);
+    if (z == Zoom) return;
+    QPoint at = PaintPanel->mapFromGlobal(globalPosition).toPoint();
+    if (!PaintPanel->rect().contains(at)) at = PaintPanel->rect().center();
+    RunCommand(this, [&] { ZoomAbout(z, at); });
+}
+
+// A report or a template dropped onto the window is opened as F10 opens it; the open waits until
+// the drop is over, so that the program the file came from is not held up by it.
+void TStandardPreview::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedReportFile(*event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TStandardPreview::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedReportFile(*event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TStandardPreview::dropEvent(QDropEvent* event) {
+    const fs::path file = DroppedReportFile(*event->mimeData());
+    if (file.empty()) return;
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(this, [this, file] { RunCommand(this, [&] { OpenFile(file); }); }, Qt::QueuedConnection);
+}
+
 bool TStandardPreview::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
@@ -589,10 +675,14 @@ bool TStandardPreview::eventFilter(QObject* watched, QEvent* event) {
             return ZoomBtnKeyDown(static_cast<QKeyEvent*>(event));
         break;
     case QEvent::Wheel: {
-        wheelRemainder_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        wheelRemainder_ += wheel->angleDelta().y();
         const int notches = wheelRemainder_ / 120;
         wheelRemainder_ -= notches * 120;
-        WheelNotches(notches);
+        if (wheel->modifiers() & Qt::ControlModifier)
+            WheelZoom(notches, wheel->globalPosition());
+        else
+            WheelNotches(notches);
         return true;
     }
     case QEvent::MouseButtonRelease:
@@ -755,6 +845,22 @@ void TStandardPreview::PaintPagePaint() {
         PaintPage->update();
     else
         LabelPage->setText(QString("%1 di %2").arg(CurPage).arg(PageCount()));
+    if (Thumbnails) Thumbnails->SetCurrentPage(CurPage);
+}
+
+// --- Thumbnails ----------------------------------------------------------------------------
+
+void TStandardPreview::SetThumbnailsVisible(bool on) {
+    thumbnailsOn_ = on;
+    ThumbBtn->setChecked(on);
+    if (on && !Thumbnails) Thumbnails = new TThumbnailPanel(this);
+    Realign();
+    if (on) Thumbnails->SetCurrentPage(CurPage);
+    // The page area changed its width: a fitted zoom follows it, the view stays where it was.
+    PaintPanel->KeepPosition = true;
+    PaintedZoom = 0;
+    ApplyZoomMode();
+    PaintPanel->KeepPosition = false;
 }
 
 int TStandardPreview::PageCount() const { return Report ? Report->EMFPages().Count() : 0; }

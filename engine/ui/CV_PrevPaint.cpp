@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
@@ -136,6 +137,55 @@ void TStandardPreview::SetZoom(double z) {
     PaintedZoom = Zoom;
     PaintedMode = ZoomMode;
     Resized = false;
+}
+
+int TStandardPreview::PageAt(QPoint at) const {
+    int64_t y = kTopMargin - VScroll->value();
+    int64_t rowH = 0;
+    int rowFirst = 0;
+    for (int i = 0; i < PageCount(); ++i) {
+        rowH = std::max(rowH, Round64(ScaleOf(i).ph));
+        if (!RowEndsAfter(i)) continue;
+        // The row holds the point, or is the last one: its page nearest to the point across.
+        if (at.y() < y + rowH + kRowGap || i == PageCount() - 1) {
+            int best = rowFirst;
+            int64_t bestDistance = INT64_MAX;
+            for (int j = rowFirst; j <= i; ++j) {
+                const PageScale s = ScaleOf(j);
+                const int64_t left = PageX(j, s.pw, PaintPanel->width()) - HScroll->value();
+                const int64_t distance = std::abs(left + Round64(s.pw / 2) - at.x());
+                if (distance < bestDistance) best = j, bestDistance = distance;
+            }
+            return best;
+        }
+        y += rowH + kRowGap;
+        rowH = 0;
+        rowFirst = i + 1;
+    }
+    return -1;
+}
+
+// The page under the point keeps the same spot of its sheet under it: its fraction across and down
+// the sheet is noted before the zoom and the bars are set to bring it back after.
+void TStandardPreview::ZoomAbout(double z, QPoint at) {
+    const int page = PageAt(at);
+    if (page < 0 || !ZoomFits(z)) return;
+    PageScale s = ScaleOf(page);
+    QPoint origin = PageOrigin(page);
+    const double fx = s.pw > 0 ? (at.x() - origin.x()) / s.pw : 0, fy = s.ph > 0 ? (at.y() - origin.y()) / s.ph : 0;
+    {
+        // One repaint at the end, not one at the new zoom and another after the bars moved.
+        PaintPanel->setUpdatesEnabled(false);
+        const auto enable = qScopeGuard([this] { PaintPanel->setUpdatesEnabled(true); });
+        QScopedValueRollback keep(PaintPanel->KeepPosition, true);
+        ZoomMode = zmPercent;
+        SetZoom(z);
+        s = ScaleOf(page);
+        origin = PageOrigin(page);
+        HScroll->setValue(ClampCoordinate(HScroll->value() + Round64(origin.x() + fx * s.pw - at.x())));
+        origin = PageOrigin(page);
+        VScroll->setValue(ClampCoordinate(VScroll->value() + Round64(origin.y() + fy * s.ph - at.y())));
+    }
 }
 
 void TStandardPreview::ApplyZoomMode() {

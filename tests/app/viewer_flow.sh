@@ -7,7 +7,13 @@
 #   2. F10 and a damaged report chosen: the error is shown and the report stays open;
 #   3. F11 and "listing" typed: the report is saved over its own file, which keeps its 20 pages
 #      byte for byte, under the name with ".cvp" added;
-#   4. F10 and a template chosen: it is prepared over its database and its page shown.
+#   4. F11, "rapporto" typed and the file type "Documento PDF" chosen with the keyboard: the report
+#      is written as rapporto.pdf (20 pages, their text read back by pdftotext);
+#   5. F3, "Pagina" with "Maiuscole/minuscole": the first of its 20 matches is shown, and the search's
+#      status in the bottom bar reads "1 di 20" (the very pixels of the page label's "1 di 20");
+#   6. F10 and a template chosen: it is prepared over its database and its page shown;
+# then, with the 2,000-page report of the benchmarks (bench_load writes it):
+#   7. F4 shows the thumbnails panel, its first thumbnail drawn, within a second.
 #
 #   tests/app/viewer_flow.sh [BIN_DIR]     (default: build/debug/bin next to this checkout)
 #
@@ -17,10 +23,11 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BIN="$(cd "${1:-$ROOT/build/debug/bin}" && pwd)"  # absolute: the viewer starts in another folder
 
-for tool in xvfb-run xdotool import convert md5sum; do
+for tool in xvfb-run xdotool import convert compare md5sum pdfinfo pdftotext; do
   command -v "$tool" >/dev/null || { echo "FAIL: no $tool (scripts/install-deps.sh installs it)"; exit 1; }
 done
 [ -x "$BIN/tessaly" ] || { echo "FAIL: no $BIN/tessaly"; exit 1; }
+[ -x "$BIN/bench_load" ] || { echo "FAIL: no $BIN/bench_load (the benchmarks are built with TESSALY_BENCH)"; exit 1; }
 
 # A display of our own: the script runs itself again under xvfb-run.
 if [ -z "${TESSALY_FLOW_ON_XVFB:-}" ]; then
@@ -83,6 +90,24 @@ wait_page_width() {
   fail "$2: the page is $width pixels wide on the screen, not $1"
 }
 
+# The bottom bar of the maximised window: the page label in the middle part, the search's status
+# in the right part, both centred in labels of the same size (at 587 and 764, 106 wide). The middle
+# 40 pixels of each (the status's glyph stays left of them), cut out without their background.
+PAGE_LABEL=40x22+620+1001
+HIT_LABEL=40x22+797+1001
+label_text() { import -window root png:- | convert - -crop "$1" +repage -trim +repage "$2" 2>/dev/null; }
+# True when the search's status shows the same text as the page label.
+status_is_page_label() {
+  label_text "$PAGE_LABEL" "$DIR/page-label.png"
+  label_text "$HIT_LABEL" "$DIR/hit-label.png"
+  [ "$(identify -format %wx%h "$DIR/page-label.png")" = "$(identify -format %wx%h "$DIR/hit-label.png")" ] &&
+    [ "$(compare -metric AE "$DIR/page-label.png" "$DIR/hit-label.png" null: 2>&1)" = "0" ]
+}
+# On a screenshot: the white pixels of screen row 36, which crosses the top of the first
+# thumbnail's sheet, and the pixels of that sheet that are not white (its picture).
+thumbnail_sheet_width() { convert "$1" -crop 200x1+0+36 +repage -depth 8 txt:- | grep -c '#FFFFFF' || true; }
+thumbnail_ink() { convert "$1" -crop 100x150+30+44 +repage -depth 8 txt:- | tail -n +2 | grep -vc '#FFFFFF' || true; }
+
 REPORTS="$DIR/mario.rossi"
 mkdir -p "$REPORTS"
 cp "$ROOT/examples/listing.cvp" "$REPORTS/listing.cvp"
@@ -135,14 +160,46 @@ xdotool key Return
 wait_gone '^Salva il report\.$'
 shot 4-saved
 
-# 4. F10 and a template chosen: it is prepared over the database beside it; its landscape page
+# 4. Save as PDF: the name typed, then Tab to the list of file types and two steps down to
+#    "Documento PDF"; the default extension is added to a name without a dot.
+xdotool key F11
+wait_window '^Salva il report\.$'
+xdotool type --delay 20 rapporto
+xdotool key Tab Down Down Return
+wait_gone '^Salva il report\.$'
+for _ in $(seq 300); do [ -s "$REPORTS/rapporto.pdf" ] && break; sleep 0.1; done
+wait_focus '^Anteprima' || fail "the preview did not come back after saving as PDF"
+shot 5-pdf
+if [ -s "$REPORTS/rapporto.pdf" ]; then
+  [ "$(pdfinfo "$REPORTS/rapporto.pdf" | awk '/^Pages:/ {print $2}')" = 20 ] || fail "rapporto.pdf has not 20 pages"
+  pdftotext "$REPORTS/rapporto.pdf" "$DIR/rapporto.txt"
+  for text in "Listino articoli" "Pagina 1 di 20" "Pagina 20 di 20"; do
+    grep -q "$text" "$DIR/rapporto.txt" || fail "rapporto.pdf lacks the text \"$text\""
+  done
+else
+  fail "the report was not saved as rapporto.pdf"
+fi
+
+# 5. Every hit at once: "Pagina" with capitals only, once per page; the status counts them.
+status_is_page_label && fail "the search's status shows something before any search"
+xdotool key F3
+wait_window '^Trova testo\.$'
+xdotool type --delay 20 Pagina
+xdotool key Tab space Return
+wait_gone '^Trova testo\.$'
+seen=""
+for _ in $(seq 100); do status_is_page_label && { seen=1; break; }; sleep 0.1; done
+shot 6-hits
+[ -n "$seen" ] || fail "the search's status does not read \"1 di 20\" as the page label does"
+
+# 6. F10 and a template chosen: it is prepared over the database beside it; its landscape page
 #    is shown at 100 %.
 xdotool key F10
 wait_window '^Apre un report\.$'
 xdotool type --delay 20 "$TEMPLATES/vendite.cvf"
 xdotool key Return
 wait_page_width 1123 "after opening the template"
-shot 5-template
+shot 7-template
 xdotool key Escape
 for _ in $(seq 300); do kill -0 "$VIEWER" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$VIEWER" 2>/dev/null && fail "Escape did not end the viewer"
@@ -150,7 +207,34 @@ kill -0 "$VIEWER" 2>/dev/null && fail "Escape did not end the viewer"
 [ "$(stat -c %Y "$REPORTS/listing.cvp")" -gt 978307200 ] || fail "listing.cvp was not saved"
 [ "$(md5sum < "$REPORTS/listing.cvp")" = "$ORIGINAL" ] || fail "listing.cvp changed: $("$BIN/tessaly-cli" info "$REPORTS/listing.cvp" 2>&1 | head -1)"
 [ -e "$REPORTS/listing" ] && fail "saved as \"listing\" without the extension"
-[ "$(ls "$REPORTS")" = "$(printf 'listing.cvp\nrotto.cvp')" ] || fail "the folder holds: $(ls "$REPORTS" | tr '\n' ' ')"
+[ "$(ls -A "$REPORTS")" = "$(printf 'listing.cvp\nrapporto.pdf\nrotto.cvp')" ] || fail "the folder holds: $(ls -A "$REPORTS" | tr '\n' ' ')"
+
+# 7. The thumbnails of the 2,000-page report (about 100 MB): the panel with its first picture within
+#    a second of F4.
+"$BIN/bench_load" --write-report "$DIR/grande.cvp" 2000 >/dev/null
+(cd "$DIR" && exec "$BIN/tessaly" grande.cvp) >> "$DIR/viewer.log" 2>&1 &
+VIEWER=$!
+wait_window '^Anteprima'
+wait_page_width 794 "with the 2,000-page report"
+import -window root "$DIR/before-f4.png"
+[ "$(thumbnail_sheet_width "$DIR/before-f4.png")" -lt 100 ] || fail "a thumbnail shows before F4"
+START=$(date +%s%N)
+xdotool key F4
+ELAPSED=""
+for _ in $(seq 100); do
+  import -window root "$DIR/after-f4.png"
+  NOW=$((($(date +%s%N) - START) / 1000000))  # the screenshot is taken by now (its analysis not counted)
+  if [ "$(thumbnail_sheet_width "$DIR/after-f4.png")" -ge 100 ] && [ "$(thumbnail_ink "$DIR/after-f4.png")" -ge 200 ]; then
+    ELAPSED=$NOW; break
+  fi
+  [ "$NOW" -gt 5000 ] && break
+done
+shot 8-thumbnails
+if [ -z "$ELAPSED" ]; then fail "no thumbnails after F4"
+elif [ "$ELAPSED" -gt 1000 ]; then fail "the thumbnails took $ELAPSED ms to show (at most 1000)"
+else echo "thumbnails of 2,000 pages shown $ELAPSED ms after F4"; fi
+xdotool key Escape
+for _ in $(seq 300); do kill -0 "$VIEWER" 2>/dev/null || break; sleep 0.1; done
 
 [ "$FAILED" -eq 0 ] && echo "viewer flow: passed"
 exit "$FAILED"

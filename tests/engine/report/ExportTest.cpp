@@ -2,6 +2,7 @@
 
 #include "common/PrintSupport.h"
 #include "engine/report/CV_Export.h"
+#include "engine/report/CV_TextExport.h"
 #include "platform/emf/EmfTestUtil.h"
 #include "platform/emf/Metafile.h"
 
@@ -161,6 +162,52 @@ TEST_F(ExportTest, ASetupThatRefusesLeavesAnEmptyFileAndAFailureKeepsTheOldOne) 
     EXPECT_EQ(tessaly::testing::ReadFile(folder / "out.prv").size(), 7u);
     EXPECT_EQ(report.ExportFilter, nullptr);
     EXPECT_EQ(NotingFilter::made, nullptr);
+}
+
+// An export dialog that runs the export at once and is cancelled after `cancelAfter` pages.
+class CancellingView : public TcvProgressView {
+public:
+    static inline int cancelAfter = 0;
+    void SetCaption(const AnsiString&) override {}
+    void SetLabel(const AnsiString&) override {}
+    void SetProgress(int position, int) override {
+        if (cancelAfter > 0 && position == cancelAfter) ExportCancelled = true;
+    }
+    int Show(TcvReport*) override {
+        StartAction(nullptr);
+        return mrOk;
+    }
+    void SetModalResult(int) override {}
+    static std::unique_ptr<TcvProgressView> Make() { return std::make_unique<CancellingView>(); }
+};
+
+// The plain text as `tessaly-cli text` prints it, saved all or nothing: a cancel or a failure
+// leaves the older file as it was and nothing beside it.
+TEST_F(ExportTest, SavingAsTextIsAllOrNothing) {
+    AddPaperPage(report, 9, 0, 0, 0, [&](emf::RecordingCanvas& c) {
+        Text(c, 40, 5, "Perch\xE8 no");
+        Text(c, 10, 3, "prima\triga");
+    });
+    AddPaperPage(report, 9, 1, 0, 0, [&](emf::RecordingCanvas& c) { Text(c, 7, 9, "due"); });
+    const std::filesystem::path out = folder / "testo.txt";
+    tessaly::testing::WriteFile(out, std::string("vecchio"));
+    const TExportDialogClass saved = ExportDialogClass;
+    ExportDialogClass = &CancellingView::Make;
+
+    CancellingView::cancelAfter = 1;
+    EXPECT_FALSE(SaveReportAsText(report, out));
+    EXPECT_EQ(tessaly::testing::ReadFile(out).size(), 7u) << "a cancelled save keeps the old file";
+
+    CancellingView::cancelAfter = 0;
+    EXPECT_TRUE(SaveReportAsText(report, out));
+    const std::vector<uint8_t> text = tessaly::testing::ReadFile(out);
+    EXPECT_EQ(std::string(text.begin(), text.end()),
+              "--- page 1\n3 10 prima riga\n5 40 Perch\xC3\xA8 no\n--- page 2\n9 7 due\n");
+    ExportDialogClass = saved;
+    EXPECT_THROW(SaveReportAsText(report, folder / "manca" / "testo.txt"), EngineError);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"testo.txt"});
 }
 
 TEST(ExportTextKey, PadsYThenXToTenCharactersEach) {

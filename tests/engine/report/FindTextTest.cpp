@@ -186,5 +186,46 @@ TEST(FindText, MatchListNumbersRecordsAsThePreviewDoes) {
               1);
 }
 
+// Counted a few pages at a time, the matches are the match list's, whatever the step; a count
+// stops at the report's end and an empty report is counted at once.
+TEST(FindText, CountingInStepsAgreesWithTheMatchList) {
+    auto report = RawReport({
+        {{u"ciao ciao", {1, 2, 3, 4}}, {u"Ciao", {5, 6, 7, 8}}},
+        {},
+        {{u"nulla", {0, 0, 1, 1}}, {u"(CIAO)", {-10, 20, 30, 40}}},
+        {{u"ciaociao", {0, 0, 1, 1}}},
+        {{u"ciao, amici", {0, 0, 1, 1}}},
+    });
+    const struct {
+        TTextQuery query;
+        int step;
+        std::vector<int> countAfterEachStep;
+    } cases[] = {
+        {TTextQuery{"ciao"}, 1, {2, 2, 3, 4, 5}},
+        {TTextQuery{"ciao"}, 2, {2, 4, 5}},
+        {TTextQuery{"ciao"}, 100, {5}},
+        {TTextQuery{"ciao", true, true}, 2, {1, 2, 3}},
+        {TTextQuery{"ciao", false, false}, 3, {3, 3}},
+    };
+    for (const auto& c : cases) {
+        TTextMatchCounter counter(report->EMFPages(), c.query);
+        std::vector<int> counts;
+        bool done = false;
+        while (!done) {
+            done = counter.Step(c.step);
+            counts.push_back(counter.Count());
+            EXPECT_EQ(counter.PagesRead(), std::min(5, c.step * int(counts.size())));
+        }
+        EXPECT_EQ(counts, c.countAfterEachStep) << c.query.Text << " step " << c.step;
+        EXPECT_EQ(counter.Count(), ForEachTextMatch(report->EMFPages(), c.query, [](const TTextMatch&) { return true; }));
+        EXPECT_TRUE(counter.Step(1));
+        EXPECT_EQ(counter.PagesRead(), 5);
+    }
+    auto empty = RawReport({});
+    TTextMatchCounter none(empty->EMFPages(), TTextQuery{"ciao"});
+    EXPECT_TRUE(none.Done());
+    EXPECT_EQ(none.Count(), 0);
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -6,13 +6,17 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
+#include <cmath>
+
 #include "common/DamagedPages.h"
 #include "common/TestFiles.h"
 #include "engine/ui/CV_Find.h"
+#include "engine/ui/CV_PrevHits.h"
 #include "engine/ui/UiHooks.h"
 #include "engine/ui/UiStartup.h"
 #include "platform/emf/MetafileWriter.h"
@@ -69,6 +73,32 @@ void FillIn(TFindForm& form, const Dialog& d) {
     if (form.FindSub->isChecked() != d.partOfWord) form.FindSub->click();
     OriginButton(form, d.origin)->click();
 }
+
+// A key pressed as the window system delivers it: to the focused widget of the active window.
+void PressKey(TStandardPreview* w, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    w->activateWindow();
+    (void)QTest::qWaitForWindowActive(w);
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+    QTest::keyClick(target, key, modifiers);
+}
+
+// The screen pixel just inside the top-left corner of a match's bounds (its cell's background).
+QPoint MatchCorner(TStandardPreview* w, const TTextMatch& m) {
+    const auto s = w->ScaleOf(m.PageIndex);
+    const QPoint origin = w->PageOrigin(m.PageIndex);
+    return origin + QPoint(int(std::ceil(m.Bounds.left * s.scaleX)) + 1, int(std::ceil(m.Bounds.top * s.scaleY)) + 1);
+}
+
+std::vector<TTextMatch> Matches(TcvReport& report, const TTextQuery& query) {
+    std::vector<TTextMatch> found;
+    ForEachTextMatch(report.EMFPages(), query, [&](const TTextMatch& m) {
+        found.push_back(m);
+        return true;
+    });
+    return found;
+}
+
+constexpr QRgb kMatchYellow = 0xFFFFEC40, kCurrentOrange = 0xFFFF9628, kWhite = 0xFFFFFFFF;
 
 // The screen rectangle of the hit on the page area.
 QRect HitOnScreen(TStandardPreview* w) { return w->HitRect.ToQRect().translated(w->PageOrigin(w->HitPage)); }
@@ -397,6 +427,107 @@ private slots:
         }
         UiHooks().ExecuteFileDialog = openDialog;
         UiHooks().ShowError = showError;
+        ClosePreview(w);
+    }
+
+    // After a search every match on the pages in view is marked, the current one in orange, the
+    // others in yellow, and the status shows the current match and, once counted between the
+    // window's events (not yet when the search returns), the total.
+    void EveryMatchIsMarkedTheCurrentOneStronger() {
+        auto report = TextReport({{"ciao", "altro", "Ciao mondo"}, {"ciao"}});
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 1300));
+        QVERIFY(w->HitLabel->text().isEmpty());
+        RunFind(w, Dialog{"ciao"});
+        QCOMPARE(w->HitLabel->text(), QString::fromUtf8("1 di …"));
+        QTRY_COMPARE(w->HitLabel->text(), QString("1 di 3"));
+        QVERIFY(w->HitIcon->isVisible());
+        w->StopBlink();
+        const std::vector<TTextMatch> matches = Matches(*report, TTextQuery{"ciao"});
+        QCOMPARE(int(matches.size()), 3);
+        QImage px = AreaPixels(w);
+        QCOMPARE(px.pixel(MatchCorner(w, matches[0])), kCurrentOrange);
+        QCOMPARE(px.pixel(MatchCorner(w, matches[1])), kMatchYellow);
+        // Not a match: plain white; nor on another surface (the printer's).
+        const std::vector<TTextMatch> other = Matches(*report, TTextQuery{"altro"});
+        QCOMPARE(px.pixel(MatchCorner(w, other[0])), kWhite);
+        QImage printed(800, 1130, QImage::Format_RGB32);
+        printed.fill(Qt::white);
+        {
+            QPainter painter(&printed);
+            w->DrawPage(&painter, 0, printed.rect());
+        }
+        int coloured = 0;
+        for (int y = 0; y < printed.height(); ++y)
+            for (int x = 0; x < printed.width(); ++x)
+                coloured += qRed(printed.pixel(x, y)) != qBlue(printed.pixel(x, y));
+        QCOMPARE(coloured, 0);
+
+        // The next match becomes the orange one.
+        RunFind(w, Dialog{"ciao", foNext});
+        w->StopBlink();
+        QCOMPARE(w->HitLabel->text(), QString("2 di 3"));
+        px = AreaPixels(w);
+        QCOMPARE(px.pixel(MatchCorner(w, matches[0])), kMatchYellow);
+        QCOMPARE(px.pixel(MatchCorner(w, matches[1])), kCurrentOrange);
+
+        // A new search that finds nothing takes the marks and the status away.
+        RunFind(w, Dialog{"assente"});
+        QCOMPARE(messages_, QStringList{kNotFound});
+        QVERIFY(w->HitLabel->text().isEmpty());
+        QVERIFY(!w->HitIcon->isVisible());
+        w->ShowPage(1);
+        QCOMPARE(AreaPixels(w).pixel(MatchCorner(w, matches[0])), kWhite);
+        // So does opening other pages, whose matches are not counted either.
+        RunFind(w, Dialog{"ciao"});
+        w->OpenFile(std::filesystem::path(TESSALY_SOURCE_DIR) / "resources" / "EMPTYREPORT.cvp");
+        QVERIFY(!w->Hits().Active() && !w->Hits().Counted());
+        QVERIFY(w->HitLabel->text().isEmpty());
+        ClosePreview(w);
+    }
+
+    // Shift+F3 steps back without the dialog; F3's "Successivo" goes on from where it got to; before
+    // the first match the usual message; without a search Shift+F3 opens the dialog.
+    void ShiftF3StepsBackAndTheDialogGoesOnFromThere() {
+        auto report = TextReport({{"ciao"}, {"ciao"}, {"ciao", "ciao"}});
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        int dialogs = 0;
+        auto pressWatchingDialogs = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            QTimer::singleShot(0, [&] {
+                if (auto* form = qobject_cast<TFindForm*>(QApplication::activeModalWidget())) {
+                    ++dialogs;
+                    form->reject();
+                }
+            });
+            PressKey(w, key, modifiers);
+            QApplication::processEvents();  // the watch ends here when no dialog came
+        };
+        pressWatchingDialogs(Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(dialogs, 1);
+        RunFind(w, Dialog{"ciao"});
+        RunFind(w, Dialog{"ciao", foNext});
+        RunFind(w, Dialog{"ciao", foNext});
+        QCOMPARE(w->HitOrdinal, 3);
+        const struct {
+            int ordinal, page;
+            bool message;
+        } steps[] = {{2, 2, false}, {1, 1, false}, {1, 1, true}};
+        for (const auto& step : steps) {
+            messages_.clear();
+            pressWatchingDialogs(Qt::Key_F3, Qt::ShiftModifier);
+            QCOMPARE(dialogs, 1);
+            QCOMPARE(w->HitOrdinal, step.ordinal);
+            QCOMPARE(w->HitPage + 1, step.page);
+            QCOMPARE(messages_.size(), step.message ? 1 : 0);
+            QTRY_COMPARE(w->HitLabel->text(), QString("%1 di 4").arg(step.ordinal));
+        }
+        QVERIFY(FindSettings->NextEnabled && FindSettings->PrevEnabled);
+        RunFind(w, [&](TFindForm& form) {
+            QVERIFY(form.FindNext->isEnabled() && form.FindPrevious->isEnabled());
+            form.FindNext->click();
+            form.OKBtn->click();
+        });
+        QCOMPARE(w->HitOrdinal, 2);
+        QCOMPARE(w->HitLabel->text(), QString("2 di 4"));
         ClosePreview(w);
     }
 

@@ -18,6 +18,7 @@
 #include "common/PdfPages.h"
 #include "common/TestFiles.h"
 #include "engine/report/CV_Export.h"
+#include "engine/report/CV_TextExport.h"
 #include "engine/ui/CV_Find.h"
 #include "engine/ui/UiHooks.h"
 #include "engine/ui/UiStartup.h"
@@ -680,7 +681,8 @@ private slots:
                     QCOMPARE(kind, TFileDialog::Kind::Save);
                     QCOMPARE(d.Title, AnsiString("Salva il report."));
                     QCOMPARE(d.Filter, AnsiString("Report file (*.cvp)|*.cvp|Enhanced Meta File - File Grafico "
-                                                  "(*.emf)|*.emf|Pagine (*.pag)|*.pag"));
+                                                  "(*.emf)|*.emf|Pagine (*.pag)|*.pag|Documento PDF (*.pdf)|*.pdf|"
+                                                  "Testo (*.txt)|*.txt"));
                     QCOMPARE(d.FilterIndex, 1);
                 }();
                 d.FileName = dir / c.chosen;
@@ -707,6 +709,71 @@ private slots:
         w->Save();
         QCOMPARE(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), before);
         UnregisterExportFilter(ExportFilterClass<PagesFilter>);
+        ClosePreview(w);
+    }
+
+    // PDF and text, after the registered filters: what tessaly-cli pdf and text write, a default
+    // extension only for a name without a dot, and a failure that says why and leaves no file.
+    void SaveAsPdfOrTextWritesWhatTheCliWrites() {
+        tessaly::testing::TempFolder dir("preview-pdf");
+        auto report = std::make_unique<TcvReport>(nullptr);
+        for (int i = 0; i < 3; ++i) {
+            PreparedPage& page = report->EMFPages().AddPage(PaperTemplate(9, i == 1 ? 1 : 0));
+            page.Surface->TextOut(50, 50, "Pagina " + std::to_string(i + 1));
+            page.CloseSurface();
+        }
+        TStandardPreview* w = OpenPreview(report.get(), QSize(900, 700));
+        const fs::path reference = dir / "riferimento";
+        SaveReportAsText(*report, reference);
+        struct Case {
+            int filter;
+            std::string chosen, written;
+            int registered;  // export filters registered before
+        } cases[] = {
+            {3, "rapporto", "rapporto.pdf", 0}, {3, "rapporto.v2", "rapporto.v2", 0}, {4, "testo", "testo.txt", 0},
+            {4, "testo.TXT", "testo.TXT", 0},   {3, "pagine", "pagine.pag", 1},   {4, "doc", "doc.pdf", 1},
+            {5, "testo2", "testo2.txt", 1},
+        };
+        for (const Case& c : cases) {
+            if (c.registered) RegisterExportFilter(ExportFilterClass<PagesFilter>, "Pagine (*.pag)", "*.pag");
+            UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+                d.FileName = dir / c.chosen;
+                d.FilterIndex = c.filter;
+                return true;
+            };
+            FocusWindow(w);
+            PressKey(Qt::Key_F11);
+            UnregisterExportFilter(ExportFilterClass<PagesFilter>);
+            QCOMPARE(errors_, QStringList());
+            QVERIFY2(fs::exists(dir / c.written), c.written.c_str());
+            const std::vector<uint8_t> bytes = tessaly::testing::ReadFile(dir / c.written);
+            const std::string content(bytes.begin(), bytes.end());
+            if (c.written.ends_with(".pag")) {
+                QCOMPARE(content, std::string("PPP"));
+            } else if (content.starts_with("%PDF")) {
+                QVERIFY2(c.filter == 3 + c.registered, c.written.c_str());
+                // Each page on its own paper: A4 portrait, landscape, portrait.
+                QCOMPARE(tessaly::testing::MediaBoxes(content),
+                         (std::vector<std::pair<int, int>>{{595, 842}, {842, 595}, {595, 842}}));
+            } else {
+                QCOMPARE(bytes, tessaly::testing::ReadFile(reference));
+            }
+        }
+        // A folder that is not there: the message, and nothing written.
+        const auto before = std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
+        for (int filter : {3, 4}) {
+            errors_.clear();
+            UiHooks().ExecuteFileDialog = [&](TFileDialog& d, QWidget*, TFileDialog::Kind) {
+                d.FileName = dir / "manca" / "uscita";
+                d.FilterIndex = filter;
+                return true;
+            };
+            FocusWindow(w);
+            PressKey(Qt::Key_F11);
+            QCOMPARE(errors_.size(), 1);
+            QVERIFY(!errors_.first().isEmpty());
+        }
+        QCOMPARE(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), before);
         ClosePreview(w);
     }
 
@@ -986,7 +1053,7 @@ private slots:
                 QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), dialog, 2000);
                 QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString((dir / c.typed).string()));
                 for (QComboBox* types : dialog->findChildren<QComboBox*>())
-                    if (types->count() == 2 && types->itemText(1).startsWith("Enhanced Meta File")) types->setFocus();
+                    if (types->count() >= 2 && types->itemText(1).startsWith("Enhanced Meta File")) types->setFocus();
                 for (int i = 0; i < c.typeSteps; ++i) PressKey(Qt::Key_Down);
                 PressKey(Qt::Key_Return);
             });
