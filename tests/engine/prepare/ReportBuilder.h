@@ -4,6 +4,8 @@
 // (their text records, each with its reference point, page by page).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,6 +135,7 @@ public:
     bool Prepare() {
         const bool ok = report->PrepareReport();
         error = Cp1252ToUtf8(report->PreparationErrorText());
+        KeepPrepared();
         pages.clear();
         for (int i = 0; i < report->EMFPages().Count(); ++i) {
             PreparedPage& p = report->EMFPages().Pages(i);
@@ -140,6 +143,16 @@ public:
             pages.push_back(TextsOf(p.Drawing));
         }
         return ok;
+    }
+
+    // With TESSALY_KEEP_PREPARED set to a folder, every prepared report is saved there under its
+    // test's name, so that two builds of the engine can be compared report by report.
+    void KeepPrepared() {
+        const char* folder = std::getenv("TESSALY_KEEP_PREPARED");
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        if (!folder || !test || report->EMFPages().Count() == 0) return;
+        const std::string name = std::string(test->test_suite_name()) + "." + test->name() + "." + std::to_string(++kept_);
+        report->SavePreparedReport(std::filesystem::path(folder) / (name + ".cvp"));
     }
 
     int PageCount() const { return int(pages.size()); }
@@ -179,6 +192,9 @@ public:
     TcvReport* report = nullptr;  // owned by the form
     std::vector<PageTexts> pages;
     std::string error;  // of the last preparation, UTF-8
+
+private:
+    int kept_ = 0;
 };
 
 // Rows of one integer column "n" (1 to count) and a text column "nome" ("Riga n").
