@@ -99,9 +99,10 @@ public:
     // What the band engine calls. Each sets DrawMode and draws; the object's Top and Left are
     // where it prints. A draw stops at the first line that does not fit above the object's bottom
     // and keeps that line's index in FirstLine.
-    // Lays the text out without drawing: returns the text height (also kept in TextHeight). A
-    // stretching object takes that height when its ParentBand stretches (turned text: as its
-    // width, always) and raises MaxMeasuredBottom to Top + text height + 2 (not turned text).
+    // Lays the text out without drawing, keeping the text height in TextHeight. A stretching
+    // object takes that height when its ParentBand stretches (turned text: as its width, always).
+    // Returns the bottom its band needs for it: Top + text height + 2 for a stretching object of
+    // text that is not turned, 0 for any other.
     int32_t Measure(emf::RecordingCanvas& canvas);
     // Draws what the last Measure laid out (a stretched band).
     void DrawMeasured(emf::RecordingCanvas& canvas);

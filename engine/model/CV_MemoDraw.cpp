@@ -8,7 +8,7 @@
 #include "engine/expr/CV_Expr.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/model/CV_Memo.h"
-#include "engine/prepare/CV_Band.h"
+#include "engine/model/CV_BandFrame.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Rounding.h"
@@ -59,10 +59,12 @@ std::vector<PlacedWord> JustifiedWords(emf::RecordingCanvas& canvas, std::string
 // --- The band engine's calls ---------------------------------------------------------------------
 
 int32_t TcvMemoView::Measure(emf::RecordingCanvas& canvas) {
-    TextHeight = 0;  // what a hidden object needs
+    TextHeight = 0;
     DrawMode = dmMeasure;
     Draw(canvas);
-    return TextHeight;
+    // Turned text grows sideways: it never needs a taller band; a hidden object needs nothing.
+    if ((EngineMode == emRun && !Visible) || !(Flags & mfStretch) || (Alignment & taTurned)) return 0;
+    return Top + TextHeight + 2;
 }
 
 void TcvMemoView::DrawMeasured(emf::RecordingCanvas& canvas) {
@@ -110,9 +112,6 @@ void TcvMemoView::Draw(emf::RecordingCanvas& canvas) {
             if (!FirstPass) DrawText();
         }
     }
-    // Turned text grows sideways: it never needs a taller band.
-    if (DrawMode == dmMeasure && (Flags & mfStretch) && !(Alignment & taTurned))
-        MaxMeasuredBottom = std::max(MaxMeasuredBottom, Top + TextHeight + 2);
     if (!run && !Visible) DrawHiddenCross();
 }
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/model/CV_Memo.h"
-#include "engine/prepare/CV_Band.h"
+#include "engine/model/CV_BandFrame.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Rounding.h"

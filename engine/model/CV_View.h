@@ -27,7 +27,7 @@ namespace emf {
 class RecordingCanvas;
 }
 
-class TcvBand;
+struct TcvBandFrame;
 class TcvPage;
 class TcvReport;
 
@@ -68,7 +68,7 @@ public:
 
     AnsiString Name;                           // unique in the report, compared case-insensitively
     TcvReport* Report = nullptr;               // the owning report (may be none)
-    TcvBand* ParentBand = nullptr;             // the run-time band printing the object
+    TcvBandFrame* ParentBand = nullptr;        // the band printing the object, while preparing
     emf::RecordingCanvas* Canvas = nullptr;    // set before every draw
     emf::RectL DrawRect;                       // inner rectangle (CalcDrawRect); right, bottom excluded
     int32_t GapX = 0;

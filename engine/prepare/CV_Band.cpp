@@ -8,6 +8,7 @@
 #include "engine/data/CV_Dataset.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/model/CV_BandView.h"
+#include "engine/model/CV_View.h"
 #include "engine/prepare/CV_PageRun.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
@@ -26,9 +27,11 @@ data::Dataset* DatabaseOf(TcvDataset* dataset) {
 
 }  // namespace
 
+TcvBand* BandOf(const TcvView& view) { return static_cast<TcvBand*>(view.ParentBand); }
+
 int DataTypeOfLevel(int level) { return level == 1 ? btMasterData : level == 2 ? btDetailData : btSubDetailData; }
 
-TcvBand::TcvBand(uint8_t bandType, TcvPageRun* page) : Page(page), BandType(bandType) {}
+TcvBand::TcvBand(uint8_t bandType, TcvPageRun* page) : TcvBandFrame(bandType), Page(page) {}
 
 TcvBand::~TcvBand() {
     if (!ReportDataSet) return;

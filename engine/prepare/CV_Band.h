@@ -15,6 +15,7 @@
 #include <QScopedValueRollback>
 
 #include "engine/expr/CV_AggregateStore.h"
+#include "engine/model/CV_BandFrame.h"
 #include "engine/model/CV_BandType.h"
 #include "platform/core/StringList.h"
 #include "platform/core/Variant.h"
@@ -36,7 +37,7 @@ struct TcvPlace {
     int32_t Left = 0, Top = 0, Width = 0, Height = 0;
 };
 
-class TcvBand {
+class TcvBand : public TcvBandFrame {
 public:
     explicit TcvBand(uint8_t bandType, TcvPageRun* page = nullptr);
     // Closes the band's dataset (and tells OnDataSetWork, flag 1).
@@ -45,7 +46,6 @@ public:
     TcvBand& operator=(const TcvBand&) = delete;
 
     TcvPageRun* Page;
-    uint8_t BandType;
     TcvBand* Next = nullptr;  // the chain of the bands of this type, by Top
     TcvBand* Prev = nullptr;
     TcvBand* Last = nullptr;    // on the first band of a chain: the last one
@@ -59,14 +59,12 @@ public:
     int32_t Left = 0;
     int32_t Top = 0;
     int32_t Width = 0;
-    int32_t Height = 0;        // the design height
-    int32_t ActualHeight = 0;  // the height measured for this print
     bool FillingList = false;  // empty filler rows are being printed
     bool RowPrinted = true;    // a data band: the record last taken into its aggregates has printed
     TcvBandView* BandView = nullptr;
     StringList BandLines;
-    // Options, as effective for the band type (none on a sub-report page but the first two).
-    bool Stretched = false;
+    // Options, as effective for the band type (none on a sub-report page but the first two), with
+    // Stretched of the frame.
     bool ForceNewPage = false;
     bool PrintIfDetailEmpty = false;
     bool CanSplit = false;
@@ -158,6 +156,9 @@ private:
     QScopedValueRollback<TcvBand*> band_;
     QScopedValueRollback<TcvView*> object_;
 };
+
+// The band printing an object: in a preparation every object's band frame is a run-time band.
+TcvBand* BandOf(const TcvView& view);
 
 // The data type of each level (1 master, 2 detail, 3 sub-detail) and its header and footer.
 int DataTypeOfLevel(int level);

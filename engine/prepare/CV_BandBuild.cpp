@@ -131,7 +131,7 @@ void TakeTheRest(Building& b) {
     for (size_t i = 0; i < b.objects.size(); ++i) {
         if (!b.pending[i]) continue;
         TcvView& o = *b.objects[i];
-        if (o.ParentBand) o.Left += o.ParentBand->Left;
+        if (o.ParentBand) o.Left += BandOf(o)->Left;
         o.ParentBand = &none;
         none.Objects.push_back(&o);
     }

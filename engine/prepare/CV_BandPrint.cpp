@@ -92,15 +92,15 @@ int32_t TcvBand::MeasureOwn() {
     if (!Stretched || !CurPageCanvas) return ActualHeight;
     QScopedValueRollback band(CurrentBand, this);
     TcvReport& report = Page->Run->Report;
-    MaxMeasuredBottom = Height;
+    int32_t bottom = Height;
     for (TcvView* view : Objects) {
         TcvMemoView* memo = AsMemo(view);
         if (!memo || memo->ParentBand != this) continue;
         if (report.OnDrawObject) report.OnDrawObject(memo);
-        Guarded([&] { memo->Measure(*CurPageCanvas); });
+        Guarded([&] { bottom = std::max(bottom, memo->Measure(*CurPageCanvas)); });
         if (report.OnDrawedObject) report.OnDrawedObject(memo);
     }
-    ActualHeight = MaxMeasuredBottom;
+    ActualHeight = bottom;
     for (TcvView* view : Objects) ActualHeight = std::max(ActualHeight, view->Top + view->Height);
     PushDown();
     return ActualHeight;
@@ -224,7 +224,7 @@ void TcvBand::DrawObjectAt(TcvView& view, int mode, int32_t dx, int32_t dy) {
     TcvReport& report = Page->Run->Report;
     QScopedValueRollback left(view.Left, view.Left + dx);
     QScopedValueRollback top(view.Top, view.Top + dy);
-    QScopedValueRollback parent(view.ParentBand, this);
+    QScopedValueRollback<TcvBandFrame*> parent(view.ParentBand, this);
     Guarded([&] {
         if (report.OnDrawObject) report.OnDrawObject(&view);
         TcvMemoView* memo = AsMemo(&view);

@@ -29,7 +29,6 @@ int TotalPages = 0;
 double ReportDate = 0;
 double ReportTime = 0;
 Variant CurrentValue;
-int32_t MaxMeasuredBottom = 0;
 std::vector<int> PageOrder;
 TcvPreparationError PreparationError;
 bool ExportCancelled = false;
@@ -65,7 +64,6 @@ void ResetPreparationState() {
     PreparedIndex = 0;
     ErrorPageNo = 0;
     CurrentValue.Clear();
-    MaxMeasuredBottom = 0;
     PageOrder.clear();
 }
 

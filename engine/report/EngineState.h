@@ -63,8 +63,6 @@ extern int TotalPages;               // pages that the first of two passes produ
 extern double ReportDate;            // date and time taken when the preparation started
 extern double ReportTime;
 extern Variant CurrentValue;         // the value that the text expansion computed last
-extern int32_t MaxMeasuredBottom;    // the greatest bottom that the stretched text objects of the
-                                     // band being measured need (TcvMemoView::Measure raises it)
 // The order of the prepared pages when they are interleaved: PageOrder[n] is the index of the
 // page that goes n-th. Empty when the pages keep their order.
 extern std::vector<int> PageOrder;

@@ -76,7 +76,7 @@ public:
     // Makes the object current in its band, as the band engine does while it prints it.
     void Enter(TcvView& object) {
         CurrentObject = &object;
-        CurrentBand = object.ParentBand;
+        CurrentBand = BandOf(object);
     }
 
     EngineUnits units{nullptr};

@@ -7,7 +7,8 @@
 
 #include "ObjectDrawing.h"
 #include "engine/model/CV_Memo.h"
-#include "engine/prepare/CV_Band.h"
+#include "engine/model/CV_BandFrame.h"
+#include "engine/model/CV_BandType.h"
 #include "platform/core/Rounding.h"
 #include "platform/data/MemoryDataset.h"
 
@@ -243,18 +244,18 @@ TEST_F(MemoDraw, ASplitObjectGoesOnWithTheLineAfterTheLastOneDrawn) {
 }
 
 TEST_F(MemoDraw, MeasuringLaysOutAndStretchesButDrawsNothing) {
-    TcvBand band(btMasterData);
+    TcvBandFrame band(btMasterData);
     band.Stretched = true;
     auto m = Memo("uno due tre quattro cinque sei", taLeft, mfStretch | mfWordWrap);
     m->Width = 60, m->Height = 20;
     m->ParentBand = &band;
-    MaxMeasuredBottom = 30;
-    const int32_t textHeight = m->Measure(Canvas());
+    const int32_t bottom = m->Measure(Canvas());
+    const int32_t textHeight = m->TextHeight;
     const int lines = m->WorkLines.Count();
     EXPECT_GE(lines, 3);
     EXPECT_EQ(textHeight, lines * 15 + 2);
     EXPECT_EQ(m->Height, textHeight);
-    EXPECT_EQ(MaxMeasuredBottom, 50 + textHeight + 2);
+    EXPECT_EQ(bottom, 50 + textHeight + 2) << "the bottom the band needs for it";
     EXPECT_EQ(Page().records, EmptyPageRecords());
 
     m->MemoLines.SetText("changed");  // drawing what was measured expands nothing again
@@ -324,7 +325,7 @@ TEST_F(MemoDraw, AnEmptyStretchingObjectGrowsWithItsBandEvenFromHeightZero) {
                  {kFarthestCoordinate, 1, kFarthestCoordinate, kFarthestCoordinate}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.actualHeight);
-        TcvBand band(btMasterData);
+        TcvBandFrame band(btMasterData);
         band.Stretched = true;
         band.Height = c.designHeight, band.ActualHeight = c.actualHeight;
         auto m = Memo("", taLeft, mfStretch);

@@ -122,7 +122,6 @@ protected:
     ~ObjectDrawTest() override {
         EngineMode = emDesign;
         PreparationError = {};
-        MaxMeasuredBottom = 0;
     }
 
     emf::RecordingCanvas& Canvas() { return *canvas; }
