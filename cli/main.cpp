@@ -47,8 +47,9 @@ constexpr Command kCommands[] = {
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
      "elenca le tabelle di un database SQLite o PostgreSQL, o i campi e i primi record di una tabella o di una query",
      &RunData},
-    {"template", "template FILE.cvf [--save OUT.cvf]",
-     "carica un modello di report e ne descrive pagine, oggetti, dataset e valori; --save lo riscrive",
+    {"template", "template FILE.cvf|FILE.json [--save OUT.cvf] [--json OUT.json]",
+     "carica un modello di report (.cvf o la sua forma JSON, riconosciuta dal contenuto) e ne descrive pagine, "
+     "oggetti, dataset e valori; --save lo riscrive come .cvf, --json nella forma JSON",
      &RunTemplate},
     {"eval", "eval [--db ORIGINE [--module NOME]] EXPR",
      "calcola un'espressione e ne scrive tipo e valore; con --db i campi delle tabelle di ORIGINE (modulo NOME, "

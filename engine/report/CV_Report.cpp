@@ -10,6 +10,7 @@
 #include "engine/model/CV_Page.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Pages.h"
+#include "engine/report/CV_TemplateFile.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
@@ -281,8 +282,13 @@ void TcvReport::LoadFromFile(const fs::path& fileName) {
         autoLoadedName_ = fs::absolute(name, ec);
         autoLoadedTime_ = fs::last_write_time(name, ec);
     }
-    FileStream stream(name, FileStream::Mode::OpenRead);
-    LoadFromStream(stream);
+    if (IsJsonTemplateFile(name)) {
+        MemoryStream converted(ConvertJsonTemplate(name));
+        LoadFromStream(converted);
+    } else {
+        FileStream stream(name, FileStream::Mode::OpenRead);
+        LoadFromStream(stream);
+    }
     RestoreCurrentDir(savedDir);
     templateFileName_ = Utf8ToCp1252(name.filename().string());
 }
