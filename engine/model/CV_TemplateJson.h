@@ -31,8 +31,8 @@ std::string TemplateStreamToJson(std::span<const uint8_t> stream);
 // sub-report showing a missing page or its own, two objects of one name.
 std::vector<uint8_t> JsonToTemplateStream(std::string_view json);
 
-// Whether bytes begin like a JSON object (after an optional byte order mark and white space): how
-// a template in JSON is told from a ".cvf", whose first byte is never "{".
+// Whether bytes begin like a JSON object or array (after an optional byte order mark and white
+// space): how a template in JSON is told from a ".cvf", whose first byte is never "{" or "[".
 bool LooksLikeJsonTemplate(std::span<const uint8_t> head);
 
 }  // namespace tessaly

@@ -145,7 +145,7 @@ std::string TemplateStreamToJson(std::span<const uint8_t> bytes) {
 bool LooksLikeJsonTemplate(std::span<const uint8_t> head) {
     size_t i = head.size() >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
     while (i < head.size() && (head[i] == ' ' || head[i] == '\t' || head[i] == '\n' || head[i] == '\r')) ++i;
-    return i < head.size() && head[i] == '{';
+    return i < head.size() && (head[i] == '{' || head[i] == '[');
 }
 
 }  // namespace tessaly
