@@ -149,21 +149,21 @@ private:
 
     uint32_t Hex4() {
         uint32_t value = 0;
-        if (s_.size() - i_ < 4) Fail("sequenza \\u incompleta.");
         const char* first = s_.data() + i_;
-        auto [end, ec] = std::from_chars(first, first + 4, value, 16);
+        const char* last = first + std::min<size_t>(4, s_.size() - i_);
+        auto [end, ec] = std::from_chars(first, last, value, 16);
         if (ec != std::errc() || end != first + 4) Fail("sequenza \\u non valida.");
         i_ += 4;
         return value;
     }
 
     void Escape(std::string& out) {
-        ++i_;
+        const size_t backslash = i_++;
         const char c = Peek();
         ++i_;
         static constexpr std::string_view kFrom = "\"\\/bfnrt", kTo = "\"\\/\b\f\n\r\t";
         if (const size_t k = kFrom.find(c); k != std::string_view::npos) return out.push_back(kTo[k]);
-        if (c != 'u') --i_, Fail("sequenza di escape non valida.");
+        if (c != 'u') i_ = backslash, Fail("sequenza di escape non valida.");
         char32_t u = Hex4();
         if (u >= 0xDC00 && u <= 0xDFFF) Fail("surrogato UTF-16 spaiato.");
         if (u >= 0xD800 && u <= 0xDBFF) {
