@@ -152,7 +152,7 @@ int64_t FormatFromJson(const Field& f, std::string_view key, const Node& node) {
         const FormatPart* part = nullptr;
         for (const FormatPart& p : kFormatParts)
             if (m.key == p.key) part = &p;
-        if (!part) Refuse(m.place, "chiave sconosciuta in un formato: \"" + Utf8ToCp1252(m.key) + "\".");
+        if (!part) Refuse(m.place, "chiave sconosciuta in " + Quoted(key) + ": \"" + Utf8ToCp1252(m.key) + "\".");
         int64_t v = 0;
         if (part->shift == 0) {
             const AnsiString separator = TextOf(m.value, m.key, 1);
@@ -187,7 +187,7 @@ FieldValue PictureFromJson(std::string_view key, const Node& node) {
     for (const json::Member& m : node.members) {
         if (m.key == "kind") v.number = NameOrNumber(m.value, m.key, kPictureKinds, {0, 0xFF});
         else if (m.key == "data") v.text = FromBase64(m.value, m.key);
-        else Refuse(m.place, "chiave sconosciuta in un'immagine: \"" + Utf8ToCp1252(m.key) + "\".");
+        else Refuse(m.place, "chiave sconosciuta in " + Quoted(key) + ": \"" + Utf8ToCp1252(m.key) + "\".");
     }
     return v;
 }

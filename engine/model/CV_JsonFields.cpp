@@ -178,7 +178,7 @@ std::vector<Field> MemoPart() {
 Record MakeObjectRecord(int type) {
     Record r{"", CommonPart(type), {"name", "band"}};
     for (const Name& n : kObjectTypes)
-        if (n.value == type) r.what = std::string("un oggetto ") + n.name;
+        if (n.value == type) r.what = std::string("in un oggetto ") + n.name;
     std::vector<Field> own;
     if (type == otMemo) own = MemoPart();
     if (type == otPicture) own = {{.key = "picture", .stored = Stored::Picture, .shape = Shape::Picture}};
@@ -192,13 +192,13 @@ Record MakeObjectRecord(int type) {
 }  // namespace
 
 const Record& ReportRecord() {
-    static const Record r{"il modello", {Flag("twoPass", 0), Flag("interleave", 0), Flag("interleavedNumbering", 0)}};
+    static const Record r{"nel modello", {Flag("twoPass", 0), Flag("interleave", 0), Flag("interleavedNumbering", 0)}};
     return r;
 }
 
 const Record& DatasetRecord() {
     static const Record r{
-        "un dataset",
+        "in un dataset",
         {{.stored = Stored::U8, .derive = &DatasetKind},
          {.key = "dataset", .stored = Stored::Short, .shape = Shape::Text, .storedIf = &IsDatabaseEntry},
          {.key = "filtered", .stored = Stored::U8, .shape = Shape::Boolean, .storedIf = &IsDatabaseEntry},
@@ -213,7 +213,7 @@ const Record& DatasetRecord() {
 }
 
 const Record& ValueRecord() {
-    static const Record r{"un valore",
+    static const Record r{"in un valore",
                           {{.key = "kind", .stored = Stored::ValueKind, .shape = Shape::ValueKind, .names = ValueKinds()},
                            Text("dataset", Stored::Short),
                            {.stored = Stored::Short, .shape = Shape::Text, .keyOf = &ValueTextKey},
@@ -224,7 +224,7 @@ const Record& ValueRecord() {
 
 const Record& PageRecord() {
     static const Record r{
-        "una pagina",
+        "in una pagina",
         {{.key = "paper", .stored = Stored::I32, .shape = Shape::Names, .byDefault = 9, .names = kPapers},
          {.key = "paperWidth", .stored = Stored::I32, .defaultOf = &TablePaperWidth},
          {.key = "paperHeight", .stored = Stored::I32, .defaultOf = &TablePaperHeight},

@@ -83,7 +83,7 @@ struct Field {
 };
 
 struct Record {
-    std::string what;  // for messages: "un oggetto band"
+    std::string what;  // for messages, with its preposition: "in un oggetto band"
     std::vector<Field> fields;
     // The keys written first, in this order, before the other fields in stream order.
     std::vector<const char*> leadingKeys = {};

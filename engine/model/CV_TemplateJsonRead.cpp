@@ -35,7 +35,7 @@ public:
         for (const Member& m : object.members) {
             const bool known = std::find(members_.begin(), members_.end(), &m) != members_.end() ||
                                std::find(others.begin(), others.end(), m.key) != others.end();
-            if (!known) Refuse(m.place, "chiave sconosciuta in " + what + ": \"" + Utf8ToCp1252(m.key) + "\".");
+            if (!known) Refuse(m.place, "chiave sconosciuta " + what + ": \"" + Utf8ToCp1252(m.key) + "\".");
         }
     }
 
@@ -56,7 +56,7 @@ const Node* Holder(const Node& object, const Field& f, Taken& taken) {
 void CheckGroups(const Record& r, const Node& object, const Taken& taken) {
     for (const Field& f : r.fields) {
         const Member* group = f.group ? object.Find(f.group) : nullptr;
-        if (group) taken.CheckAll(group->value, Quoted(f.group), {});
+        if (group) taken.CheckAll(group->value, "in " + Quoted(f.group), {});
     }
 }
 
@@ -76,7 +76,7 @@ Values RecordFromJson(const Record& r, const Node& object, std::initializer_list
             given[i] = true;
             taken.Add(m);
         } else if (f.required) {
-            Refuse(object.place, "manca la chiave \"" + std::string(key) + "\" in " + r.what + ".");
+            Refuse(object.place, "manca la chiave \"" + std::string(key) + "\" " + r.what + ".");
         } else if (!f.defaultOf) {
             v[i] = DefaultOf(f, v);
         }

@@ -253,7 +253,7 @@ TEST_F(TemplateJson, DocumentsWithAMistakeAreRefusedWithTheirPlace) {
         {R"({"format": "report", "version": 1})", "riga 1, colonna 12: \"format\" deve valere \"tessaly-template\"."},
         {R"({"format": "tessaly-template", "version": 2})",
          "riga 1, colonna 43: \"version\": questo programma legge la versione 1 del formato."},
-        {head + R"("twoPasses": true})", "riga 1, colonna 46: chiave sconosciuta in il modello: \"twoPasses\"."},
+        {head + R"("twoPasses": true})", "riga 1, colonna 46: chiave sconosciuta nel modello: \"twoPasses\"."},
         {head + R"("pages": [{"objects": [{"type": "memo", "colour": "#000000"}]}]})",
          "riga 1, colonna 86: chiave sconosciuta in un oggetto memo: \"colour\"."},
         {head + R"("pages": [{"objects": [{"type": "band", "band": "pageHeader", "font": {}}]}]})",
