@@ -33,10 +33,6 @@ Range RangeOf(Stored stored) {
     }
 }
 
-[[noreturn]] void Expected(const Node& node, std::string_view key, const char* what) {
-    Refuse(node.place, Quoted(key) + " deve essere " + what + ".");
-}
-
 int64_t IntegerIn(const Node& node, std::string_view key, Range range) {
     int64_t value = 0;
     if (!node.ToInteger(value)) {
@@ -234,6 +230,10 @@ StringList LinesFromJson(std::string_view key, const Node& node) {
 }  // namespace
 
 void Refuse(json::Place place, const std::string& message) { throw json::ParseError(place, message); }
+
+void Expected(const Node& node, std::string_view key, const char* what) {
+    Refuse(node.place, Quoted(key) + " deve essere " + what + ".");
+}
 
 std::string Quoted(std::string_view key) { return "\"" + std::string(key) + "\""; }
 

@@ -12,6 +12,8 @@ namespace tessaly::jsonform {
 
 // Raises json::ParseError: "riga L, colonna C: " + message.
 [[noreturn]] void Refuse(json::Place place, const std::string& message);
+// Refuses a value of the wrong kind: "\"key\" deve essere " + what.
+[[noreturn]] void Expected(const json::Node& node, std::string_view key, const char* what);
 // "\"key\"" for messages (the key is ASCII).
 std::string Quoted(std::string_view key);
 

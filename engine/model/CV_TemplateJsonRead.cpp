@@ -23,10 +23,6 @@ enum : uint8_t { tagValues = 254, tagPage = 255 };
 // An object record names its page in one byte.
 constexpr size_t kMaxObjectPages = 256;
 
-[[noreturn]] void Expected(const Node& node, std::string_view key, const char* what) {
-    Refuse(node.place, Quoted(key) + " deve essere " + what + ".");
-}
-
 // The keys a record took; any other key of the object is refused.
 class Taken {
 public:
@@ -101,10 +97,11 @@ const std::vector<Node>& ListOf(const Node& object, std::string_view key) {
     return m->value.items;
 }
 
-const std::vector<Node>& ObjectsOf(const Node& list, std::string_view key) {
-    for (const Node& item : ListOf(list, key))
+const std::vector<Node>& ObjectsOf(const Node& object, std::string_view key) {
+    const std::vector<Node>& items = ListOf(object, key);
+    for (const Node& item : items)
         if (!item.Is(Kind::Object)) Expected(item, key, "una lista di oggetti");
-    return ListOf(list, key);
+    return items;
 }
 
 void WriteList(Stream& out, const Record& r, const Node& root, std::string_view key) {
