@@ -59,6 +59,12 @@ void SaveTemplateAsJson(TcvReport& report, const fs::path& file) {
     MemoryStream stream;
     report.SaveToStream(stream);
     const std::string text = TemplateStreamToJson(stream.Data());
+    // A damaged template (two objects of one name) is written all the same, to be mended there.
+    try {
+        JsonToTemplateStream(text);
+    } catch (const json::ParseError& e) {
+        ShowEngineMessage(TMsgDlgType::mtWarning, "Il modello in JSON va corretto prima di poterlo rileggere: " + e.Message());
+    }
     AtomicFileStream out(file);
     out.WriteString(text);
     out.Commit();

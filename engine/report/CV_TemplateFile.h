@@ -19,7 +19,8 @@ std::vector<uint8_t> ReadTemplateStream(const std::filesystem::path& file);
 // raises EAbort, before anything of a report has changed.
 std::vector<uint8_t> ConvertJsonTemplate(const std::filesystem::path& file);
 // Saves the template in its JSON form, atomically: what SaveToStream writes, described. A refused
-// or failed save leaves the old file as it was.
+// or failed save leaves the old file as it was. A form that would not read back (objects sharing a
+// name) is written with a warning that says where.
 void SaveTemplateAsJson(TcvReport& report, const std::filesystem::path& file);
 
 }  // namespace tessaly

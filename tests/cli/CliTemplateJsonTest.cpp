@@ -71,6 +71,14 @@ TEST_F(CliTemplateJson, ConvertsBothWaysKeepingDatasetsWhoseDataIsNotThere) {
     const CliResult fromCvf = RunCli("template " + Q(folder / "ordini.cvf"));
     EXPECT_EQ(fromJson.out, fromCvf.out);
     EXPECT_EQ(fromJson.err, "Attenzione: Non \xC3\xA8 stato trovato il cvDataset: Dati.ordini\n");
+
+    // A damaged template whose objects share a name converts, with a warning that says where to mend it.
+    const fs::path damaged = Copy(fs::path(TESSALY_SOURCE_DIR) / "tests/data/fuzz/prepare-column-gap", "doppio.cvf");
+    r = RunCli("template " + Q(damaged) + " --json " + Q(folder / "doppio.json"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "Attenzione: Il modello in JSON va corretto prima di poterlo rileggere: riga 51, colonna 19: due "
+                     "oggetti con il nome \"Band1\" (l'altro a riga 18, colonna 19).\n");
+    EXPECT_TRUE(fs::exists(folder / "doppio.json"));
 }
 
 TEST_F(CliTemplateJson, AMistakeFailsWithItsPlaceAndWritesNothing) {
