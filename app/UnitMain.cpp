@@ -81,7 +81,8 @@ TFormTessaly::TFormTessaly(std::vector<std::string> arguments)
     connect(ButtonOpen, &QPushButton::clicked, this, &TFormTessaly::ButtonOpenClick);
 
     OpenDialogReport.DefaultExt = ".cvp";
-    OpenDialogReport.Filter = "File di report (*.cvp)|*.CVP|Tutti i file|*.*|Modelli di report (*.cvf)|*.CVF";
+    OpenDialogReport.Filter = "File di report (*.cvp)|*.CVP|Tutti i file|*.*|Modelli di report (*.cvf)|*.CVF|"
+                              "Modelli di report in JSON (*.json)|*.json";
     OpenDialogReport.FilterIndex = 0;
     OpenDialogReport.Title = "Scegli il report da visualizzare";
 

@@ -1,6 +1,7 @@
-// tessaly-cli template FILE.cvf [--save OUT.cvf]: loads a template as the report component does
-// (LoadFromFile and its file-name rules) and describes what was loaded:
-//   version: V                    the stream's version (21 for a stream without one)
+// tessaly-cli template FILE [--save OUT.cvf] [--json OUT.json]: loads a template, ".cvf" or its JSON
+// form (told by content), as the report component does (LoadFromFile and its file-name rules) and
+// describes what was loaded:
+//   version: V                    the stream's version (21 for a stream without one; 29 for JSON)
 //   pages: P
 //   objects: O
 //   datasets: D
@@ -20,16 +21,18 @@
 // I and P count from 1. Tabs and line breaks in texts are written \t, \r, \n.
 //
 // Every message that loading shows goes to stderr as "CAPTION: TEXT". After an "Errore" message
-// the template did not load: nothing is printed and the exit code is 1 ("Attenzione" messages
-// alone do not fail). --save writes the loaded template back (version 29) unless that failed.
+// the template did not load: nothing is printed or written and the exit code is 1 ("Attenzione"
+// messages alone do not fail). --save writes the loaded template back as ".cvf" (version 29),
+// --json in its JSON form. Converting keeps the datasets as the template names them even when
+// their data is not there (StandInDatasets).
 #include <cstdio>
 #include <string>
-
-#include <QScopeGuard>
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/OneLine.h"
+#include "cli/TemplateLoad.h"
+#include "engine/data/CV_StandIns.h"
 #include "engine/data/CV_Dataset.h"
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_Values.h"
@@ -37,7 +40,9 @@
 #include "engine/model/CV_Page.h"
 #include "engine/model/CV_Picture.h"
 #include "engine/model/CV_SubReport.h"
+#include "engine/report/CV_OpenTemplate.h"
 #include "engine/report/CV_Report.h"
+#include "engine/report/CV_TemplateFile.h"
 #include "engine/report/CV_Startup.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
@@ -136,31 +141,52 @@ std::string Describe(TcvReport& report) {
     return out;
 }
 
+struct TemplateArgs {
+    std::string in, save, json;
+};
+
+bool ParseArgs(const Args& args, TemplateArgs& a) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool output = (args[i] == "--save" || args[i] == "--json") && i + 1 < args.size();
+        std::string& target = args[i] == "--save" ? a.save : a.json;
+        if (output && target.empty() && !args[i + 1].empty())
+            target = args[++i];
+        else if (a.in.empty() && !args[i].empty() && args[i][0] != '-')
+            a.in = args[i];
+        else
+            return false;
+    }
+    return !a.in.empty();
+}
+
+// The references of the datasets, when the template is converted; a file that cannot be read
+// gives none (loading it tells why).
+std::vector<AnsiString> ConvertedReferences(const TemplateArgs& a) {
+    if (a.save.empty() && a.json.empty()) return {};
+    try {
+        return TemplateDatasetReferences(std::filesystem::path(a.in));
+    } catch (const EngineError&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 int RunTemplate(const Args& args) {
-    std::string in, save;
-    if (!ParseInputAndOutput(args, in, save, "--save")) return kWrongUsage;
+    TemplateArgs a;
+    if (!ParseArgs(args, a)) return kWrongUsage;
     EngineUnits units(nullptr);
-    bool errorShown = false;
-    MessageSink = [&errorShown](TMsgDlgType type, const AnsiString& caption, const AnsiString& text) {
-        errorShown |= type == TMsgDlgType::mtError;
-        WriteMessageToStderr(type, caption, text);
-    };
-    auto restoreSink = qScopeGuard([] { MessageSink = nullptr; });
+    StandInDatasets standIns(ConvertedReferences(a));
     TcvReport report(nullptr);
     try {
-        report.LoadFromFile(std::filesystem::path(in));
-    } catch (const EAbort&) {
-        return kFailed;  // its messages are on stderr already
+        if (!LoadTemplateFile(report, a.in)) return kFailed;
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }
-    if (errorShown) return kFailed;
     std::fputs(Cp1252ToUtf8(Describe(report)).c_str(), stdout);
-    if (save.empty()) return kDone;
     try {
-        report.SaveToFile(std::filesystem::path(save));
+        if (!a.save.empty()) report.SaveToFile(std::filesystem::path(a.save));
+        if (!a.json.empty()) SaveTemplateAsJson(report, std::filesystem::path(a.json));
     } catch (const EngineError& e) {
         return Fail(e.Message());
     }

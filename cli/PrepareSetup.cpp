@@ -1,11 +1,10 @@
 #include "cli/PrepareSetup.h"
 
-#include <QScopeGuard>
 #include <filesystem>
 
+#include "cli/TemplateLoad.h"
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_Values.h"
-#include "engine/report/CV_Messages.h"
 #include "engine/report/CV_OpenTemplate.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
@@ -125,18 +124,7 @@ std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareSetup& s) {
 }
 
 bool LoadTemplate(TcvReport& report, const PrepareSetup& s) {
-    bool errorShown = false;
-    MessageSink = [&errorShown](TMsgDlgType type, const AnsiString& caption, const AnsiString& text) {
-        errorShown |= type == TMsgDlgType::mtError;
-        WriteMessageToStderr(type, caption, text);
-    };
-    auto restoreSink = qScopeGuard([] { MessageSink = nullptr; });
-    try {
-        report.LoadFromFile(fs::path(s.templateFile));
-    } catch (const EAbort&) {
-        return false;  // its messages are on stderr already
-    }
-    if (errorShown) return false;
+    if (!LoadTemplateFile(report, s.templateFile)) return false;
     for (const NamedText& v : s.values) SetExpressionValue(report.Values(), v);
     if (s.titleGiven) report.SetTitle(Utf8ToCp1252(s.title));
     report.MaxPages = s.maxPages;
@@ -146,8 +134,7 @@ bool LoadTemplate(TcvReport& report, const PrepareSetup& s) {
 
 void LoadReportOrTemplate(TcvReport& report, const std::string& file) {
     if (!IsTemplateFile(file)) return report.LoadPreparedReport(file);
-    MessageSink = &WriteMessageToStderr;
-    auto restoreSink = qScopeGuard([] { MessageSink = nullptr; });
+    StderrMessages messages;
     const fs::path companion = CompanionDatabase(file);
     std::error_code ec;
     const bool embedded = !TemplateModule(file).empty() && fs::is_regular_file(companion, ec);

@@ -35,27 +35,28 @@ constexpr Command kCommands[] = {
     {"copy", "copy IN OUT", "carica un report preparato e lo salva di nuovo", &RunCopy},
     {"render", "render FILE [--page N] [--zoom Z] -o OUT.png",
      "disegna una pagina (o un metafile) in un'immagine PNG, alla dimensione dell'anteprima; un modello "
-     ".cvf viene prima preparato sul database accanto (stesso nome, .sqlite)", &RunRender},
+     "(.cvf o JSON) viene prima preparato sul database accanto (stesso nome, .sqlite)", &RunRender},
     {"find", "find FILE.cvp TESTO [--case] [--whole-word] [--from-page N]",
      "cerca un testo nelle pagine come la ricerca dell'anteprima", &RunFind},
-    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione (un modello .cvf viene "
-     "prima preparato)",
+    {"text", "text IN.cvp [-o OUT.txt]", "scrive il testo di ogni pagina, una riga per testo, in ordine di posizione (un modello, .cvf o JSON, "
+     "viene prima preparato)",
      &RunText},
-    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF (un modello .cvf viene prima preparato)", &RunPdf},
+    {"pdf", "pdf IN.cvp -o OUT.pdf", "stampa il report in un file PDF (un modello, .cvf o JSON, viene prima preparato)", &RunPdf},
     {"print", "print IN.cvp [--printer NOME] [--from N] [--to M] [--copies C] [--collate]",
      "stampa il report sulla stampante predefinita o su quella indicata", &RunPrint},
     {"data", "data ORIGINE [TABELLA | --sql \"SELECT ...\"] [--first N]",
      "elenca le tabelle di un database SQLite o PostgreSQL, o i campi e i primi record di una tabella o di una query",
      &RunData},
-    {"template", "template FILE.cvf [--save OUT.cvf]",
-     "carica un modello di report e ne descrive pagine, oggetti, dataset e valori; --save lo riscrive",
+    {"template", "template FILE.cvf|FILE.json [--save OUT.cvf] [--json OUT.json]",
+     "carica un modello di report (.cvf o la sua forma JSON, riconosciuta dal contenuto) e ne descrive pagine, "
+     "oggetti, dataset e valori; --save lo riscrive come .cvf, --json nella forma JSON",
      &RunTemplate},
     {"eval", "eval [--db ORIGINE [--module NOME]] EXPR",
      "calcola un'espressione e ne scrive tipo e valore; con --db i campi delle tabelle di ORIGINE (modulo NOME, "
      "di solito Dati) rispondono ai nomi, e la prima tabella ai nomi senza tabella",
      &RunEval},
     {"prepare",
-     "prepare MODELLO.cvf [--db ORIGINE] [--module NOME] [--query NOME=SQL]... [-o OUT.cvp] [--pdf OUT.pdf] "
+     "prepare MODELLO.cvf|MODELLO.json [--db ORIGINE] [--module NOME] [--query NOME=SQL]... [-o OUT.cvp] [--pdf OUT.pdf] "
      "[--show] [--quiet] [--value NOME=ESPR]... [--title TESTO] [--max-pages N] [--max-time MS]",
      "prepara un modello di report sui dati di ORIGINE (modulo NOME, di solito Dati: un dataset per tabella e "
      "per ogni --query; senza --db il database MODELLO.sqlite accanto al modello) e lo scrive in OUT.cvp (di "
@@ -64,7 +65,7 @@ constexpr Command kCommands[] = {
      "e --max-time fermano con un errore una preparazione che supera N pagine o MS millisecondi",
      &RunPrepare},
     {"prepare-many",
-     "prepare-many MODELLO.cvf [--db ORIGINE] --each \"SELECT ...\" -o CARTELLA [--module NOME] "
+     "prepare-many MODELLO.cvf|MODELLO.json [--db ORIGINE] --each \"SELECT ...\" -o CARTELLA [--module NOME] "
      "[--query NOME=SQL]... [--value NOME=ESPR]... [--title TESTO] [--max-pages N] [--max-time MS] [--quiet]",
      "prepara un report per ogni riga della query --each: i campi della riga sono i parametri (:nome) delle "
      "query del modulo; ogni report va in CARTELLA col primo campo della riga come nome (byte diversi da "

@@ -61,6 +61,11 @@ const TcvAddInObjectInfo& AddInObject(int index) {
 
 void ClearAddInObjects() { Registry() = AddInRegistry(); }
 
+const char* BuiltInClassName(int type) {
+    static const char* const kClassOfType[] = {"TcvMemoView", "TcvPictureView", "TcvBandView", "TcvSubReportView"};
+    return type >= otMemo && type <= otSubReport ? kClassOfType[type] : nullptr;
+}
+
 std::unique_ptr<TcvView> CreateObject(int type, const AnsiString& className, TcvReport* report) {
     switch (type) {
         case otMemo:

@@ -40,6 +40,9 @@ const TcvAddInObjectInfo& AddInObject(int index);
 // Empties the registry (a host that unloads its add-ins; tests).
 void ClearAddInObjects();
 
+// The class that a built-in type code (0 to 3) makes ("TcvMemoView", ...); nullptr for any other.
+const char* BuiltInClassName(int type);
+
 // The object of a type code, made for `report`: 0 text, 1 picture, 2 band, 3 sub-report
 // placeholder, 10 an add-in object of the registered class called `className` (exact name), with
 // ObjectType 10. No other code makes an object: nullptr. An add-in class that is not registered

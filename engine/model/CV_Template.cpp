@@ -92,13 +92,12 @@ void WarnMissingBandDatasets(const TcvReport& report) {
 
 // The class a type code makes when the stream is read back.
 bool ReadsBackAs(const TcvView& view) {
-    static const char* const kClassOfType[] = {"TcvMemoView", "TcvPictureView", "TcvBandView", "TcvSubReportView"};
     if (view.ObjectType == otAddIn) {
         for (int i = 0; i < AddInObjectCount(); ++i)
             if (AnsiString(view.ClassName()) == AddInObject(i).ClassRef.ClassName) return true;
         return false;
     }
-    return view.ObjectType <= otSubReport && AnsiString(view.ClassName()) == kClassOfType[view.ObjectType];
+    return view.ObjectType <= otSubReport && AnsiString(view.ClassName()) == BuiltInClassName(view.ObjectType);
 }
 
 }  // namespace

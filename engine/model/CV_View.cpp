@@ -27,11 +27,12 @@ TcvView::TcvView(TcvReport* report, const char* className)
 
 TcvView::~TcvView() = default;
 
-AnsiString TcvView::BaseName() const {
-    std::string_view name = ClassName();
-    if (name.size() < 7) return AnsiString(name);
-    return AnsiString(name.substr(3, name.size() - 7));
+AnsiString ObjectBaseName(std::string_view className) {
+    if (className.size() < 7) return AnsiString(className);
+    return AnsiString(className.substr(3, className.size() - 7));
 }
+
+AnsiString TcvView::BaseName() const { return ObjectBaseName(ClassName()); }
 
 void TcvView::MakeName() {
     const AnsiString base = BaseName();

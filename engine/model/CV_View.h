@@ -155,6 +155,10 @@ private:
     static bool namingDeferred_;
 };
 
+// What new objects of a class are named after: "Memo" for "TcvMemoView" (the class name without
+// its first three and last four characters).
+AnsiString ObjectBaseName(std::string_view className);
+
 // The first object of any page of the report, other than `skip`, called `name` (case-insensitive).
 TcvView* FindObjectByName(const TcvReport* report, std::string_view name, const TcvView* skip = nullptr);
 

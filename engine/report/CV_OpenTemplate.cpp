@@ -7,6 +7,7 @@
 #include "engine/model/CV_Template.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
+#include "engine/report/CV_TemplateFile.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
@@ -17,19 +18,25 @@ namespace fs = std::filesystem;
 
 namespace tessaly {
 
-bool IsTemplateFile(const fs::path& file) { return SameText(file.extension().string(), ".cvf"); }
+bool IsTemplateFile(const fs::path& file) {
+    return SameText(file.extension().string(), ".cvf") || IsJsonTemplateFile(file);
+}
 
 fs::path CompanionDatabase(const fs::path& templateFile) {
     fs::path database = templateFile;
     return database.replace_extension(".sqlite");
 }
 
-std::vector<AnsiString> TemplateModuleNames(const fs::path& templateFile) {
-    FileStream stream(templateFile, FileStream::Mode::OpenRead);
+std::vector<AnsiString> TemplateDatasetReferences(const fs::path& templateFile) {
+    MemoryStream stream(ReadTemplateStream(templateFile));
     QScopedValueRollback version(StreamVersion, int(stream.ReadU8()));
     if (StreamVersion < 23) return {};  // older templates have no dataset section
+    return ReadDatasetReferences(stream);
+}
+
+std::vector<AnsiString> TemplateModuleNames(const fs::path& templateFile) {
     std::vector<AnsiString> names;
-    for (const AnsiString& reference : ReadDatasetReferences(stream)) {
+    for (const AnsiString& reference : TemplateDatasetReferences(templateFile)) {
         const AnsiString module = reference.substr(0, reference.find('.'));
         const bool known = std::any_of(names.begin(), names.end(), [&](const AnsiString& n) { return SameText(n, module); });
         if (!module.empty() && !known) names.push_back(module);

@@ -16,13 +16,15 @@ class DatabaseModule;
 }
 class TcvReport;
 
-// A file name ending in ".cvf", in any case.
+// A file name ending in ".cvf" (in any case), or a file that holds a template's JSON form.
 bool IsTemplateFile(const std::filesystem::path& file);
-// The embedded database beside a template: its name with ".sqlite" for ".cvf".
+// The embedded database beside a template: its name with ".sqlite" for ".cvf" (or ".json").
 std::filesystem::path CompanionDatabase(const std::filesystem::path& templateFile);
 // The names of the data modules that the template's datasets refer to ("Dati" of "Dati.righe"),
-// each once, in their order. Raises for a file that cannot be read.
+// each once, in their order. Raises for a file that cannot be read or a JSON form with a mistake.
 std::vector<AnsiString> TemplateModuleNames(const std::filesystem::path& templateFile);
+// The "Module.Component" references of the template's database datasets, in their order.
+std::vector<AnsiString> TemplateDatasetReferences(const std::filesystem::path& templateFile);
 
 // A template loaded over its data modules, which it owns with the report (freed first).
 class TemplateSession {

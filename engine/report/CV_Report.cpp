@@ -11,6 +11,7 @@
 #include "engine/expr/CV_Values.h"
 #include "engine/report/CV_FileName.h"
 #include "engine/report/CV_Pages.h"
+#include "engine/report/CV_TemplateFile.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
@@ -273,8 +274,13 @@ void TcvReport::LoadFromFile(const fs::path& fileName) {
         autoLoadedName_ = fs::absolute(name, ec);
         autoLoadedTime_ = fs::last_write_time(name, ec);
     }
-    FileStream stream(name, FileStream::Mode::OpenRead);
-    LoadFromStream(stream);
+    if (IsJsonTemplateFile(name)) {
+        MemoryStream converted(ConvertJsonTemplate(name));
+        LoadFromStream(converted);
+    } else {
+        FileStream stream(name, FileStream::Mode::OpenRead);
+        LoadFromStream(stream);
+    }
     RestoreCurrentDir(savedDir);
     templateFileName_ = Utf8ToCp1252(name.filename().string());
 }

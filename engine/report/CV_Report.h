@@ -47,7 +47,9 @@ public:
     // The starting value of a running aggregate: 0 for SUM and AVG, 1e200 for MIN, -1e200 else.
     static void InitAggregate(const AnsiString& name, Variant& value);
 
-    // Templates (".cvf"): the folder rules, then the template stream.
+    // Templates (".cvf"): the folder rules, then the template stream; a file that holds the JSON
+    // form (CV_TemplateFile.h) is read as the stream it describes, and a mistake in it is shown as
+    // a loading error (EAbort) that leaves the report as it was.
     void LoadFromFile(const std::filesystem::path& fileName);
     virtual void LoadFromStream(Stream& stream);
     // Prepared reports (".cvp"); a file name without any "." (folders aside) gets ".cvp" appended.

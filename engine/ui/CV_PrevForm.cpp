@@ -328,7 +328,8 @@ void TStandardPreview::FormCreate() {
     }
     ZoomBtn->setToolTip("Ingrandimento");
     OpenDialog.Title = "Apre un report.";
-    OpenDialog.Filter = "Report files (*.cvp)|*.cvp|Modelli di report (*.cvf)|*.cvf";
+    OpenDialog.Filter =
+        "Report files (*.cvp)|*.cvp|Modelli di report (*.cvf)|*.cvf|Modelli di report in JSON (*.json)|*.json";
     OpenDialog.DefaultExt = ".cvp";  // "*.cvp" in the form: the extension a bare name gets
     SaveDialog.Title = "Salva il report.";
 

@@ -9,6 +9,8 @@ const char16_t kHigh[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t u) {
     if (u < 0x80) {
         out += char(u);
@@ -26,6 +28,8 @@ void AppendUtf8(std::string& out, char32_t u) {
         out += char(0x80 | (u & 0x3F));
     }
 }
+
+namespace {
 
 // Decodes one UTF-8 sequence at s[i]; advances i. Returns U+FFFD for malformed input.
 char32_t DecodeUtf8(std::string_view s, size_t& i) {
@@ -66,6 +70,18 @@ std::string Utf8ToCp1252(std::string_view s) {
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) out += UnicodeToCp1252(DecodeUtf8(s, i));
     return out;
+}
+
+bool TryUtf8ToCp1252(std::string_view s, std::string& out) {
+    out.clear();
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const char32_t u = DecodeUtf8(s, i);  // malformed input gives U+FFFD, which cp1252 lacks
+        const char c = UnicodeToCp1252(u);
+        if (Cp1252ToUnicode(static_cast<unsigned char>(c)) != u) return false;
+        out += c;
+    }
+    return true;
 }
 
 std::u16string Cp1252ToUtf16(std::string_view s) {

@@ -17,6 +17,11 @@ char UnicodeToCp1252(char32_t u);
 
 std::string Cp1252ToUtf8(std::string_view s);
 std::string Utf8ToCp1252(std::string_view s);  // malformed UTF-8 bytes become '?'
+// The exact conversion: false when the text is not well-formed UTF-8 or holds a character that
+// cp1252 lacks (`out` is then incomplete).
+bool TryUtf8ToCp1252(std::string_view s, std::string& out);
+// Appends one code point (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, char32_t u);
 std::u16string Cp1252ToUtf16(std::string_view s);
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToCp1252(std::u16string_view s);  // surrogate pairs become one '?'

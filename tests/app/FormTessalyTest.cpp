@@ -188,6 +188,28 @@ private slots:
         QVERIFY(!form.isVisible());
     }
 
+    // A template in its JSON form opens by its content, whatever its name; a mistake in it is shown
+    // with its place, and the form stays.
+    void jsonTemplatesOpenByTheirContent() {
+        const fs::path examples = fs::path(TESSALY_SOURCE_DIR) / "examples";
+        fs::copy_file(examples / "labels.json", dir_ / "etichette.modello");
+        fs::copy_file(examples / "labels.sqlite", dir_ / "etichette.sqlite");
+        {
+            TFormTessaly form({"tessaly", (dir_ / "etichette.modello").string()});
+            form.FormShow();
+            QVERIFY(messages_.empty());
+            QCOMPARE(NotingPreview::shown, 1);
+            QCOMPARE(NotingPreview::pages, 2);
+            QVERIFY(form.Finished());
+        }
+        Write(dir_ / "rotto.modello", {'{', '"', 'f', 'o', 'r', 'm', 'a', 't', '"', ':', '1', '}'});
+        TFormTessaly form({"tessaly", (dir_ / "rotto.modello").string()});
+        form.FormShow();
+        QCOMPARE(messages_, std::vector<AnsiString>{kSecond + "riga 1, colonna 11: \"format\" deve valere \"tessaly-template\"."});
+        QVERIFY(!form.Finished());
+        QCOMPARE(NotingPreview::shown, 1);
+    }
+
     void theBlankCopyTakesTheNextFreeNumberAndGoesAway() {
         fs::path tmp = dir_ / "tmp";
         Write(tmp / "0.cv", {1, 2, 3});

@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
 # Runs one fuzz target, or all of them, for a while:
 #   tests/fuzz/run.sh TARGET|all [SECONDS] [libFuzzer options...]
-# TARGET is pages, metafile, expr, stringlist, picture, template, values or prepare; SECONDS defaults to 60 (per target).
+# TARGET is pages, metafile, expr, stringlist, picture, template, template_json, values or prepare; SECONDS defaults to 60 (per target).
 # With all, targets run side by side, FUZZ_JOBS at a time (default: one per core, as libFuzzer uses one).
 # Builds the clang fuzz build in build/fuzz (FUZZ_BUILD overrides), gathers the target's seeds in
 # build/fuzz/seeds/TARGET, keeps what the fuzzer learns in build/fuzz/corpus/TARGET (it grows from
 # run to run) and writes findings to build/fuzz/findings/TARGET/. Exits non-zero on a finding.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-TARGET="${1:?usage: tests/fuzz/run.sh pages|metafile|expr|stringlist|picture|template|values|prepare|all [SECONDS] [options...]}"
+TARGET="${1:?usage: tests/fuzz/run.sh pages|metafile|expr|stringlist|picture|template|template_json|values|prepare|all [SECONDS] [options...]}"
 SECONDS_PER_TARGET="${2:-60}"
 shift $(( $# >= 2 ? 2 : 1 ))
 BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
 # The real metafiles kept with the tests.
 FIXTURES="$ROOT/tests/data/emf"
-ALL=(pages metafile expr stringlist picture template values prepare)
+ALL=(pages metafile expr stringlist picture template template_json values prepare)
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 export QT_QPA_PLATFORM=offscreen
@@ -42,6 +42,10 @@ make_seeds() {
       # The tests' templates and whatever sample templates the build made.
       cp "$ROOT/tests/fuzz/corpus/template"/* "$dir/"
       for f in "$ROOT"/examples/*.cvf; do cp "$f" "$dir/"; done ;;
+    template_json)
+      # The tests' templates in their JSON form and the sources of the example templates.
+      cp "$ROOT/tests/fuzz/corpus/template_json"/* "$dir/"
+      for f in "$ROOT"/examples/*.json; do cp "$f" "$dir/"; done ;;
   esac
   # Past findings (tests/data/fuzz/TARGET-*) stay in the seeds.
   for f in "$ROOT/tests/data/fuzz/$target"-*; do cp "$f" "$dir/"; done
@@ -52,6 +56,7 @@ run_target() {
   local target="$1" extra=()
   shift
   [ "$target" = expr ] && extra+=(-dict="$ROOT/tests/fuzz/expr.dict")
+  [ "$target" = template_json ] && extra+=(-dict="$ROOT/tests/fuzz/template_json.dict")
   # libpng and FreeType complain on stderr about every broken picture and glyph.
   case "$target" in metafile | picture) extra+=(-close_fd_mask=2) ;; esac
   # About one template in twenty runs into the one-second limit, and its mutants mostly do too:

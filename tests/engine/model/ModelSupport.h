@@ -1,10 +1,11 @@
 #pragma once
-// Helpers of the report-model tests: the engine's messages caught as "CAPTION: TEXT" lines, and
-// templates saved to and loaded from bytes.
+// Helpers of the report-model tests: the engine's messages caught as "CAPTION: TEXT" lines,
+// templates saved to and loaded from bytes, an add-in class with a field of its own.
 #include <QScopedValueRollback>
 #include <string>
 #include <vector>
 
+#include "engine/model/CV_View.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
@@ -25,6 +26,21 @@ public:
 
 private:
     QScopedValueRollback<TcvMessageSink> sink_;
+};
+
+// An add-in object with a field of its own after the common part.
+class TcvStampView : public TcvView {
+public:
+    explicit TcvStampView(TcvReport* report) : TcvView(report, "TcvStampView") {}
+    int32_t Ink = 7;
+    void LoadFromStream(Stream& s) override {
+        TcvView::LoadFromStream(s);
+        Ink = s.ReadI32();
+    }
+    void SaveToStream(Stream& s) const override {
+        TcvView::SaveToStream(s);
+        s.WriteI32(Ink);
+    }
 };
 
 inline std::vector<uint8_t> SavedBytes(TcvReport& report) {

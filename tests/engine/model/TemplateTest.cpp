@@ -308,25 +308,6 @@ TEST_F(TemplateTest, TypeCodesFourToNineAndUnknownAddInsFailTheLoad) {
     }
 }
 
-namespace {
-
-// An add-in object with a field of its own after the common part.
-class TcvStampView : public TcvView {
-public:
-    explicit TcvStampView(TcvReport* report) : TcvView(report, "TcvStampView") {}
-    int32_t Ink = 7;
-    void LoadFromStream(Stream& s) override {
-        TcvView::LoadFromStream(s);
-        Ink = s.ReadI32();
-    }
-    void SaveToStream(Stream& s) const override {
-        TcvView::SaveToStream(s);
-        s.WriteI32(Ink);
-    }
-};
-
-}  // namespace
-
 TEST_F(TemplateTest, RegisteredAddInsAreMadeByClassNameAndKeepTheirOwnFields) {
     RegisterAddInObject(TcvViewClass{"TcvStampView", &ConstructView<TcvStampView>});
     TcvReport report(nullptr);

@@ -790,7 +790,8 @@ private slots:
             [&] {
                 QCOMPARE(kind, TFileDialog::Kind::Open);
                 QCOMPARE(d.Title, AnsiString("Apre un report."));
-                QCOMPARE(d.Filter, AnsiString("Report files (*.cvp)|*.cvp|Modelli di report (*.cvf)|*.cvf"));
+                QCOMPARE(d.Filter, AnsiString("Report files (*.cvp)|*.cvp|Modelli di report (*.cvf)|*.cvf|"
+                                              "Modelli di report in JSON (*.json)|*.json"));
             }();
             fs::current_path(dir);
             d.FileName = dir / "altro";

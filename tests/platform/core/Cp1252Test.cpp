@@ -38,3 +38,14 @@ TEST(Cp1252, CaseFoldingTouchesOnlyAsciiLetters) {
     EXPECT_GT(CompareText("abcd", "ABC"), 0);
     EXPECT_EQ(Trim("\t a b \r\n"), "a b");
 }
+
+TEST(Cp1252, TheExactConversionRefusesWhatTheCodePageLacks) {
+    std::string out;
+    EXPECT_TRUE(TryUtf8ToCp1252("Caff\xC3\xA8 \xE2\x82\xAC \xC2\x81", out));
+    EXPECT_EQ(out, "Caff\xE8 \x80 \x81");
+    EXPECT_FALSE(TryUtf8ToCp1252("\xD0\x96", out));        // Cyrillic Zhe
+    EXPECT_FALSE(TryUtf8ToCp1252("?\xEF\xBF\xBD", out));   // the replacement character
+    EXPECT_FALSE(TryUtf8ToCp1252("a\xC3", out));           // truncated sequence
+    EXPECT_TRUE(TryUtf8ToCp1252("?", out));
+    EXPECT_EQ(out, "?");
+}
