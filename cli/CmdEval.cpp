@@ -6,15 +6,12 @@
 // the master data band, whose fields answer unqualified names ("prezzo") and which is the current
 // band (LINE# is 1). A failure prints the
 // most specific message: a function's own ("Tipi di parametri errati nella funzione: VAL ('abc')").
-#include <QScopedValueRollback>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/prepare/CV_Band.h"
-#include "engine/prepare/CV_PageRun.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
 #include "platform/core/Cp1252.h"
@@ -92,17 +89,12 @@ std::unique_ptr<data::DatabaseModule> OpenModule(const EvalArgs& a) {
 Variant Evaluate(const EvalArgs& a) {
     std::unique_ptr<data::DatabaseModule> module;
     if (a.db) module = OpenModule(a);
-    TcvBand master(btMasterData);
-    TcvPageRun page;
-    page.Bands[btMasterData] = &master;
-    if (module && module->ComponentCount() > 0) master.DataSet = dynamic_cast<data::Dataset*>(module->Components(0));
-    QScopedValueRollback pageScope(CurrentPage, &page);
-    QScopedValueRollback bandScope(CurrentBand, &master);
+    data::Dataset* first = module && module->ComponentCount() > 0 ? dynamic_cast<data::Dataset*>(module->Components(0)) : nullptr;
     // The module owns a report made for it (and frees it before the datasets).
     std::unique_ptr<TcvReport> own = module ? nullptr : std::make_unique<TcvReport>(nullptr);
     TcvReport* report = module ? new TcvReport(module.get()) : own.get();
     Variant value;
-    report->Evaluate(Utf8ToCp1252(a.text), value);
+    report->EvaluateOver(first, Utf8ToCp1252(a.text), value);
     return value;
 }
 

@@ -25,6 +25,7 @@
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
 #include "cli/PrepareSetup.h"
+#include "cli/ProgressBar.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Print.h"
 #include "engine/report/CV_Report.h"
@@ -63,15 +64,10 @@ bool ParseArgs(const Args& args, PrepareArgs& a) {
 
 // "Preparazione [#####.....] 12/40" once the total is known (the second of two passes), else
 // "Preparazione: pagina 12"; on one line that is written over.
-void ShowProgress(int page) {
-    if (TotalPages > 0 && CurrentReport && CurrentReport->FinalPass && page <= TotalPages) {
-        constexpr int kWidth = 30;
-        const int done = page * kWidth / TotalPages;
-        std::fprintf(stderr, "\rPreparazione [%s%s] %d/%d", std::string(size_t(done), '#').c_str(),
-                     std::string(size_t(kWidth - done), '.').c_str(), page, TotalPages);
-    } else {
-        std::fprintf(stderr, "\rPreparazione: pagina %d", page);
-    }
+void ShowProgress(const TcvReport& report, int page) {
+    const int total = report.PageTotal();
+    if (total > 0 && page <= total) return DrawProgressBar("Preparazione", size_t(page), size_t(total));
+    std::fprintf(stderr, "\rPreparazione: pagina %d", page);
     std::fflush(stderr);
 }
 
@@ -99,7 +95,7 @@ int Prepare(TcvReport& report, const PrepareArgs& a) {
     if (!LoadTemplate(report, a.setup)) return kFailed;
     report.SetShowProgress(false);
     const bool bar = !a.setup.quiet && ::isatty(STDERR_FILENO);
-    if (bar) report.OnProgress = &ShowProgress;
+    if (bar) report.OnProgress = [&report](int page) { ShowProgress(report, page); };
     const bool done = report.PrepareReport();
     if (bar) std::fputs("\n", stderr);
     if (!done) return Fail(report.PreparationErrorText().empty() ? "Preparazione annullata." : Lines(report.PreparationErrorText()));

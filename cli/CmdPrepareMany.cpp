@@ -22,6 +22,7 @@
 #include "cli/Commands.h"
 #include "cli/GuiApp.h"
 #include "cli/PrepareSetup.h"
+#include "cli/ProgressBar.h"
 #include "engine/report/CV_Report.h"
 #include "engine/ui/UiStartup.h"
 #include "platform/core/Errors.h"
@@ -122,11 +123,7 @@ public:
             std::fprintf(stderr, "%zu/%zu %s\n", count, total_, file.string().c_str());
             return;
         }
-        constexpr size_t kWidth = 30;
-        const size_t done = count * kWidth / total_;
-        std::fprintf(stderr, "\rReport [%s%s] %zu/%zu", std::string(done, '#').c_str(),
-                     std::string(kWidth - done, '.').c_str(), count, total_);
-        std::fflush(stderr);
+        DrawProgressBar("Report", count, total_);
     }
 
 private:

@@ -6,6 +6,7 @@
 
 #include "engine/expr/CV_Expr.h"
 #include "engine/expr/CV_Format.h"
+#include "engine/model/CV_ObjectRun.h"
 #include "engine/model/CV_View.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
@@ -68,9 +69,9 @@ public:
         lines_.Open();
         data::ApplicationModules().AddDataModule(module_);
         object_.Name = "Memo1";
-        CurrentObject = &object_;
+        RestingRun().MakeCurrent(&object_);
     }
-    ~ReportText() { CurrentObject = nullptr; }
+    ~ReportText() { RestingRun().MakeCurrent(nullptr); }
 
     TcvReport& Report() { return report_; }
     void Expand(AnsiString& result) { ExpandValueText(kText, result); }

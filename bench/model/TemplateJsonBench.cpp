@@ -12,7 +12,7 @@
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Memo.h"
 #include "engine/model/CV_Page.h"
-#include "engine/model/CV_TemplateJson.h"
+#include "engine/report/CV_TemplateJson.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
 #include "platform/core/Stream.h"

@@ -2,11 +2,8 @@
 
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_PrepError.h"
-#include "engine/model/CV_View.h"
-#include "engine/prepare/CV_Band.h"
-#include "engine/prepare/CV_PageRun.h"
-#include "engine/report/CV_Report.h"
-#include "engine/report/EngineState.h"
+#include "engine/expr/CV_TextRun.h"
+#include "platform/core/Component.h"
 #include "platform/data/Dataset.h"
 #include "platform/data/ModuleRegistry.h"
 
@@ -31,41 +28,31 @@ TcvFieldLookup WithField(data::Dataset* dataSet, std::string_view field) {
     return {dataSet, dataSet ? dataSet->FindField(Unquoted(field)) : nullptr};
 }
 
-TcvFieldLookup FindQualified(const TcvReport& report, std::string_view a, std::string_view b) {
+TcvFieldLookup FindQualified(const TComponent* owner, std::string_view a, std::string_view b) {
     const size_t point = b.find('.');
     if (!b.starts_with('"') && point != std::string_view::npos)
         return WithField(DatasetOnForm(a, b.substr(0, point)), b.substr(point + 1));
-    if (data::Dataset* ds = DatasetOn(report.Owner(), a)) return WithField(ds, b);
+    if (data::Dataset* ds = DatasetOn(owner, a)) return WithField(ds, b);
     return {DatasetOnForm(a, Unquoted(b)), nullptr};
 }
 
 }  // namespace
 
-TcvBand* DataBandFor(int bandType) {
-    if (!CurrentPage) return nullptr;
-    if (bandType >= btDetailHeader && bandType <= btDetailFooter) return CurrentPage->DataBand(btDetailData);
-    if (bandType >= btSubDetailHeader && bandType <= btSubDetailFooter) return CurrentPage->DataBand(btSubDetailData);
-    if (bandType >= btCrossHeader && bandType <= btCrossFooter) return CurrentPage->DataBand(btCrossData);
-    if (bandType == btOverlay || bandType == btNone) return nullptr;
-    return CurrentPage->DataBand(btMasterData);
-}
-
-TcvFieldLookup FindDataField(const TcvReport& report, std::string_view name) {
+TcvFieldLookup FindDataField(const TComponent* owner, std::string_view name) {
     const size_t point = name.find('.');
     if (point != std::string_view::npos && !name.starts_with('"'))
-        return FindQualified(report, name.substr(0, point), name.substr(point + 1));
-    const TcvBand* band = DataBandFor(CurrentObject ? int(CurrentObject->ParentBandType) : int(btMasterData));
-    return WithField(band ? band->DataSet : nullptr, name);
+        return FindQualified(owner, name.substr(0, point), name.substr(point + 1));
+    return WithField(TextRun().FeedingDataSet(), name);
 }
 
-data::Dataset* LookupDataset(const TcvReport& report, std::string_view name) {
+data::Dataset* LookupDataset(const TComponent* owner, std::string_view name) {
     if (name.find('.') != std::string_view::npos)
         return dynamic_cast<data::Dataset*>(data::ApplicationModules().FindModuleComponent(name));
-    return DatasetOn(report.Owner(), name);
+    return DatasetOn(owner, name);
 }
 
-data::Dataset* FindDataset(const TcvReport& report, const AnsiString& name) {
-    data::Dataset* ds = LookupDataset(report, name);
+data::Dataset* FindDataset(const TComponent* owner, const AnsiString& name) {
+    data::Dataset* ds = LookupDataset(owner, name);
     if (!ds) ReportPreparationError(MsgDatasetNotFound + name);
     return ds;
 }

@@ -14,6 +14,7 @@
 namespace tessaly {
 
 using TcvExprArgs = std::vector<AnsiString>;
+class TcvTextRun;
 
 // The name resolver: (context, name as written, argument texts or nullptr when the name had no
 // parenthesis, value to fill). The value arrives empty; leaving it empty means "no such name".
@@ -27,6 +28,8 @@ public:
 
     TcvResolveValue ResolveValue = nullptr;
     void* ResolveContext = nullptr;
+    // The run that the texts being evaluated belong to (CV_TextRun.h); none: the quiet one.
+    TcvTextRun* Run = nullptr;
     // What an operator failure does: 0 raises, 1 gives the integer 0 and goes on.
     uint8_t ErrorMode = 0;
 

@@ -7,8 +7,7 @@
 #include "engine/expr/CV_Expr.h"
 #include "engine/expr/CV_FormatCode.h"
 #include "engine/expr/CV_PrepError.h"
-#include "engine/model/CV_View.h"
-#include "engine/report/EngineState.h"
+#include "engine/expr/CV_TextRun.h"
 #include "platform/core/Errors.h"
 #include "platform/text/DateFormat.h"
 #include "platform/text/FormatSettings.h"
@@ -117,25 +116,27 @@ AnsiString FormatValue(const Variant& value, uint32_t code, std::string_view for
 }
 
 void ExpandValueText(std::string_view text, AnsiString& result) {
-    if (PreparationError.Recorded) return;
+    TcvTextRun& run = TextRun();
+    if (run.Error().Recorded) return;
     try {
         Variant value;
         const TcvExpr& ev = ExpressionEvaluator();
         if (ev.ResolveValue) ev.ResolveValue(ev.ResolveContext, text, nullptr, value);
         if (value.IsEmpty()) EvaluateExpression(text, value);
-        if (AggregateBand) {
+        if (run.Registering()) {
             result = value.AsString();
             return;
         }
-        CurrentValue = value;
-        TcvView* object = CurrentObject;
-        result = object ? FormatValue(value, object->Format, object->FormatText) : FormatValue(value, 0, {});
-        if (object && object->ObjectType == otMemo && result.find_first_of("\r\n") != AnsiString::npos)
-            object->SeveralLines = true;
+        run.LastValue() = value;
+        uint32_t code = 0;
+        AnsiString formatText;
+        run.ObjectFormat(code, formatText);
+        result = FormatValue(value, code, formatText);
+        if (result.find_first_of("\r\n") != AnsiString::npos) run.MarkSeveralLines();
     } catch (const EngineError& e) {
         // While aggregates register, rows hold whatever is current: only the registration's own
         // errors count.
-        if (!AggregateBand) ReportPreparationError(MsgExpansionError + e.Message());
+        if (!run.Registering()) ReportPreparationError(MsgExpansionError + e.Message());
     }
 }
 

@@ -24,12 +24,12 @@ namespace tessaly {
 // changed: the time separator is ":" here.
 AnsiString FormatValue(const Variant& value, uint32_t code, std::string_view formatText);
 
-// Expands the bracketed expression `text` of the current object into `result`: the text is first
-// offered to the resolver as a name, then evaluated. While aggregates register, the result is the
-// value's plain text and errors are not reported. Otherwise the value becomes CurrentValue and is
-// formatted with the object's format; a text object whose result holds CR LF is marked
-// SeveralLines. An error becomes the preparation error "Errore. " + message, leaving `result`
-// as it was. Nothing happens once a preparation error is recorded.
+// Expands the bracketed expression `text` of the run's current object into `result`: the text is
+// first offered to the resolver as a name, then evaluated. While aggregates register, the result is
+// the value's plain text and errors are not reported. Otherwise the value becomes the run's last
+// value (VALUE) and is formatted with the object's format; a result that holds a line break is told
+// to the run (a text object shows several lines). An error becomes the preparation error
+// "Errore. " + message, leaving `result` as it was. Nothing happens once an error is recorded.
 void ExpandValueText(std::string_view text, AnsiString& result);
 
 }  // namespace tessaly

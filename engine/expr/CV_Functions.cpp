@@ -7,7 +7,7 @@
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/expr/CV_Utils.h"
-#include "engine/report/EngineState.h"
+#include "engine/expr/CV_TextRun.h"
 #include "platform/core/Errors.h"
 #include "platform/text/DateFormat.h"
 #include "platform/text/NumberFormat.h"
@@ -97,7 +97,7 @@ Variant FormatDateTimeOf(const Args& a) {
 // Only a condition whose value is 1 chooses the second argument. While aggregates register, every
 // branch is evaluated (so that the aggregates in each register) and none of their errors counts.
 Variant If(const Args& a) {
-    if (AggregateBand) {
+    if (TextRun().Registering()) {
         for (int i = 0; i < 3; ++i) {
             try {
                 a.Value(i);
@@ -180,7 +180,7 @@ AnsiString TcvFunctionArgs::Joined() const {
     return s;
 }
 
-bool CallBuiltInFunction(const TcvReport& report, std::string_view key, const TcvExprArgs& args, Variant& value) {
+bool CallBuiltInFunction(const TComponent* owner, std::string_view key, const TcvExprArgs& args, Variant& value) {
     const int aggregate = AggregateFunction(key);
     const auto& table = Functions();
     const auto found = table.find(key);
@@ -191,12 +191,12 @@ bool CallBuiltInFunction(const TcvReport& report, std::string_view key, const Tc
         return true;
     try {
         if (aggregate >= 0)
-            ResolveAggregate(report, static_cast<TcvAggregateFunction>(aggregate), args, value);
+            ResolveAggregate(owner, static_cast<TcvAggregateFunction>(aggregate), args, value);
         else
             value = found->second.run(TcvFunctionArgs(args));
     } catch (const EngineError&) {
         value.Clear();
-        if (AggregateBand)
+        if (TextRun().Registering())
             value = Variant(0);
         else
             ReportPreparationError(MsgFunctionFailed + AnsiString(key) + " (" + TcvFunctionArgs(args).Joined() + ")");

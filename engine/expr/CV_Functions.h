@@ -10,7 +10,7 @@
 
 namespace tessaly {
 
-class TcvReport;
+class TComponent;
 
 // The argument texts of one call and their values.
 class TcvFunctionArgs {
@@ -35,7 +35,9 @@ private:
 // errati nella funzione: " + key + " (" + argument texts + ")"; both leave the value empty. While
 // aggregates register, a failure is not reported and gives the integer 0, so that the rest of the
 // text still registers its aggregates.
-bool CallBuiltInFunction(const TcvReport& report, std::string_view key, const TcvExprArgs& args, Variant& value);
+// COUNT(X) looks for the dataset X among the datasets of `owner` (the report's owner) and of the
+// application's forms and modules.
+bool CallBuiltInFunction(const TComponent* owner, std::string_view key, const TcvExprArgs& args, Variant& value);
 
 // The longest text a function makes (FILLSTR): 1 MB.
 inline constexpr size_t MaxFunctionText = 1 << 20;

@@ -3,10 +3,7 @@
 #include <string>
 
 #include "engine/expr/CV_Const.h"
-#include "engine/model/CV_View.h"
-#include "engine/prepare/CV_Band.h"
-#include "engine/report/CV_Report.h"
-#include "engine/report/EngineState.h"
+#include "engine/expr/CV_TextRun.h"
 
 namespace tessaly {
 
@@ -16,18 +13,18 @@ const char kHeading[] = "Si \xE8 verificato un errore durante la fase di prepara
 
 }  // namespace
 
-void ReportPreparationError(const AnsiString& message) {
-    if (PreparationError.Recorded) return;
-    AnsiString text = kHeading + ("\r" + message);
-    if (CurrentObject && CurrentBand && CurrentObject->ParentBand == CurrentBand)
-        text += "\rOggetto: " + CurrentObject->Name;
-    if (CurrentBand && CurrentBand->BandType < BandTypeCount)
-        text += std::string("\rBanda: ") + BandTypeNames[CurrentBand->BandType];
-    text += "\rPagina: " + std::to_string(ErrorPageNo);
-    PreparationError = {true, message, text};
-    if (CurrentReport && CurrentReport->Preparing) CurrentReport->Terminated = true;
-}
+void ReportPreparationError(const AnsiString& message) { TextRun().RecordError(message); }
 
-void ClearPreparationError() { PreparationError = {}; }
+void ClearPreparationError() { TextRun().Error() = {}; }
+
+bool PreparationErrorRecorded() { return TextRun().Error().Recorded; }
+
+AnsiString PreparationErrorText(const AnsiString& message, const AnsiString* objectName, int bandType, int pageNo) {
+    AnsiString text = kHeading + ("\r" + message);
+    if (objectName) text += "\rOggetto: " + *objectName;
+    if (bandType >= 0 && bandType < int(std::size(BandTypeNames))) text += std::string("\rBanda: ") + BandTypeNames[bandType];
+    text += "\rPagina: " + std::to_string(pageNo);
+    return text;
+}
 
 }  // namespace tessaly

@@ -3,8 +3,7 @@
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_DataNames.h"
 #include "engine/expr/CV_PrepError.h"
-#include "engine/report/CV_Report.h"
-#include "engine/report/EngineState.h"
+#include "platform/core/Component.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 #include "platform/data/Dataset.h"
@@ -93,22 +92,28 @@ void TcvValues::ReadValues(Stream& stream) {
 }
 
 // Each data-field value finds its dataset and, when that dataset is open, its field; a large-object
-// field tells the report that pictures may come from fields. The first failure stops the binding.
-void TcvValues::BindDataFields(TcvReport& report) {
-    if (PreparationError.Recorded) return;
-    report.HasPictureFields = false;
+// field means that pictures may come from fields. The first failure stops the binding.
+bool TcvValues::BindDataFields(const TComponent* owner) {
+    bool pictures = false;
+    if (PreparationErrorRecorded()) return pictures;
     for (const Entry& e : items_) {
         TcvValue& v = *e.value;
         if (v.Kind != vkDataField) continue;
         v.BoundField = nullptr;
-        v.BoundDataSet = LookupDataset(report, v.DataSetName);
-        if (!v.BoundDataSet) return ReportPreparationError(MsgDatasetUnassigned + v.DataSetName);
+        v.BoundDataSet = LookupDataset(owner, v.DataSetName);
+        if (!v.BoundDataSet) {
+            ReportPreparationError(MsgDatasetUnassigned + v.DataSetName);
+            return pictures;
+        }
         if (!v.BoundDataSet->Active()) continue;
         v.BoundField = v.BoundDataSet->FindField(v.FieldName);
-        if (!v.BoundField)
-            return ReportPreparationError(MsgFieldNotFound + v.BoundDataSet->Name() + "." + v.FieldName);
-        if (data::IsLargeObject(v.BoundField->Kind())) report.HasPictureFields = true;
+        if (!v.BoundField) {
+            ReportPreparationError(MsgFieldNotFound + v.BoundDataSet->Name() + "." + v.FieldName);
+            return pictures;
+        }
+        if (data::IsLargeObject(v.BoundField->Kind())) pictures = true;
     }
+    return pictures;
 }
 
 }  // namespace tessaly

@@ -27,7 +27,7 @@ class Field;
 }  // namespace data
 
 class Stream;
-class TcvReport;
+class TComponent;
 
 enum TcvValueKind : uint8_t { vkNone = 0, vkDataField = 1, vkOther = 2 };
 
@@ -72,9 +72,11 @@ public:
     // stream that ends early, a count it cannot hold, or a kind that does not exist.
     void ReadValues(Stream& stream);
 
-    // At the start of a document: finds the dataset and field of every data-field value (see
-    // CV_Values.cpp); failures become the preparation error.
-    void BindDataFields(TcvReport& report);
+    // At the start of a document: finds the dataset and field of every data-field value among the
+    // datasets of `owner` (the report's owner) and of the application (see CV_Values.cpp);
+    // failures become the preparation error. True when a value is bound to a large-object field
+    // (pictures may come from fields).
+    bool BindDataFields(const TComponent* owner);
 
 private:
     struct Entry {

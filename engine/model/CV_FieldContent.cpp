@@ -29,7 +29,7 @@ data::Field* ContentField(const TcvView& view) {
     if (const TcvValue* value = view.Report->Values().FindVariable(name))
         field = value->Kind == vkDataField ? value->BoundField : nullptr;
     else
-        field = FindDataField(*view.Report, name).Field;
+        field = FindDataField(view.Report->Owner(), name).Field;
     return field && data::IsLargeObject(field->Kind()) ? field : nullptr;
 }
 

@@ -7,8 +7,9 @@
 
 #include "engine/expr/CV_Expr.h"
 #include "engine/expr/CV_PrepError.h"
-#include "engine/model/CV_Memo.h"
 #include "engine/model/CV_BandFrame.h"
+#include "engine/model/CV_Memo.h"
+#include "engine/model/CV_ObjectRun.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Rounding.h"
@@ -109,7 +110,7 @@ void TcvMemoView::Draw(emf::RecordingCanvas& canvas) {
         if (DrawMode != dmMeasure) {
             DrawBackground();
             DrawFrame();
-            if (!FirstPass) DrawText();
+            if (!ObjectRun().InFirstPass()) DrawText();
         }
     }
     if (!run && !Visible) DrawHiddenCross();

@@ -4,6 +4,7 @@
 
 #include "engine/model/CV_Caption.h"
 #include "engine/model/CV_FieldContent.h"
+#include "engine/model/CV_ObjectRun.h"
 #include "engine/model/CV_Picture.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -78,7 +79,7 @@ void TcvPictureView::Draw(emf::RecordingCanvas& canvas) {
 // ones): only the part that shows is stored, so that a large picture in a small frame does not
 // weigh on every page.
 void TcvPictureView::DrawPicture(const graphics::Picture& picture) {
-    if (FirstPass) return;
+    if (ObjectRun().InFirstPass()) return;
     const std::optional<emf::RectL> target =
         PictureTarget(DrawRect, Width, Height, {picture.Width(), picture.Height()}, Flags);
     if (!target) return;

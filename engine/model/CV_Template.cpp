@@ -4,8 +4,6 @@
 #include <map>
 #include <vector>
 
-#include "engine/data/CV_Dataset.h"
-#include "engine/data/CV_DatasetSection.h"
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/model/CV_BandView.h"
@@ -36,8 +34,8 @@ void ReadObject(TcvPages& pages, Stream& stream, uint8_t tag) {
     pages.Pages(pageIndex).AddObject(std::move(view)).LoadFromStream(stream);
 }
 
-// Placeholders must show another page that exists, and sub-reports must not show each other in a
-// circle: either would make the preparation run forever.
+}  // namespace
+
 void CheckSubReports(const TcvPages& pages) {
     std::vector<std::vector<int>> shows(static_cast<size_t>(pages.Count()));
     for (int p = 0; p < pages.Count(); ++p)
@@ -71,26 +69,11 @@ void CheckSubReports(const TcvPages& pages) {
     }
 }
 
-// Streams before version 23 store no names: the objects get Memo1, Memo2, ... in stream order,
-// as if each had been named when it was made.
 void NameInStreamOrder(const TcvPages& pages) {
     std::map<AnsiString, int> last;
     pages.ForEachObject([&](TcvView& view) { view.Name = view.BaseName() + std::to_string(++last[view.BaseName()]); });
 }
 
-// A data band of an old stream names a dataset that must exist among the owner's components or
-// the application's.
-void WarnMissingBandDatasets(const TcvReport& report) {
-    report.Pages().ForEachObject([&](TcvView& view) {
-        if (!view.IsDataBand()) return;
-        TComponent* found = report.Owner() ? report.Owner()->FindComponent(view.FormatText) : nullptr;
-        if (!dynamic_cast<TcvDataset*>(found)) found = data::ApplicationModules().FindModuleComponent(view.FormatText);
-        if (!dynamic_cast<TcvDataset*>(found))
-            ShowEngineMessage(TMsgDlgType::mtWarning, MsgDatasetNotFound + view.FormatText);
-    });
-}
-
-// The class a type code makes when the stream is read back.
 bool ReadsBackAs(const TcvView& view) {
     if (view.ObjectType == otAddIn) {
         for (int i = 0; i < AddInObjectCount(); ++i)
@@ -100,7 +83,20 @@ bool ReadsBackAs(const TcvView& view) {
     return view.ObjectType <= otSubReport && AnsiString(view.ClassName()) == BuiltInClassName(view.ObjectType);
 }
 
-}  // namespace
+
+void CheckPagesStreamForm(const TcvPages& pages) {
+    for (int p = 0; p < pages.Count(); ++p)
+        for (int i = 0; i < pages.Pages(p).ObjectCount(); ++i) {
+            const TcvView& view = *pages.Pages(p).Objects(i);
+            if (p >= kMaxObjectPages)
+                RefuseToSave("l'oggetto " + view.Name + " \xE8 nella pagina " + std::to_string(p + 1) +
+                             ", ma un modello pu\xF2 avere oggetti solo nelle prime 256 pagine.");
+            if (!ReadsBackAs(view))
+                RefuseToSave("l'oggetto " + view.Name + " (" + view.ClassName() +
+                             ") non \xE8 di un tipo che si possa rileggere.");
+            view.CheckStreamForm();
+        }
+}
 
 // --- The pages section --------------------------------------------------------------------------
 
@@ -150,78 +146,6 @@ void TcvPages::SaveToStream(Stream& stream) const {
     stream.WriteU8(tagValues);
     report.Values().WriteValues(stream);
     WriteLineList(stream, report.DataLines());
-}
-
-// --- The report -------------------------------------------------------------------------------
-
-void TcvReport::LoadFromStream(Stream& stream) {
-    CurReport = this;
-    QScopedValueRollback version(StreamVersion);
-    try {
-        ReadTemplate(stream);
-    } catch (const std::exception&) {
-        ShowEngineMessage(TMsgDlgType::mtError, kTemplateLoadFailed);
-        ResetAfterFailedLoad();
-        throw EAbort();
-    }
-    if (StreamVersion <= 22) WarnMissingBandDatasets(*this);
-}
-
-void TcvReport::ReadTemplate(Stream& stream) {
-    const int64_t start = stream.Position();
-    StreamVersion = stream.ReadU8();
-    if (StreamVersion < kFirstVersionedStream) {
-        StreamVersion = kFirstVersionedStream;
-        stream.SetPosition(start);
-    }
-    templateVersion_ = StreamVersion;
-    if (StreamVersion > CurrentStreamVersion) throw EReadError("Versione del modello non gestita.");
-    pages_->Clear();
-    ClearDatasets();
-    values_->Clear();
-    dataLines_.Clear();
-    TcvView::DeferNaming named;
-    if (StreamVersion >= 23) ReadDatasetSection(stream, *this);
-    pages_->LoadFromStream(stream);
-    CheckSubReports(*pages_);
-    if (StreamVersion < 23) NameInStreamOrder(*pages_);
-}
-
-// Empty but usable: one empty page, no datasets, no values, one pass.
-void TcvReport::ResetAfterFailedLoad() {
-    TwoPass = Interleave = InterleavedNumbering = 0;
-    templateFileName_.clear();
-    ClearDatasets();
-    values_->Clear();
-    dataLines_.Clear();
-    pages_->Clear();
-    pages_->Add();
-}
-
-void TcvReport::CheckTemplate() const {
-    for (int p = 0; p < pages_->Count(); ++p)
-        for (int i = 0; i < pages_->Pages(p).ObjectCount(); ++i) {
-            const TcvView& view = *pages_->Pages(p).Objects(i);
-            if (p >= kMaxObjectPages)
-                RefuseToSave("l'oggetto " + view.Name + " \xE8 nella pagina " + std::to_string(p + 1) +
-                             ", ma un modello pu\xF2 avere oggetti solo nelle prime 256 pagine.");
-            if (!ReadsBackAs(view))
-                RefuseToSave("l'oggetto " + view.Name + " (" + view.ClassName() +
-                             ") non \xE8 di un tipo che si possa rileggere.");
-            view.CheckStreamForm();
-        }
-    if (!FitsLineList(dataLines_)) RefuseToSave("le righe Data superano i limiti del file.");
-    MemoryStream values;  // the values refuse what they cannot store
-    values_->WriteValues(values);
-}
-
-void TcvReport::SaveToStream(Stream& stream) {
-    CheckTemplate();
-    CheckDatasetSection(*this);
-    QScopedValueRollback version(StreamVersion, CurrentStreamVersion);
-    stream.WriteU8(CurrentStreamVersion);
-    WriteDatasetSection(stream, *this);
-    pages_->SaveToStream(stream);
 }
 
 }  // namespace tessaly

@@ -11,11 +11,27 @@
 //          name, then the index byte of its page, then the object's stream form
 //     else the reader stops.
 // A first byte of 20 or less is no version: the stream is read from it as version 21.
-// TcvReport::LoadFromStream / SaveToStream and TcvPages::LoadFromStream / SaveToStream are
-// implemented in CV_Template.cpp.
+// TcvPages::LoadFromStream / SaveToStream (the pages section) are implemented in CV_Template.cpp,
+// TcvReport::LoadFromStream / SaveToStream (the whole stream) in engine/report/CV_TemplateFile.cpp.
 #include "platform/core/Cp1252.h"
 
 namespace tessaly {
+
+class TcvPages;
+class TcvView;
+
+// Placeholders must show another page that exists, and sub-reports must not show each other in a
+// circle: either would make the preparation run forever. Raises EReadError.
+void CheckSubReports(const TcvPages& pages);
+// Streams before version 23 store no names: the objects get Memo1, Memo2, ... in stream order,
+// as if each had been named when it was made.
+void NameInStreamOrder(const TcvPages& pages);
+// The class that the object's type code makes when the stream is read back is the object's own.
+bool ReadsBackAs(const TcvView& view);
+// Refuses to save ("Impossibile salvare il report: ...") an object on a page past the 256 that
+// object records can name, of a class that would not read back, or holding what its stream form
+// cannot keep.
+void CheckPagesStreamForm(const TcvPages& pages);
 
 inline constexpr int kFirstVersionedStream = 21;
 // The message shown when a template cannot be loaded.

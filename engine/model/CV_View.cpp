@@ -6,6 +6,7 @@
 #include <QScopedValueRollback>
 
 #include "engine/expr/CV_FormatCode.h"
+#include "engine/model/CV_ObjectRun.h"
 #include "engine/model/CV_Page.h"
 #include "engine/model/CV_StreamForms.h"
 #include "engine/report/CV_Report.h"
@@ -58,7 +59,7 @@ void TcvView::MakeName() {
 
 void TcvView::SetCanvas(emf::RecordingCanvas* canvas) {
     Canvas = canvas;
-    CurrentObject = this;
+    ObjectRun().MakeCurrent(this);
 }
 
 // --- Geometry -----------------------------------------------------------------------------------
@@ -88,7 +89,7 @@ QRegion TcvView::GetClipRegion(bool extended) const {
 // --- Drawing ------------------------------------------------------------------------------------
 
 void TcvView::DrawBackground() {
-    if (FirstPass || !Canvas) return;
+    if (ObjectRun().InFirstPass() || !Canvas) return;
     const bool design = EngineMode == emDesign;
     if (IsNoFill(FillColor) && !design) return;
     Canvas->Brush() = SolidBrush(IsNoFill(FillColor) ? clWhite : FillColor);
@@ -101,7 +102,7 @@ void TcvView::SelectFramePen() {
 }
 
 void TcvView::DrawFrame() {
-    if (FirstPass || !Canvas) return;
+    if (ObjectRun().InFirstPass() || !Canvas) return;
     const uint16_t sides = FrameSides & fsAllSides;
     if (sides == 0) {
         if (EngineMode == emDesign) DrawCornerMarks();

@@ -10,6 +10,7 @@
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_View.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -44,6 +45,8 @@ TcvBand::~TcvBand() {
     }
 }
 
+TcvPreparationState& TcvBand::State() const { return Page->State(); }
+
 int32_t TcvBand::DesignTop() const { return BandView ? BandView->Top : 0; }
 
 bool TcvBand::DataSetEof() const {
@@ -62,7 +65,8 @@ TcvView& TcvBand::Own() {
 }
 
 TcvBandContext::TcvBandContext(TcvBand& band, bool current)
-    : band_(CurrentBand, current ? &band : CurrentBand), object_(CurrentObject, &band.Own()) {}
+    : band_(band.State().CurrentBand, current ? &band : band.State().CurrentBand),
+      object_(band.State().CurrentObject, &band.Own()) {}
 
 void TcvBand::Bind() {
     if (!BandView || !IsDataBandType(BandType) || !Page || !Page->Run) return;

@@ -28,6 +28,7 @@ class Dataset;
 
 class TcvBandView;
 class TcvDataset;
+class TcvPreparationState;
 class TcvView;
 struct TcvPageRun;
 
@@ -83,6 +84,8 @@ public:
     AnsiString WorkName;  // the band's name for OnDataSetWork, found once when it is bound
 
     bool HasObjects() const { return !Objects.empty(); }
+    // The state of the preparation the band's page runs in.
+    TcvPreparationState& State() const;
     // Top as designed (Top itself is where the band printed last).
     int32_t DesignTop() const;
     // True without a dataset, or when it has no current record left.

@@ -6,7 +6,6 @@
 
 #include <QScopedValueRollback>
 
-#include "engine/expr/CV_Aggregates.h"
 #include "engine/expr/CV_Expr.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/model/CV_BandView.h"
@@ -14,7 +13,9 @@
 #include "engine/model/CV_Page.h"
 #include "engine/model/CV_SubReport.h"
 #include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_BandAggregates.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/report/EngineState.h"
 
 namespace tessaly {
@@ -170,9 +171,10 @@ int FeedingType(int type) {
 }
 
 void Register(TcvPageRun& page, TcvMemoView& memo, TcvBand& band, TcvBand& feeding) {
-    QScopedValueRollback<TcvView*> object(CurrentObject, &memo);
-    QScopedValueRollback current(CurrentBand, &band);
-    QScopedValueRollback registering(AggregateBand, &feeding);
+    TcvPreparationState& state = page.State();
+    QScopedValueRollback<TcvView*> object(state.CurrentObject, &memo);
+    QScopedValueRollback current(page.State().CurrentBand, &band);
+    QScopedValueRollback registering(page.State().AggregateBand, &feeding);
     QScopedValueRollback walking(page.Walking[feeding.BandType], &feeding);
     SetExpressionErrorMode(1);
     memo.ExpandText();
@@ -197,8 +199,8 @@ void PrepareObjects(TcvPageRun& page) {
         for (TcvView* o : band.Objects)
             if (o->ParentBand == &band) o->ParentBandType = band.BandType;
     });
-    ForEachBand(page, [](TcvBand& band) {
-        if (!PreparationError.Recorded) band.Bind();
+    ForEachBand(page, [&page](TcvBand& band) {
+        if (!page.State().PreparationError.Recorded) band.Bind();
     });
 }
 
@@ -213,7 +215,7 @@ void RegisterAggregates(TcvPageRun& page) {
             auto* memo = dynamic_cast<TcvMemoView*>(o);
             if (!memo || memo->ParentBand != &band) continue;
             for (TcvBand* f : feeding)
-                if (!PreparationError.Recorded) Register(page, *memo, band, *f);
+                if (!page.State().PreparationError.Recorded) Register(page, *memo, band, *f);
         }
     });
 }

@@ -5,11 +5,12 @@
 
 #include <QScopedValueRollback>
 
-#include "engine/expr/CV_Aggregates.h"
 #include "engine/model/CV_Memo.h"
 #include "engine/model/CV_Page.h"
 #include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_BandAggregates.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -19,7 +20,7 @@ namespace tessaly {
 // The objects of a table band that this band holds as well, at x; a failure stops the drawing.
 void TcvBand::DrawCrossObjects(TcvBand& cross, int32_t x) {
     for (TcvView* view : cross.Objects) {
-        if (PreparationError.Recorded) return;
+        if (State().PreparationError.Recorded) return;
         if (view->ParentBand == &cross && std::find(Objects.begin(), Objects.end(), view) != Objects.end())
             DrawObjectAt(*view, dmDrawAll, x, Top);
     }
@@ -32,7 +33,7 @@ void TcvBand::CrossSpace(int32_t& x, int32_t width) {
     if (x + width <= page.RightEdge() || page.IsSubReportPage) return;
     TcvPreparation& run = *page.Run;
     x = page.LeftEdge();
-    const int next = PreparedIndex + 1;
+    const int next = State().PreparedIndex + 1;
     if (next < run.PreparedCount() && run.IsOpen(next)) {
         run.SelectPreparedPage(next);
     } else {
@@ -78,7 +79,7 @@ void TcvBand::PrintCross() {
     TcvPageRun& page = *Page;
     if (page.InCross) return;
     QScopedValueRollback running(page.InCross, true);
-    const int startPage = PreparedIndex;
+    const int startPage = State().PreparedIndex;
     TcvBand& header = *page.Band(btCrossHeader);
     TcvBand& data = *page.Band(btCrossData);
     TcvBand& footer = *page.Band(btCrossFooter);

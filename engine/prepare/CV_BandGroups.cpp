@@ -6,6 +6,7 @@
 #include "engine/model/CV_Memo.h"
 #include "engine/prepare/CV_Band.h"
 #include "engine/prepare/CV_Guard.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/report/EngineState.h"
 
 namespace tessaly {
@@ -42,11 +43,11 @@ bool TcvBand::GroupChanged() {
 }
 
 void TcvBand::UpdateGroupFooter() {
-    QScopedValueRollback band(CurrentBand, this);
-    QScopedValueRollback object(CurrentObject, CurrentObject);
+    QScopedValueRollback band(State().CurrentBand, this);
+    QScopedValueRollback object(State().CurrentObject, State().CurrentObject);
     for (TcvView* view : Objects)
         if (auto* memo = dynamic_cast<TcvMemoView*>(view); memo && memo->ParentBand == this) {
-            CurrentObject = memo;
+            State().CurrentObject = memo;
             memo->ExpandText();
         }
     ++GroupCount;

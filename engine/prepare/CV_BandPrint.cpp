@@ -11,6 +11,7 @@
 #include "engine/prepare/CV_Band.h"
 #include "engine/prepare/CV_Guard.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -89,15 +90,15 @@ void TcvBand::RestorePlaces() {
 int32_t TcvBand::MeasureOwn() {
     RestorePlaces();
     ActualHeight = Height;
-    if (!Stretched || !CurPageCanvas) return ActualHeight;
-    QScopedValueRollback band(CurrentBand, this);
+    if (!Stretched || !State().CurPageCanvas) return ActualHeight;
+    QScopedValueRollback band(State().CurrentBand, this);
     TcvReport& report = Page->Run->Report;
     int32_t bottom = Height;
     for (TcvView* view : Objects) {
         TcvMemoView* memo = AsMemo(view);
         if (!memo || memo->ParentBand != this) continue;
         if (report.OnDrawObject) report.OnDrawObject(memo);
-        Guarded([&] { bottom = std::max(bottom, memo->Measure(*CurPageCanvas)); });
+        Guarded([&] { bottom = std::max(bottom, memo->Measure(*State().CurPageCanvas)); });
         if (report.OnDrawedObject) report.OnDrawedObject(memo);
     }
     ActualHeight = bottom;
@@ -158,7 +159,7 @@ bool TcvBand::Print() {
         Top = WithinReach(top);
     }
     if (!HasObjects()) return false;
-    QScopedValueRollback band(CurrentBand, this);
+    QScopedValueRollback band(State().CurrentBand, this);
     // A footer shows the last record of what it closes: the data band's dataset is on the next.
     TcvBand* data = IsFooter() ? page.DataBand(BandType == btGroupFooter ? btMasterData : BandType - 1) : nullptr;
     const bool stepBack = data && data->ReportDataSet && !data->DataSetEof();
@@ -194,7 +195,7 @@ bool TcvBand::Print() {
 bool TcvBand::PrintObjects() {
     TcvPageRun& page = *Page;
     if (!KeepsItsTop(BandType)) Top = page.CurY;
-    QScopedValueRollback band(CurrentBand, this);
+    QScopedValueRollback band(State().CurrentBand, this);
     bool waits = false;
     if (CanSplit && !page.Breaking && MustSplit()) {
         // The table row goes beside the band's first lines, the sub-reports below its last ones.
@@ -204,7 +205,7 @@ bool TcvBand::PrintObjects() {
     } else {
         const size_t end = FirstSubReport < 0 ? Objects.size() : size_t(FirstSubReport);
         const int mode = Stretched ? dmDrawMeasured : dmDrawAll;
-        for (size_t i = 0; i < end && !PreparationError.Recorded; ++i)
+        for (size_t i = 0; i < end && !State().PreparationError.Recorded; ++i)
             if (Objects[i]->ParentBand == this) DrawObject(*Objects[i], mode);
         if (FirstSubReport >= 0) waits = PrintSubReports();
         if (HasCrossObjects) PrintCross();
@@ -220,7 +221,7 @@ void TcvBand::DrawObject(TcvView& view, int mode) {
 }
 
 void TcvBand::DrawObjectAt(TcvView& view, int mode, int32_t dx, int32_t dy) {
-    if (!CurPageCanvas) return;
+    if (!State().CurPageCanvas) return;
     TcvReport& report = Page->Run->Report;
     QScopedValueRollback left(view.Left, view.Left + dx);
     QScopedValueRollback top(view.Top, view.Top + dy);
@@ -228,10 +229,10 @@ void TcvBand::DrawObjectAt(TcvView& view, int mode, int32_t dx, int32_t dy) {
     Guarded([&] {
         if (report.OnDrawObject) report.OnDrawObject(&view);
         TcvMemoView* memo = AsMemo(&view);
-        if (!memo) view.Draw(*CurPageCanvas);
-        else if (mode == dmDrawMeasured) memo->DrawMeasured(*CurPageCanvas);
-        else if (mode == dmDrawRest) memo->DrawRest(*CurPageCanvas);
-        else memo->DrawAll(*CurPageCanvas);
+        if (!memo) view.Draw(*State().CurPageCanvas);
+        else if (mode == dmDrawMeasured) memo->DrawMeasured(*State().CurPageCanvas);
+        else if (mode == dmDrawRest) memo->DrawRest(*State().CurPageCanvas);
+        else memo->DrawAll(*State().CurPageCanvas);
         if (report.OnDrawedObject) report.OnDrawedObject(&view);
     });
 }
@@ -239,14 +240,14 @@ void TcvBand::DrawObjectAt(TcvView& view, int mode, int32_t dx, int32_t dy) {
 // An empty row of a list being filled: each object's fill and frame at its design height.
 void TcvBand::FillRow() {
     TcvPageRun& page = *Page;
-    if (CurPageCanvas)
+    if (State().CurPageCanvas)
         for (size_t i = 0; i < Objects.size(); ++i) {
             TcvView& view = *Objects[i];
             if (view.ParentBand != this || (FirstSubReport >= 0 && int(i) >= FirstSubReport)) continue;
             QScopedValueRollback top(view.Top, Places[i].Top + page.CurY);
             QScopedValueRollback left(view.Left, Places[i].Left + page.ColumnOffset());
             QScopedValueRollback height(view.Height, Places[i].Height);
-            view.SetCanvas(CurPageCanvas);
+            view.SetCanvas(State().CurPageCanvas);
             view.CalcDrawRect();
             view.DrawBackground();
             view.DrawFrame();

@@ -6,10 +6,11 @@
 
 #include <QScopedValueRollback>
 
-#include "engine/expr/CV_Aggregates.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/prepare/CV_Band.h"
+#include "engine/prepare/CV_BandAggregates.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -71,7 +72,7 @@ void LevelLoop::Run(int level) {
 
 void LevelLoop::Walk(TcvBand& b, int level) {
     page_.Walking[b.BandType] = &b;
-    CurrentBand = &b;
+    page_.State().CurrentBand = &b;
     MoveFirst(b, level);
     if (b.DataSetEof()) return;
     if (level == 1 && header_) {
@@ -90,7 +91,7 @@ bool LevelLoop::WalkRecord(TcvBand& b, int level, bool& filled, bool& footersSho
     bool counts = true;
     if (level < deepest_) {
         Run(level + 1);
-        CurrentBand = &b;
+        page_.State().CurrentBand = &b;
         if (Pending(&b)) {
             if (b.PrintIfDetailEmpty) {
                 PrintPending();

@@ -9,6 +9,7 @@
 #include "engine/prepare/CV_Band.h"
 #include "engine/prepare/CV_LevelLoop.h"
 #include "engine/prepare/CV_Preparation.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
 
@@ -16,6 +17,8 @@ namespace tessaly {
 
 TcvPageRun::TcvPageRun() = default;
 TcvPageRun::~TcvPageRun() = default;
+
+TcvPreparationState& TcvPageRun::State() const { return Run->State; }
 
 TcvBand* TcvPageRun::DataBand(int type) const {
     if (type < 0 || type >= BandTypeCount) return nullptr;
@@ -60,7 +63,7 @@ void TcvPageRun::InitRun(TcvPreparation& run, TcvPage& page, int index) {
     Index = index;
     for (int type = 0; type < BandTypeCount; ++type) Bands[type] = &AddBand(type);
     PrepareObjects(*this);
-    if (!PreparationError.Recorded) RegisterAggregates(*this);
+    if (!State().PreparationError.Recorded) RegisterAggregates(*this);
     Prepared = true;
     LineCounter = 1;
     ColumnCounter = 1;
@@ -222,7 +225,7 @@ void TcvPageRun::ShowPageEnd() {
 void TcvPageRun::ForOpenPages(const std::function<void()>& draw) {
     TcvPreparation& run = *Run;
     const int open = run.PreparedCount();
-    for (int i = run.OpenFrom; i < open && !PreparationError.Recorded; ++i) {
+    for (int i = run.OpenFrom; i < open && !State().PreparationError.Recorded; ++i) {
         run.SelectPreparedPage(i);
         draw();
     }

@@ -16,6 +16,7 @@ namespace tessaly {
 class TcvBand;
 class TcvPage;
 class TcvPreparation;
+class TcvPreparationState;
 
 // A step of a page that runs as a sub-report: a band to print, or something the level loop did
 // (a dataset moved, counters grew, aggregates were reset) to be done again as the bands print.
@@ -43,6 +44,8 @@ struct TcvPageRun {
 
     // --- The page being run (all set by InitRun) ---------------------------------------------------
     TcvPreparation* Run = nullptr;
+    // The preparation's state, reached through the pass.
+    TcvPreparationState& State() const;
     TcvPage* Page = nullptr;
     int Index = 0;  // of the template page
     bool IsSubReportPage = false;

@@ -7,6 +7,7 @@
 #include "engine/model/CV_SubReport.h"
 #include "engine/prepare/CV_Guard.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -17,8 +18,6 @@ namespace {
 
 // Messages are let through at most this often while records are walked.
 constexpr qint64 kPollMilliseconds = 40;
-
-bool Failed() { return PreparationError.Recorded; }
 
 }  // namespace
 
@@ -32,18 +31,20 @@ std::vector<int> InterleavedOrder(const std::vector<int>& made) {
     return order;
 }
 
-TcvPreparation::TcvPreparation(TcvReport& report) : Report(report) {
-    PreparedIndex = 0;
+TcvPreparation::TcvPreparation(TcvReport& report, TcvPreparationState& state) : Report(report), State(state) {
+    State.PreparedIndex = 0;
     sincePoll_.start();
 }
+
+bool TcvPreparation::Failed() const { return State.PreparationError.Recorded; }
 
 TcvPreparation::~TcvPreparation() {
     CloseAllPages();
     for (auto it = pages_.rbegin(); it != pages_.rend(); ++it) (*it)->DoneRun();
-    CurrentPage = nullptr;
-    CurrentBand = nullptr;
-    CurrentObject = nullptr;
-    AggregateBand = nullptr;
+    State.CurrentPage = nullptr;
+    State.CurrentBand = nullptr;
+    State.CurrentObject = nullptr;
+    State.AggregateBand = nullptr;
 }
 
 // --- Prepared pages ------------------------------------------------------------------------------
@@ -56,22 +57,26 @@ bool TcvPreparation::IsOpen(int index) const {
 
 // The page past the limit is still added: the band being printed draws on it before the run ends.
 void TcvPreparation::AddPreparedPage(const TcvPage& page) {
-    Report.EMFPages().AddPage(page.Template());
-    PreparedIndex = PreparedCount() - 1;
+    State.CurPageCanvas = Report.EMFPages().AddPage(page.Template()).Surface.get();
+    State.PreparedIndex = PreparedCount() - 1;
     if (Report.MaxPages > 0 && PreparedCount() > Report.MaxPages)
         ReportPreparationError(MsgTooManyPages + std::to_string(Report.MaxPages) + MsgTooManyPagesEnd);
     CheckTime();
-    Report.Progress(PreparedIndex + 1);
+    Report.Progress(State.PreparedIndex + 1);
 }
 
 void TcvPreparation::SelectPreparedPage(int index) {
     if (!IsOpen(index)) return;
-    PreparedIndex = index;
-    CurPageCanvas = Report.EMFPages().Pages(index).Surface.get();
+    State.PreparedIndex = index;
+    State.CurPageCanvas = Report.EMFPages().Pages(index).Surface.get();
 }
 
 void TcvPreparation::CloseOpenPages() {
-    for (int i = OpenFrom; i < PreparedCount(); ++i) Report.EMFPages().Pages(i).CloseSurface();
+    for (int i = OpenFrom; i < PreparedCount(); ++i) {
+        PreparedPage& page = Report.EMFPages().Pages(i);
+        if (State.CurPageCanvas == page.Surface.get()) State.CurPageCanvas = nullptr;
+        page.CloseSurface();
+    }
     OpenFrom = PreparedCount();
 }
 
@@ -97,7 +102,7 @@ void TcvPreparation::PollMessages() {
 
 void TcvPreparation::Build() {
     BeginDocument();
-    if (!Failed()) Report.Progress(PreparedIndex + 1);
+    if (!Failed()) Report.Progress(State.PreparedIndex + 1);
     if (!Failed() && InitPages()) RunPages();
     EndDocument();
 }
@@ -107,7 +112,7 @@ void TcvPreparation::BeginDocument() {
     Guarded([this] {
         if (Report.OnBeginDoc) Report.OnBeginDoc();
     });
-    Guarded([this] { Report.Values().BindDataFields(Report); });
+    Guarded([this] { Report.HasPictureFields = Report.Values().BindDataFields(Report.Owner()); });
 }
 
 // Every template page builds its bands; the pages that placeholders show are run by them only.
@@ -122,8 +127,8 @@ bool TcvPreparation::InitPages() {
     });
     PagesMade.assign(size_t(pages.Count()), 0);
     for (int i = 0; i < pages.Count() && !Failed(); ++i) {
-        ErrorPageNo = i + 1;
-        CurrentPage = pages_[size_t(i)].get();
+        State.ErrorPageNo = i + 1;
+        State.CurrentPage = pages_[size_t(i)].get();
         Guarded([&] { pages_[size_t(i)]->InitRun(*this, pages.Pages(i), i); });
     }
     return !Failed();
@@ -139,8 +144,8 @@ void TcvPreparation::RunPages() {
 
 void TcvPreparation::RunPage(int index) {
     TcvPageRun& page = *pages_[size_t(index)];
-    CurrentPage = &page;
-    ErrorPageNo = index + 1;
+    State.CurrentPage = &page;
+    State.ErrorPageNo = index + 1;
     Guarded([&] {
         if (Report.OnBeginPage) Report.OnBeginPage(index);
     });

@@ -15,17 +15,19 @@
 namespace tessaly {
 
 class TcvPage;
+class TcvPreparationState;
 class TcvReport;
 struct TcvPageRun;
 
 class TcvPreparation {
 public:
-    explicit TcvPreparation(TcvReport& report);
+    TcvPreparation(TcvReport& report, TcvPreparationState& state);
     ~TcvPreparation();
     TcvPreparation(const TcvPreparation&) = delete;
     TcvPreparation& operator=(const TcvPreparation&) = delete;
 
     TcvReport& Report;
+    TcvPreparationState& State;  // of the whole preparation, both passes
     bool AppendToPrevious = false;  // the next template page goes on where the last one ended
     int32_t SavedCurY = 0;
     int32_t SavedCurBottom = 0;
@@ -40,8 +42,8 @@ public:
     TcvPageRun& PageRun(int index) { return *pages_.at(static_cast<size_t>(index)); }
     int PageRunCount() const { return static_cast<int>(pages_.size()); }
 
-    // Adds a prepared page for a template page and makes it the current one (PreparedIndex,
-    // CurPageCanvas).
+    // Adds a prepared page for a template page and makes it the current one (the state's
+    // PreparedIndex and CurPageCanvas).
     void AddPreparedPage(const TcvPage& page);
     // Makes an open prepared page the current one.
     void SelectPreparedPage(int index);
@@ -54,6 +56,9 @@ public:
     void PollMessages();
     // Records the preparation error of a run past the report's MaxPreparationMs.
     void CheckTime();
+
+    // A preparation error is recorded: the run does no more.
+    bool Failed() const;
 
 private:
     void BeginDocument();

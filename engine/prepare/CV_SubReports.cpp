@@ -13,6 +13,7 @@
 #include "engine/prepare/CV_Band.h"
 #include "engine/prepare/CV_Guard.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -28,9 +29,10 @@ bool Stopped(const TcvPageRun& page) { return page.Run->Report.Terminated; }
 // into aggregates until the steps are replayed.
 void Collect(TcvPageRun& target) {
     QScopedValueRollback collecting(target.Collecting, true);
-    QScopedValueRollback suspended(AggregatesSuspended, true);
-    QScopedValueRollback page(CurrentPage, &target);
-    QScopedValueRollback band(CurrentBand, CurrentBand);
+    TcvPreparationState& state = target.State();
+    QScopedValueRollback suspended(state.AggregatesSuspended, true);
+    QScopedValueRollback page(state.CurrentPage, &target);
+    QScopedValueRollback band(state.CurrentBand, state.CurrentBand);
     target.Queue.clear();
     target.QueuePos = 0;
     target.ShowPage();
@@ -39,7 +41,7 @@ void Collect(TcvPageRun& target) {
 // Replays the queue from where it stopped; false when a band did not fit and waits for the next
 // page or column.
 bool Replay(TcvPageRun& target) {
-    QScopedValueRollback page(CurrentPage, &target);
+    QScopedValueRollback page(target.State().CurrentPage, &target);
     while (target.QueuePos < target.Queue.size() && !Stopped(target)) {
         if (target.WaitingBand) {
             if (target.WaitingBand->PrintSubReports()) return false;
@@ -124,7 +126,7 @@ bool Rounds::WaitsForItsPage(size_t k) const {
 void Rounds::Start(size_t k) {
     TcvPageRun& target = *targets_[k];
     started_[k] = true;
-    QScopedValueRollback object(CurrentObject, Placeholder(k));
+    QScopedValueRollback object(page_.State().CurrentObject, Placeholder(k));
     if (&target == &page_ || target.Collecting || !target.Queue.empty()) {
         ReportPreparationError(FormatMessage(MsgSubReportLoop, {std::to_string(target.Index + 1)}));
         band_.SubReportsDone[k] = true;
@@ -197,7 +199,7 @@ bool Rounds::Force() {
 void Rounds::ReportStuck() const {
     for (size_t k = 0; k < count_; ++k)
         if (!band_.SubReportsDone[k]) {
-            QScopedValueRollback object(CurrentObject, Placeholder(k));
+            QScopedValueRollback object(page_.State().CurrentObject, Placeholder(k));
             return ReportPreparationError(FormatMessage(MsgSubReportTooTall, {std::to_string(targets_[k]->Index + 1)}));
         }
 }

@@ -60,16 +60,11 @@ PreparedPage& TcvEMFPages::Pages(int index) const {
 
 void PreparedPage::CloseSurface() {
     if (!Surface) return;
-    if (CurPageCanvas == Surface.get()) CurPageCanvas = nullptr;
     Drawing = Surface->Close();
     Surface.reset();
 }
 
-void TcvEMFPages::Clear() {
-    for (const auto& page : pages_)
-        if (page->Surface && CurPageCanvas == page->Surface.get()) CurPageCanvas = nullptr;
-    pages_.clear();
-}
+void TcvEMFPages::Clear() { pages_.clear(); }
 
 PreparedPage& TcvEMFPages::AddPage(const PageTemplate& t) {
     const double fx = 100.0 / t.ScaleX;
@@ -88,7 +83,6 @@ PreparedPage& TcvEMFPages::AddPage(const PageTemplate& t) {
     page->Surface = std::make_unique<emf::RecordingCanvas>(Round32(page->Info.ScreenPageWidth * fx),
                                                            Round32(page->Info.ScreenPageHeight * fy));
     if (PageCharset != 1) page->Surface->Font().charSet = static_cast<uint8_t>(PageCharset);
-    CurPageCanvas = page->Surface.get();
     pages_.push_back(std::move(page));
     return *pages_.back();
 }

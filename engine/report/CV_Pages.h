@@ -76,7 +76,7 @@ public:
     // An index outside 0 .. Count() - 1 raises EListError.
     PreparedPage& Pages(int index) const;
     void Clear();
-    // Appends a page for a template page and opens its Surface, which becomes CurPageCanvas.
+    // Appends a page for a template page and opens its Surface, where a preparation draws it.
     PreparedPage& AddPage(const PageTemplate& templatePage);
     // Puts the pages in the order that `order` gives (order[n]: the index of the page that goes
     // n-th); an order that is not one of the pages' own leaves them as they are.

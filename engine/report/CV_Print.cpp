@@ -199,10 +199,9 @@ void TcvReport::UpdatePrinterMetrics(int index) {
     info.PrinterPageHeight = Round32(info.ScreenPageHeight * (caps.pixelsPerInchY / 96.0));
 }
 
-AnsiString ProgressLabel(const AnsiString& prefix, int n) {
+AnsiString ProgressLabel(const AnsiString& prefix, int n, int total) {
     AnsiString text = prefix + "  " + std::to_string(n);
-    if (CurrentReport && CurrentReport->TwoPass && CurrentReport->FinalPass)
-        text += " di " + std::to_string(TotalPages);
+    if (total > 0) text += " di " + std::to_string(total);
     return text;
 }
 
@@ -210,7 +209,7 @@ void TcvReport::Progress(int n) {
     if (OnProgress) {
         OnProgress(n);
     } else if (ShowProgress()) {
-        if (ProgressForm) ProgressForm->SetLabel(ProgressLabel(ProgressForm->LabelPrefix, n));
+        if (ProgressForm) ProgressForm->SetLabel(ProgressLabel(ProgressForm->LabelPrefix, n, PageTotal()));
         ProcessMessages();
     }
 }

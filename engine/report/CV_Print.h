@@ -27,9 +27,9 @@ class TcvReport;
 bool PrintPreparedReportToPdf(TcvReport& report, const std::filesystem::path& file, int firstPage, int lastPage,
                               int copies, bool collate);
 
-// The progress label for page n: "prefix  n", or "prefix  n di TotalPages" from the second pass
-// of a two-pass preparation on.
-AnsiString ProgressLabel(const AnsiString& prefix, int n);
+// The progress label for page n: "prefix  n", or "prefix  n di total" once the total is known
+// (TcvReport::PageTotal).
+AnsiString ProgressLabel(const AnsiString& prefix, int n, int total);
 
 // "Corvane- " and the title, or "Corvane- Nessun nome" without one.
 AnsiString PrintJobTitle(const AnsiString& title);

@@ -85,7 +85,6 @@ TcvReport::~TcvReport() {
     pages_.reset();
     DestroyComponents();
     ClearDatasets();
-    if (CurrentReport == this) CurrentReport = nullptr;
     // Another report that was working stays the current one.
     CurReport = previous == this ? nullptr : previous;
     // The evaluator must not call into a report that is gone: the current report answers instead.

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 
 #include "engine/expr/CV_Expr.h"
+#include "engine/expr/CV_TextRun.h"
 #include "engine/report/CV_Component.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Cp1252.h"
@@ -20,6 +21,8 @@
 namespace tessaly {
 
 class TcvEMFPages;
+class TcvEvaluationRun;
+class TcvPreparationState;
 class TcvExportFilter;
 class TcvPages;
 class TcvView;
@@ -176,6 +179,11 @@ public:
     // The composed message of the last preparation's error ("Si è verificato un errore..."); empty
     // when it had none.
     const AnsiString& PreparationErrorText() const { return preparationErrorText_; }
+    // The total of pages once it is known: in the second pass of a two-pass preparation (0 before,
+    // and when the report runs one pass). Progress texts count "n di" it.
+    int32_t PageTotal() const;
+    // The state of the preparation running now; none outside one.
+    TcvPreparationState* Preparation() const { return preparation_; }
     // Started when a preparation starts (for MaxPreparationMs); invalid before the first.
     const QElapsedTimer& PreparationClock() const { return preparationClock_; }
 
@@ -183,19 +191,23 @@ public:
     // The named values; stored as "Values.Data".
     TcvValues& Values() { return *values_; }
     const TcvValues& Values() const { return *values_; }
-    // Evaluates `text` with this report answering its names. Outside a preparation, a function
-    // that fails raises its own message (the one a preparation would record) rather than the
-    // evaluator's "Identificatore sconosciuto" that follows it; the preparation state is left as
-    // it was.
+    // Evaluates `text` with this report answering its names (CV_Resolver.cpp). Outside a
+    // preparation, a function that fails raises its own message (the one a preparation would
+    // record) rather than the evaluator's "Identificatore sconosciuto" that follows it, and a run
+    // going on (this is a host's handler during another report's preparation) is left as it was.
     void Evaluate(std::string_view text, Variant& value);
+    // The same, unqualified names reading `dataset` at its current record as the first record of a
+    // master data band (LINE# is 1); the dataset may be none. What `tessaly-cli eval` evaluates.
+    void EvaluateOver(data::Dataset* dataset, std::string_view text, Variant& value);
 
-    // Makes a report answer the evaluator's names, and be CurrentReport, until the scope ends;
-    // what answered before answers again afterwards. The first report created answers names by
-    // default; a preparation or an evaluation of another one goes through a scope, so that a
-    // report made later (a preview's private copy) never answers for another.
+    // Makes a report answer the evaluator's names until the scope ends, and `run` (when given) the
+    // run its texts belong to; what answered before answers again afterwards. The first report
+    // created answers names by default; a preparation or an evaluation of another one goes
+    // through a scope, so that a report made later (a preview's private copy) never answers for
+    // another.
     class NameScope {
     public:
-        explicit NameScope(TcvReport& report);
+        explicit NameScope(TcvReport& report, TcvTextRun* run = nullptr);
         ~NameScope();
         NameScope(const NameScope&) = delete;
         NameScope& operator=(const NameScope&) = delete;
@@ -203,7 +215,7 @@ public:
     private:
         TcvResolveValue resolver_;
         void* context_;
-        TcvReport* report_;
+        TcvRunScope run_;
     };
 
 protected:
@@ -215,11 +227,12 @@ protected:
 
 private:
     static void ResolveNameOf(void* report, std::string_view name, const TcvExprArgs* args, Variant& value);
+    void Evaluating(TcvEvaluationRun& evaluation, std::string_view text, Variant& value);
     void ReadData(Stream& stream);
     void WriteData(Stream& stream);
     void ReadTemplate(Stream& stream);
     void RunPasses(TcvProgressView* form);
-    void StartPreparation();
+    void StartPreparation(TcvPreparationState& state);
     void ResetAfterFailedLoad();
     void CheckTemplate() const;
 
@@ -245,6 +258,7 @@ private:
     AnsiString templateFileName_;
     std::vector<int> pagesMade_;  // prepared pages each template page made in the last pass
     AnsiString preparationErrorText_;
+    TcvPreparationState* preparation_ = nullptr;  // while one runs
     QElapsedTimer preparationClock_;  // started with each preparation, for MaxPreparationMs
 };
 

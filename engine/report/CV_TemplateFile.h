@@ -1,6 +1,6 @@
 #pragma once
 // Template files in either form, told apart by their content (not their name): the ".cvf" stream,
-// or its JSON form (engine/model/CV_TemplateJson.h), which is read as the stream it describes.
+// or its JSON form (engine/report/CV_TemplateJson.h), which is read as the stream it describes.
 #include <cstdint>
 #include <filesystem>
 #include <vector>

@@ -3,6 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "engine/expr/CV_Expr.h"
+#include "engine/model/CV_ObjectRun.h"
+
 namespace tessaly {
 
 TcvReport* CurReport = nullptr;
@@ -15,22 +18,6 @@ int ScreenPixelsPerInch = 96;
 int StreamVersion = CurrentStreamVersion;
 TPreviewFormClass PreviewFormClass = nullptr;
 TPrinterSettings* PrinterSettings = nullptr;
-emf::RecordingCanvas* CurPageCanvas = nullptr;
-TcvReport* CurrentReport = nullptr;
-TcvPageRun* CurrentPage = nullptr;
-TcvBand* CurrentBand = nullptr;
-TcvView* CurrentObject = nullptr;
-TcvBand* AggregateBand = nullptr;
-bool AggregatesSuspended = false;
-bool FirstPass = false;
-int PreparedIndex = 0;
-int ErrorPageNo = 0;
-int TotalPages = 0;
-double ReportDate = 0;
-double ReportTime = 0;
-Variant CurrentValue;
-std::vector<int> PageOrder;
-TcvPreparationError PreparationError;
 bool ExportCancelled = false;
 TExportDialogClass ExportDialogClass = nullptr;
 TcvMessageSink MessageSink;
@@ -54,19 +41,6 @@ QImage CheckerBitmap() {
 
 }  // namespace
 
-void ResetPreparationState() {
-    CurrentPage = nullptr;
-    CurrentBand = nullptr;
-    CurrentObject = nullptr;
-    AggregateBand = nullptr;
-    AggregatesSuspended = false;
-    FirstPass = false;
-    PreparedIndex = 0;
-    ErrorPageNo = 0;
-    CurrentValue.Clear();
-    PageOrder.clear();
-}
-
 void InitReportUnit() {
     PrintingActive = false;
     PreviewList.clear();
@@ -74,16 +48,16 @@ void InitReportUnit() {
     ScratchList.Clear();
     PageCharset = 1;
     StreamVersion = CurrentStreamVersion;
-    ResetPreparationState();
-    PreparationError = {};
+    RestingRun().Reset();
+    ExpressionEvaluator().Run = &RestingRun();
     EngineMode = emDesign;
     BandViewBrush = CheckerBitmap();
 }
 
 void DoneReportUnit() {
     ScratchList.Clear();
-    ResetPreparationState();
-    PreparationError = {};
+    if (ExpressionEvaluator().Run == &RestingRun()) ExpressionEvaluator().Run = nullptr;
+    RestingRun().Reset();
     BandViewBrush = QImage();
     // Each window takes itself out of the list as it goes.
     std::vector<TcvPreviewWindow*> open = PreviewList;

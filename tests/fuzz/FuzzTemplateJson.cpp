@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/model/CV_TemplateJson.h"
+#include "engine/report/CV_TemplateJson.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Json.h"

@@ -2,13 +2,14 @@
 // object's bracketed expressions.
 #include <gtest/gtest.h>
 
-#include "PrepSupport.h"
+#include "common/FakeRun.h"
 #include "engine/expr/CV_Format.h"
 #include "engine/expr/CV_FormatCode.h"
+#include "engine/expr/CV_Functions.h"
 #include "platform/core/DateTime.h"
+#include "platform/text/FormatSettings.h"
 
 using namespace tessaly;
-using tessaly::testing::MiniPreparation;
 
 namespace {
 
@@ -88,30 +89,48 @@ TEST(FormatValue, LeavesTheLocaleAsItWas) {
     EXPECT_EQ(DefaultFormatCode(), 0x200u + ',');
 }
 
+namespace {
+
+// A resolver of a few names and the built-in functions, for texts expanded without a report.
+void AnswerNames(void*, std::string_view name, const TcvExprArgs* args, Variant& value) {
+    if (args) return (void)CallBuiltInFunction(nullptr, UpperCase(name), *args, value);
+    if (name == "prezzo") value = Variant(12.5);
+    if (name == "nota") value = Variant("prima");
+    if (name == "DUERIGHE") value = Variant("uno\r\ndue");
+}
+
+}  // namespace
+
+// A bracketed expression of the run's current object: formatted with the object's format, its value
+// kept as the run's last value (VALUE), a value of several lines told to the run; while aggregates
+// register, the plain text and no error.
 TEST(ExpandValueText, FormatsWithTheObjectsCodeAndMarksSeveralLines) {
-    MiniPreparation prep;
-    TcvBand& master = prep.AddBand(btMasterData, prep.righe);
-    TcvView& memo = prep.AddObject("Memo1", master);
-    prep.Enter(memo);
-    memo.Format = Code(fcNumber, 3, 2);
+    FormatSettingsScope italian(FormatSettings::Italian());
+    tessaly::testing::FakeTextRun run;
+    TcvRunScope scope(&run);
+    const TcvResolveValue resolver = ExpressionEvaluator().ResolveValue;
+    void* context = ExpressionEvaluator().ResolveContext;
+    SetExpressionResolver(&AnswerNames, nullptr);
+    run.formatCode = Code(fcNumber, 3, 2);
     AnsiString result;
     ExpandValueText("prezzo * 1000", result);
     EXPECT_EQ(result, "12.500,00");
-    EXPECT_EQ(CurrentValue.AsDouble(), 12500);
-    EXPECT_FALSE(memo.SeveralLines);
-    memo.Format = Code(fcText, 0);
+    EXPECT_EQ(run.value.AsDouble(), 12500);
+    EXPECT_EQ(run.severalLines, 0);
+    run.formatCode = Code(fcText, 0);
     ExpandValueText("'a' + FILLSTR(1, nota) + 'b'", result);
     EXPECT_EQ(result, "aprimab");
-    prep.report->OnUserFunction = [](const AnsiString& name, const Variant&, const Variant&, const Variant&,
-                                     Variant& value) {
-        if (name == "DUERIGHE") value = Variant("uno\r\ndue");
-    };
     ExpandValueText("DUERIGHE", result);
     EXPECT_EQ(result, "uno\r\ndue");
-    EXPECT_TRUE(memo.SeveralLines);
-    TcvView picture(prep.report);
-    picture.ObjectType = otPicture;
-    CurrentObject = &picture;
-    ExpandValueText("DUERIGHE", result);
-    EXPECT_FALSE(picture.SeveralLines) << "only a text object is marked";
+    EXPECT_EQ(run.severalLines, 1);
+    run.formatCode = Code(fcNumber, 3, 2);
+    run.registering = true;
+    ExpandValueText("prezzo * 1000", result);
+    EXPECT_EQ(result, "12500") << "registering: the plain text";
+    ExpandValueText("VAL(nota)", result);
+    EXPECT_FALSE(run.error.Recorded) << "registering: no error";
+    run.registering = false;
+    ExpandValueText("VAL(nota)", result);
+    EXPECT_EQ(run.error.Message, "Tipi di parametri errati nella funzione: VAL (nota)");
+    SetExpressionResolver(resolver, context);
 }

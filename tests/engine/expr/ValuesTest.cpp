@@ -1,10 +1,7 @@
 // Named values: the list, its stream form and the report's stored property.
 #include <gtest/gtest.h>
 
-#include "common/EngineSupport.h"
 #include "engine/expr/CV_Values.h"
-#include "engine/report/CV_Component.h"
-#include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Stream.h"
 
@@ -109,25 +106,4 @@ TEST(Values, TextsLongerThanTheStreamHoldsAreRefusedBeforeWriting) {
     EXPECT_EQ(m.Size(), 0);
     values.Items(0).FieldName.resize(255);
     EXPECT_NO_THROW(values.WriteValues(m));
-}
-
-TEST(Values, TheReportStoresThemAsValuesDataOnlyWhenThereAreAny) {
-    EngineUnits units(nullptr);
-    TcvReport report(nullptr);
-    MemoryStream empty;
-    WriteComponentStream(empty, report);
-    const std::string emptyText(empty.Data().begin(), empty.Data().end());
-    EXPECT_EQ(emptyText.find("Values.Data"), std::string::npos);
-
-    Add(report.Values(), "Totale", vkOther, 8, "", "");
-    MemoryStream stored;
-    WriteComponentStream(stored, report);
-    TcvReport copy(nullptr);
-    stored.Seek(0, SeekOrigin::Begin);
-    ReadComponentStream(stored, copy);
-    ASSERT_EQ(copy.Values().Count(), 1);
-    EXPECT_EQ(copy.Values().Names(0), "Totale");
-    EXPECT_EQ(copy.Values().Items(0).OtherKind, 8);
-    copy.Clear();
-    EXPECT_EQ(copy.Values().Count(), 0);
 }

@@ -93,7 +93,7 @@ TEST_F(MemoDraw, BracketedExpressionsAreReplacedByTheirValuesOnce) {
         m->DrawAll(Canvas());
         EXPECT_EQ(Lines(*m), std::vector<std::string>{expanded}) << designed;
     }
-    EXPECT_FALSE(PreparationError.Recorded);
+    EXPECT_FALSE(PreparationErrorRecorded());
 }
 
 // CR LF breaks a line, and so do LF and CR alone (text from Linux files and PostgreSQL), in a
@@ -126,7 +126,7 @@ TEST_F(MemoDraw, AFailingExpressionBecomesThePreparationErrorAndLaterOnesGiveNot
     auto m = Memo("a[1 / 0]b[1 + 1]c");
     m->DrawAll(Canvas());
     EXPECT_EQ(Lines(*m), std::vector<std::string>{"abc"});
-    EXPECT_EQ(PreparationError.Message, "Errore. Tipo di dati incompatibili nell'espressione: 1 / 0");
+    EXPECT_EQ(TextRun().Error().Message, "Errore. Tipo di dati incompatibili nell'espressione: 1 / 0");
 }
 
 TEST_F(MemoDraw, DesignModeShowsTheTextAsDesigned) {
@@ -286,7 +286,7 @@ TEST_F(MemoDraw, HighlightChangesTheLookOfOneDrawOnly) {
                  {0, "1 / 0", false, ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.condition);
-        PreparationError = {};
+        ClearPreparationError();
         auto m = Memo("testo");
         m->FillColor = 0xEEEEEE;
         m->HighlightActive = c.active, m->HighlightCondition = c.condition;
@@ -300,7 +300,7 @@ TEST_F(MemoDraw, HighlightChangesTheLookOfOneDrawOnly) {
         EXPECT_EQ(d.texts[0].color, c.highlighted ? 0x0000FFu : 0u);
         ASSERT_FALSE(d.fills.empty());
         EXPECT_EQ(d.fills.back().color, c.highlighted ? 0x00FFFFu : 0xEEEEEEu);
-        EXPECT_EQ(PreparationError.Message, c.error);
+        EXPECT_EQ(TextRun().Error().Message, c.error);
         EXPECT_EQ(m->Font.Style, 0) << "the object keeps its own look";
         EXPECT_EQ(m->FillColor, 0xEEEEEEu);
     }

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "common/EngineSupport.h"
+#include "engine/expr/CV_PrepError.h"
+#include "engine/expr/CV_TextRun.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/EngineState.h"
@@ -109,7 +111,7 @@ inline void BindNamedValue(TcvReport& report, const char* name, const char* data
     report.Values().Items(i).Kind = vkDataField;
     report.Values().Items(i).DataSetName = dataSet;
     report.Values().Items(i).FieldName = field;
-    report.Values().BindDataFields(report);
+    report.HasPictureFields = report.Values().BindDataFields(report.Owner());
 }
 
 // Tests that draw report objects: run mode (as while preparing), a report, an A4 page's canvas.
@@ -121,7 +123,7 @@ protected:
     }
     ~ObjectDrawTest() override {
         EngineMode = emDesign;
-        PreparationError = {};
+        ClearPreparationError();
     }
 
     emf::RecordingCanvas& Canvas() { return *canvas; }

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "common/EngineSupport.h"
+#include "common/FakeObjectRun.h"
 #include "engine/model/CV_BandView.h"
 #include "engine/model/CV_Memo.h"
 #include "engine/model/CV_Objects.h"
@@ -22,10 +23,7 @@ namespace {
 
 class ObjectsTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        EngineMode = emDesign;
-        FirstPass = false;
-    }
+    void TearDown() override { EngineMode = emDesign; }
     EngineUnits units{nullptr};
     TcvReport report{nullptr};
 
@@ -200,9 +198,12 @@ TEST_F(ObjectsTest, FillAndFrameFollowTheModeAndThePass) {
     EXPECT_TRUE(Around(frame, 80, 30, gray));
     EXPECT_TRUE(Around(frame, 50, 50, gray));
     EXPECT_EQ(frame.pixel(50, 30), white) << "the brush is clear";
-    FirstPass = true;
-    EXPECT_FALSE(Around(Drawn(view, &TcvView::DrawFrame), 20, 30, gray)) << "nothing in the first pass";
-    FirstPass = false;
+    {
+        tessaly::testing::FakeObjectRun firstPass;
+        firstPass.firstPass = true;
+        TcvRunScope run(&firstPass);
+        EXPECT_FALSE(Around(Drawn(view, &TcvView::DrawFrame), 20, 30, gray)) << "nothing in the first pass";
+    }
 
     EngineMode = emDesign;
     view.FrameSides = 0;

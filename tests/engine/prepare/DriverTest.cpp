@@ -5,7 +5,10 @@
 #include <thread>
 
 #include "engine/expr/CV_Const.h"
+#include "engine/expr/CV_PrepError.h"
 #include "engine/expr/CV_Values.h"
+#include "engine/model/CV_ObjectRun.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/prepare/ReportBuilder.h"
 #include "engine/report/CV_Export.h"
@@ -242,12 +245,12 @@ TEST_F(Driver, TemplateDatasetsAndEngineStateAreGivenBackHoweverTheRunEnds) {
         EXPECT_FALSE(rows.Active()) << end;
         EXPECT_TRUE(open.Active()) << end;
         EXPECT_EQ(open.RecNo(), 4) << end;
-        EXPECT_EQ(CurPageCanvas, nullptr) << end;
-        EXPECT_EQ(CurrentPage, nullptr) << end;
-        EXPECT_EQ(CurrentBand, nullptr) << end;
-        EXPECT_EQ(CurrentObject, nullptr) << end;
+        // The preparation's state (page, band, object, surface) is gone with it: texts ask the run
+        // of the report at rest again, and names resolve.
+        EXPECT_EQ(r.report->Preparation(), nullptr) << end;
+        EXPECT_EQ(&TextRun(), &RestingRun()) << end;
         EXPECT_FALSE(r.report->Preparing) << end;
-        EXPECT_FALSE(PreparationError.Recorded) << end;  // names resolve again
+        EXPECT_FALSE(PreparationErrorRecorded()) << end;
     }
 }
 
@@ -296,7 +299,7 @@ TEST_F(Driver, TheDateAndTimeAreTakenOnceForBothPasses) {
     b.report->TwoPass = 1;
     std::vector<double> times;
     b.report->OnBeginDoc = [&] {
-        times.push_back(ReportDate + ReportTime);
+        times.push_back(b.report->Preparation()->ReportDate + b.report->Preparation()->ReportTime);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     };
     ASSERT_TRUE(b.Prepare()) << b.error;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "common/EngineSupport.h"
+#include "engine/expr/CV_Values.h"
 #include "engine/model/CV_Page.h"
+#include "engine/report/CV_Component.h"
 #include "engine/model/ModelSupport.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
@@ -299,4 +301,28 @@ TEST(Component, OwnedComponentsGoWithTheirOwnerAndNameItsFullName) {
     EXPECT_EQ(form->ComponentCount(), 1);
     delete form;
     EXPECT_EQ(deaths, 2);
+}
+
+TEST(Values, TheReportStoresThemAsValuesDataOnlyWhenThereAreAny) {
+    EngineUnits units(nullptr);
+    TcvReport report(nullptr);
+    MemoryStream empty;
+    WriteComponentStream(empty, report);
+    const std::string emptyText(empty.Data().begin(), empty.Data().end());
+    EXPECT_EQ(emptyText.find("Values.Data"), std::string::npos);
+
+    const int total = report.Values().AddValue();
+    report.Values().SetName(total, "Totale");
+    report.Values().Items(total).Kind = vkOther;
+    report.Values().Items(total).OtherKind = 8;
+    MemoryStream stored;
+    WriteComponentStream(stored, report);
+    TcvReport copy(nullptr);
+    stored.Seek(0, SeekOrigin::Begin);
+    ReadComponentStream(stored, copy);
+    ASSERT_EQ(copy.Values().Count(), 1);
+    EXPECT_EQ(copy.Values().Names(0), "Totale");
+    EXPECT_EQ(copy.Values().Items(0).OtherKind, 8);
+    copy.Clear();
+    EXPECT_EQ(copy.Values().Count(), 0);
 }

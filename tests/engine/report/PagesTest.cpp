@@ -296,10 +296,9 @@ TEST_F(PagesTest, TheBlankReportIsOneEmptyA4PageAndWritesBackIdentical) {
 
 TEST_F(PagesTest, AnA4PageClosedWithoutDrawingIsTheBlankReport) {
     PreparedPage& page = pages.AddPage(A4Template());
-    EXPECT_EQ(CurPageCanvas, page.Surface.get());
+    EXPECT_NE(page.Surface, nullptr);
     EXPECT_THROW(Save(), EWriteError) << "an open page cannot be saved";
     page.CloseSurface();
-    EXPECT_EQ(CurPageCanvas, nullptr);
     EXPECT_EQ(page.Surface, nullptr);
     EXPECT_EQ(Save(), BlankReportResource());
 }
@@ -345,7 +344,6 @@ TEST_F(PagesTest, NewPagesTakeThePageCharacterSet) {
     EXPECT_EQ(p.Surface->Font().charSet, 238);
     PreparedPage& q = pages.AddPage(A4Template());
     EXPECT_EQ(q.Surface->Font().charSet, 1);
-    EXPECT_EQ(CurPageCanvas, q.Surface.get());
     pages.Clear();
-    EXPECT_EQ(CurPageCanvas, nullptr) << "no surface of a freed page stays current";
+    EXPECT_EQ(pages.Count(), 0);
 }

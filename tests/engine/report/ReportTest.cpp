@@ -395,13 +395,13 @@ TEST(ReportValues, TheReportBeingEvaluatedAnswersNamesAndAGoneReportIsNeverAsked
     {
         TcvReport::NameScope scope(*second);
         EXPECT_EQ(Evaluated("[Valore]"), 2) << "the report being prepared or evaluated answers";
-        EXPECT_EQ(CurrentReport, second.get());
+        EXPECT_EQ(ExpressionEvaluator().ResolveContext, second.get());
     }
     EXPECT_EQ(Evaluated("[Valore]"), 1) << "the first one answers again after the scope";
     Variant v;
     second->Evaluate("[Valore] + 1", v);
     EXPECT_EQ(v.AsInteger(), 3);
-    EXPECT_EQ(CurrentReport, nullptr);
+    EXPECT_EQ(ExpressionEvaluator().ResolveContext, first.get()) << "the evaluation's scope gave the names back";
     first.reset();
     EXPECT_EQ(Evaluated("[Valore]"), 2) << "the current report answers once the first one is gone";
     second.reset();

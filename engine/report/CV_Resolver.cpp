@@ -8,11 +8,11 @@
 #include "engine/expr/CV_DataNames.h"
 #include "engine/expr/CV_Functions.h"
 #include "engine/expr/CV_PrepError.h"
+#include "engine/expr/CV_TextRun.h"
 #include "engine/expr/CV_Values.h"
-#include "engine/prepare/CV_Band.h"
-#include "engine/prepare/CV_PageRun.h"
+#include "engine/model/CV_ObjectRun.h"
+#include "engine/report/CV_EvaluationRun.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/EngineState.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/Errors.h"
 #include "platform/data/Dataset.h"
@@ -70,7 +70,7 @@ Variant FieldValue(const data::Field& field) {
 
 // A data field of that name; a name that is only a dataset's gives the name itself.
 void ResolveField(const TcvReport& report, std::string_view key, Variant& value) {
-    const TcvFieldLookup found = FindDataField(report, key);
+    const TcvFieldLookup found = FindDataField(report.Owner(), key);
     if (found.Field) {
         value = FieldValue(*found.Field);
     } else if (found.DataSet) {
@@ -80,28 +80,26 @@ void ResolveField(const TcvReport& report, std::string_view key, Variant& value)
     }
 }
 
-int32_t PageNumber(const TcvReport& report) {
+int32_t PageNumber(const TcvReport& report, const TcvTextRun& run) {
+    const std::vector<int>& order = run.PageSequence();
     if (report.Interleave && report.InterleavedNumbering)
-        for (size_t i = 0; i < PageOrder.size(); ++i)
-            if (PageOrder[i] == PreparedIndex) return static_cast<int32_t>(i + 1);
-    return PreparedIndex + 1;
+        for (size_t i = 0; i < order.size(); ++i)
+            if (order[i] == run.PageIndex()) return static_cast<int32_t>(i + 1);
+    return run.PageIndex() + 1;
 }
 
 double DayPart(double dateTime) { return std::trunc(dateTime); }
 double TimePart(double dateTime) { return std::fabs(dateTime - std::trunc(dateTime)); }
 
-// The built-in variables; empty for any other name.
+// The built-in variables; empty for any other name. The date and the time are the run's while the
+// report is being prepared, today's otherwise.
 Variant BuiltInVariable(const TcvReport& report, std::string_view key) {
-    if (key == "VALUE" || key == "VALORE") return CurrentValue;
-    if (key == "PAGE#") return Variant(PageNumber(report));
-    if (key == "DATE") return Variant::DateTime(report.Preparing ? ReportDate : DayPart(NowDateTime()));
-    if (key == "TIME") return Variant::DateTime(report.Preparing ? ReportTime : TimePart(NowDateTime()));
-    if (key == "LINE#") return CurrentBand ? Variant(CurrentBand->RecordNo) : Variant();
-    if (key == "LINETHROUGH#") return CurrentBand ? Variant(CurrentBand->RecordCount) : Variant();
-    if (key == "COLUMN#") return CurrentPage ? Variant(CurrentPage->ColumnCounter) : Variant();
-    if (key == "CURRENT#") return CurrentPage ? Variant(CurrentPage->LineCounter) : Variant();
-    if (key == "TOTALPAGES") return Variant(TotalPages);
-    return {};
+    TcvTextRun& run = TextRun();
+    if (key == "VALUE" || key == "VALORE") return run.LastValue();
+    if (key == "PAGE#") return Variant(PageNumber(report, run));
+    if (key == "DATE") return Variant::DateTime(report.Preparing ? run.RunDate() : DayPart(NowDateTime()));
+    if (key == "TIME") return Variant::DateTime(report.Preparing ? run.RunTime() : TimePart(NowDateTime()));
+    return run.Variable(key);
 }
 
 // A named value's own answer. A built-in variable's sub-kind only renames the key, so that a data
@@ -111,7 +109,7 @@ void ResolveNamedValue(const TcvReport& report, const TcvValue& v, std::string_v
     if (v.Kind == vkNone) {
         value = Variant::Null();
     } else if (v.Kind == vkDataField) {
-        const TcvFieldLookup found = FindDataField(report, v.DataSetName + ".\"" + v.FieldName + "\"");
+        const TcvFieldLookup found = FindDataField(report.Owner(), v.DataSetName + ".\"" + v.FieldName + "\"");
         if (found.Field) value = FieldValue(*found.Field);
     } else if (v.Kind == vkOther && v.OtherKind == ExpressionValueKind) {
         EvaluateExpression(v.FieldName, value);
@@ -133,7 +131,7 @@ void ResolveVariable(TcvReport& report, std::string_view name, NameKey& key, Var
     } else if (key.View() == "PI") {
         value = Variant(std::numbers::pi);
     }
-    if (value.IsEmpty() && !PreparationError.Recorded) ResolveField(report, key.View(), value);
+    if (value.IsEmpty() && !PreparationErrorRecorded()) ResolveField(report, key.View(), value);
     if (value.IsEmpty()) value = BuiltInVariable(report, key.View());
 }
 
@@ -148,42 +146,51 @@ void CallUserFunction(const TcvReport& report, std::string_view name, const TcvE
 }  // namespace
 
 void TcvReport::ResolveName(std::string_view name, const TcvExprArgs* args, Variant& value) {
-    if (PreparationError.Recorded) return;
+    if (PreparationErrorRecorded()) return;
     const std::string_view trimmed = TrimmedView(name);
     NameKey key(trimmed);
     if (!args)
         ResolveVariable(*this, trimmed, key, value);
     else
-        CallBuiltInFunction(*this, key.View(), *args, value);
-    if (value.IsEmpty() && !PreparationError.Recorded) CallUserFunction(*this, trimmed, args, value);
+        CallBuiltInFunction(Owner(), key.View(), *args, value);
+    if (value.IsEmpty() && !PreparationErrorRecorded()) CallUserFunction(*this, trimmed, args, value);
     if (value.IsBoolean()) value = Variant(value.BooleanValue() ? 1 : 0);
 }
 
 // --- Which report answers -------------------------------------------------------------------
 
-TcvReport::NameScope::NameScope(TcvReport& report)
+TcvReport::NameScope::NameScope(TcvReport& report, TcvTextRun* run)
     : resolver_(ExpressionEvaluator().ResolveValue), context_(ExpressionEvaluator().ResolveContext),
-      report_(CurrentReport) {
+      run_(run ? run : ExpressionEvaluator().Run) {
     SetExpressionResolver(&TcvReport::ResolveNameOf, &report);
-    CurrentReport = &report;
 }
 
-TcvReport::NameScope::~NameScope() {
-    SetExpressionResolver(resolver_, context_);
-    CurrentReport = report_;
-}
+TcvReport::NameScope::~NameScope() { SetExpressionResolver(resolver_, context_); }
 
 void TcvReport::Evaluate(std::string_view text, Variant& value) {
     NameScope names(*this);
     if (Preparing) return EvaluateExpression(text, value);
-    QScopedValueRollback errors(PreparationError, TcvPreparationError{});
+    TcvEvaluationRun evaluation(ObjectRun());
+    Evaluating(evaluation, text, value);
+}
+
+void TcvReport::EvaluateOver(data::Dataset* dataset, std::string_view text, Variant& value) {
+    NameScope names(*this);
+    TcvEvaluationRun evaluation(ObjectRun(), dataset);
+    Evaluating(evaluation, text, value);
+}
+
+// An evaluation keeps its own error: the failing function's message is raised, and a run that
+// goes on around it (a host's handler evaluating during a preparation) keeps its own.
+void TcvReport::Evaluating(TcvEvaluationRun& evaluation, std::string_view text, Variant& value) {
+    TcvRunScope run(&evaluation);
     try {
         EvaluateExpression(text, value);
     } catch (const EngineError&) {
-        if (PreparationError.Recorded) throw EngineError(PreparationError.Message);
+        if (evaluation.Error().Recorded) throw EngineError(evaluation.Error().Message);
         throw;
     }
-    if (PreparationError.Recorded) throw EngineError(PreparationError.Message);
+    if (evaluation.Error().Recorded) throw EngineError(evaluation.Error().Message);
 }
 
 }  // namespace tessaly

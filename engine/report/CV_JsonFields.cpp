@@ -1,4 +1,4 @@
-#include "engine/model/CV_JsonFields.h"
+#include "engine/report/CV_JsonFields.h"
 
 #include <map>
 #include <string>

@@ -4,7 +4,7 @@
 // converted here, and a character that cp1252 lacks is refused.
 #include <string>
 
-#include "engine/model/CV_JsonFields.h"
+#include "engine/report/CV_JsonFields.h"
 #include "platform/core/Json.h"
 #include "platform/core/Stream.h"
 

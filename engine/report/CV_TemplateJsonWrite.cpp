@@ -3,10 +3,10 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 
-#include "engine/model/CV_JsonCodecs.h"
+#include "engine/report/CV_JsonCodecs.h"
 #include "engine/model/CV_Objects.h"
 #include "engine/model/CV_StreamForms.h"
-#include "engine/model/CV_TemplateJson.h"
+#include "engine/report/CV_TemplateJson.h"
 #include "engine/report/EngineState.h"
 #include "platform/core/Errors.h"
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <map>
 
-#include "engine/model/CV_JsonCodecs.h"
+#include "engine/report/CV_JsonCodecs.h"
 #include "engine/model/CV_Objects.h"
 #include "engine/model/CV_StreamForms.h"
-#include "engine/model/CV_TemplateJson.h"
+#include "engine/report/CV_TemplateJson.h"
 #include "engine/report/EngineState.h"
 
 namespace tessaly {

@@ -16,8 +16,8 @@
 #include "engine/model/CV_Memo.h"
 #include "engine/model/CV_Objects.h"
 #include "engine/model/CV_Page.h"
-#include "engine/model/CV_TemplateJson.h"
 #include "engine/model/ModelSupport.h"
+#include "engine/report/CV_TemplateJson.h"
 #include "platform/core/Json.h"
 
 using namespace tessaly;

@@ -5,8 +5,9 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
-#include "engine/expr/CV_PrepError.h"
+#include "engine/model/CV_ObjectRun.h"
 #include "engine/prepare/CV_Guard.h"
+#include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
@@ -30,24 +31,25 @@ void SetPrefix(TcvProgressView* form, const char* prefix) {
 }  // namespace
 
 void TcvReport::BuildReport() {
-    TcvPreparation run(*this);
+    TcvPreparation run(*this, *preparation_);
     run.Build();
     pagesMade_ = run.PagesMade;
 }
 
-// The state a preparation starts from; the date and the time are taken once for both passes.
-void TcvReport::StartPreparation() {
-    ClearPreparationError();
+int32_t TcvReport::PageTotal() const {
+    return Preparing && TwoPass && FinalPass && preparation_ ? preparation_->TotalPages : 0;
+}
+
+// Where a preparation starts; the date and the time are taken once for both passes.
+void TcvReport::StartPreparation(TcvPreparationState& state) {
     preparationErrorText_.clear();
     preparationClock_.start();
-    ResetPreparationState();
     CurReport = this;
     Terminated = false;
     EngineMode = emRun;
     const double now = NowDateTime();
-    ReportDate = std::trunc(now);
-    ReportTime = now - std::trunc(now);
-    TotalPages = 0;
+    state.ReportDate = std::trunc(now);
+    state.ReportTime = now - std::trunc(now);
     FinalPass = true;
     emfPages_->Clear();
 }
@@ -57,17 +59,18 @@ void TcvReport::StartPreparation() {
 // that order before any page is drawn, so a report of one pass counts its pages first as well
 // (its TOTALPAGES stays 0, as in one pass).
 void TcvReport::RunPasses(TcvProgressView* form) {
+    TcvPreparationState& state = *preparation_;
     const bool interleavedNumbers = Interleave && InterleavedNumbering;
     if (TwoPass || interleavedNumbers) {
-        FirstPass = true;
+        state.FirstPass = true;
         FinalPass = false;
         SetPrefix(form, kFirstPassPrefix);
         BuildReport();
-        FirstPass = false;
+        state.FirstPass = false;
         FinalPass = true;
-        if (Terminated || PreparationError.Recorded) return;
-        if (TwoPass) TotalPages = emfPages_->Count();
-        if (interleavedNumbers) PageOrder = InterleavedOrder(pagesMade_);
+        if (Terminated || state.PreparationError.Recorded) return;
+        if (TwoPass) state.TotalPages = emfPages_->Count();
+        if (interleavedNumbers) state.PageOrder = InterleavedOrder(pagesMade_);
         emfPages_->Clear();
     }
     SetPrefix(form, kPagePrefix);
@@ -77,17 +80,17 @@ void TcvReport::RunPasses(TcvProgressView* form) {
 bool TcvReport::PrepareReport() {
     if (Preparing) throw EngineError(MsgAlreadyPreparing);
     CheckAutoLoad();
-    NameScope names(*this);
+    TcvPreparationState state(*this);
+    NameScope names(*this, &state);
     QScopedValueRollback preparing(Preparing, true);
-    StartPreparation();
+    QScopedValueRollback running(preparation_, &state);
+    StartPreparation(state);
     TcvProgressView* form = OnProgress || !ShowProgress() ? nullptr : ProgressForm;
-    auto end = qScopeGuard([this, form] {
-        FirstPass = false;
-        AggregatesSuspended = false;
+    auto end = qScopeGuard([this, form, &state] {
         if (form) form->StartAction = nullptr;
-        // The text stays with the report; names resolve again after a failed run.
-        if (PreparationError.Recorded) preparationErrorText_ = PreparationError.Text;
-        ClearPreparationError();
+        // The text stays with the report; texts evaluated afterwards see what the run left.
+        if (state.PreparationError.Recorded) preparationErrorText_ = state.PreparationError.Text;
+        RestingRun().KeepLast(state.PreparedIndex, state.PageOrder, state.TotalPages, state.CurrentValue);
     });
     if (!form) {
         RunPasses(nullptr);
@@ -100,7 +103,7 @@ bool TcvReport::PrepareReport() {
         };
         if (form->Show(this) == mrCancel) Terminated = true;
     }
-    return !Terminated && !PreparationError.Recorded;
+    return !Terminated && !state.PreparationError.Recorded;
 }
 
 }  // namespace tessaly

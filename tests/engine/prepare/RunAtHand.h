@@ -1,20 +1,20 @@
 #pragma once
-// A preparation in miniature for the tests of names and values: a report answering names, the
-// run-time side of a page with the bands a test adds, objects placed in them, and a data module
-// "Dati" with a dataset "righe" (prezzo, qta, nota) and a form "Vendite" owning the report and a
-// dataset "clienti" (nome, saldo, "ragione sociale", dal, attivo). Everything is undone at the end.
+// A preparation held still, for the tests of what its state answers and of the band half of the
+// aggregates: a report over a data module "Dati" (dataset "righe": prezzo, qta, nota) and a form
+// "Vendite" that owns the report and a dataset "clienti" (nome, saldo, "ragione sociale", dal,
+// attivo, foto); its state installed as the run of report texts; one page run of one pass, with the
+// bands a test adds and objects placed in them. Nothing outlives the test.
 #include <memory>
 #include <vector>
 
-#include <QScopedValueRollback>
-
+#include "common/EngineSupport.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/model/CV_View.h"
 #include "engine/prepare/CV_Band.h"
 #include "engine/prepare/CV_PageRun.h"
+#include "engine/prepare/CV_PrepState.h"
+#include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
-#include "engine/report/CV_Startup.h"
-#include "engine/report/EngineState.h"
 #include "platform/data/DataModule.h"
 #include "platform/data/MemoryDataset.h"
 #include "platform/data/ModuleRegistry.h"
@@ -22,9 +22,9 @@
 
 namespace tessaly::testing {
 
-class MiniPreparation {
+class RunAtHand {
 public:
-    MiniPreparation() {
+    RunAtHand() {
         form.SetName("Vendite");
         module.SetName("Dati");
         righe->SetName("righe");
@@ -44,19 +44,24 @@ public:
         data::ApplicationModules().AddDataModule(module);
         report = new TcvReport(&form);
         report->SetName("Report");
-        names = std::make_unique<TcvReport::NameScope>(*report);
-        CurrentPage = &page;
+        state = std::make_unique<TcvPreparationState>(*report);
+        pass = std::make_unique<TcvPreparation>(*report, *state);
+        page.Run = pass.get();
+        state->CurrentPage = &page;
+        names = std::make_unique<TcvReport::NameScope>(*report, state.get());
     }
-    ~MiniPreparation() {
+    ~RunAtHand() {
         names.reset();
-        ResetPreparationState();
-        ClearPreparationError();
+        bands.clear();
+        data::ApplicationModules().Remove(form);
+        data::ApplicationModules().Remove(module);
     }
 
+    TcvPreparationState& State() { return *state; }
     // A band of the page (the first of its type), with its place and the dataset it walks.
     TcvBand& AddBand(int type, data::Dataset* dataSet = nullptr, int left = 0, int top = 0, int width = 600,
                      int height = 40) {
-        bands.push_back(std::make_unique<TcvBand>(static_cast<uint8_t>(type)));
+        bands.push_back(std::make_unique<TcvBand>(static_cast<uint8_t>(type), &page));
         TcvBand& b = *bands.back();
         b.DataSet = dataSet;
         b.Left = left, b.Top = top, b.Width = width, b.Height = height;
@@ -75,9 +80,11 @@ public:
     }
     // Makes the object current in its band, as the band engine does while it prints it.
     void Enter(TcvView& object) {
-        CurrentObject = &object;
-        CurrentBand = BandOf(object);
+        state->CurrentObject = &object;
+        state->CurrentBand = BandOf(object);
     }
+    // The message of the error recorded, or "".
+    std::string Error() const { return state->PreparationError.Recorded ? state->PreparationError.Message : std::string(); }
 
     EngineUnits units{nullptr};
     FormatSettingsScope italian{FormatSettings::Italian()};
@@ -86,6 +93,8 @@ public:
     data::MemoryDataset* righe = new data::MemoryDataset(&module);
     data::MemoryDataset* clienti = new data::MemoryDataset(&form);
     TcvReport* report = nullptr;  // owned by the form
+    std::unique_ptr<TcvPreparationState> state;
+    std::unique_ptr<TcvPreparation> pass;
     TcvPageRun page;
     std::vector<std::unique_ptr<TcvBand>> bands;
     std::vector<std::unique_ptr<TcvView>> objects;

@@ -1,4 +1,4 @@
-#include "engine/model/CV_JsonCodecs.h"
+#include "engine/report/CV_JsonCodecs.h"
 
 #include <QByteArray>
 #include <cstdio>
