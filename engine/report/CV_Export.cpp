@@ -149,13 +149,9 @@ void TcvReport::ExportTo(TcvExportFilterClass filterClass, const std::filesystem
                 return;
             }
             ExportCancelled = false;
-            if (std::unique_ptr<TcvProgressView> form = ExportDialogClass ? ExportDialogClass() : nullptr) {
-                form->SetLabel(description);
-                form->StartAction = [this, &filter, &form](QObject*) { RunExport(*this, *filter, form.get()); };
-                form->Show(this);
-            } else {
-                RunExport(*this, *filter, nullptr);
-            }
+            std::unique_ptr<TcvProgressView> form = ExportDialogClass ? ExportDialogClass() : nullptr;
+            if (form) form->SetLabel(description);
+            RunInProgress(*this, form.get(), [this, &filter, &form] { RunExport(*this, *filter, form.get()); });
         }
     }
     stream.Commit();

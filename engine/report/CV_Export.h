@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/report/CV_Report.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Stream.h"
 #include "platform/emf/RecordingCanvas.h"
@@ -42,8 +43,8 @@ protected:
     Stream& Output;
 };
 
-// A filter class: makes a filter on a stream. ExportFilterClass<F> gives the class of F.
-using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
+// A filter class (TcvExportFilterClass, declared with the report) makes a filter on a stream;
+// ExportFilterClassOf<F> is the class of F.
 
 template <class F>
 std::unique_ptr<TcvExportFilter> ExportFilterClassOf(Stream& stream) {

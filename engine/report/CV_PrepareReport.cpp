@@ -86,23 +86,20 @@ bool TcvReport::PrepareReport() {
     QScopedValueRollback running(preparation_, &state);
     StartPreparation(state);
     TcvProgressView* form = OnProgress || !ShowProgress() ? nullptr : ProgressForm;
-    auto end = qScopeGuard([this, form, &state] {
-        if (form) form->StartAction = nullptr;
+    auto end = qScopeGuard([this, &state] {
         // The text stays with the report; texts evaluated afterwards see what the run left.
         if (state.PreparationError.Recorded) preparationErrorText_ = state.PreparationError.Text;
         RestingRun().KeepLast(state.PreparedIndex, state.PageOrder, state.TotalPages, state.CurrentValue);
     });
-    if (!form) {
-        RunPasses(nullptr);
-    } else {
+    if (form) {
         form->SetCaption(Title().empty() ? AnsiString(kPreparingCaption) : kPreparingCaption + (" - " + Title()));
         SetPrefix(form, TwoPass ? kFirstPassPrefix : kPagePrefix);
-        form->StartAction = [this, form](QObject*) {
-            RunPasses(form);
-            form->SetModalResult(Terminated ? mrCancel : mrOk);
-        };
-        if (form->Show(this) == mrCancel) Terminated = true;
     }
+    const int result = RunInProgress(*this, form, [this, form] {
+        RunPasses(form);
+        if (form) form->SetModalResult(Terminated ? mrCancel : mrOk);
+    });
+    if (result == mrCancel) Terminated = true;
     return !Terminated && !state.PreparationError.Recorded;
 }
 

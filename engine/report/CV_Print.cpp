@@ -79,22 +79,15 @@ void TcvReport::PrintPreparedReport(int firstPage, int lastPage, int copies, boo
         if (ProgressForm) ProgressForm->SetModalResult(mrOk);
     };
     TcvProgressView* form = OnProgress || !ShowProgress() ? nullptr : ProgressForm;
-    // However the print ends, the cancel request is over and the dialog holds no action.
-    auto done = qScopeGuard([this, form] {
-        Terminated = false;
-        if (form) form->StartAction = nullptr;
-    });
-    if (!form) {
-        ProcessMessages();
-        printStep();
-    } else {
+    // However the print ends, the cancel request is over.
+    auto done = qScopeGuard([this] { Terminated = false; });
+    if (form) {
         form->SetCaption(Title().empty() ? AnsiString("Report in preparazione") : "Report in preparazione - " + Title());
         form->LabelPrefix = "Pagina in stampa:";
         form->SetLabel(form->LabelPrefix);
-        form->StartAction = [printStep](QObject*) { printStep(); };
-        ProcessMessages();
-        form->Show(this);
     }
+    ProcessMessages();
+    RunInProgress(*this, form, printStep);
 }
 
 void TcvReport::DoPrintReport(int firstPage, int lastPage, int copies, bool collate) {
@@ -203,6 +196,16 @@ AnsiString ProgressLabel(const AnsiString& prefix, int n, int total) {
     AnsiString text = prefix + "  " + std::to_string(n);
     if (total > 0) text += " di " + std::to_string(total);
     return text;
+}
+
+int RunInProgress(TcvReport& report, TcvProgressView* form, const std::function<void()>& work) {
+    if (!form) {
+        work();
+        return mrOk;
+    }
+    auto clear = qScopeGuard([form] { form->StartAction = nullptr; });
+    form->StartAction = [&work](QObject*) { work(); };
+    return form->Show(&report);
 }
 
 void TcvReport::Progress(int n) {

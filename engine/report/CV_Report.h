@@ -31,7 +31,7 @@ class Dataset;
 }
 class TcvValues;
 class Stream;
-// Makes an export filter on a stream (see CV_Export.h).
+// A filter class: makes an export filter on a stream (see CV_Export.h).
 using TcvExportFilterClass = std::unique_ptr<TcvExportFilter> (*)(Stream& stream);
 
 enum TDesignerOption : uint8_t { doSaveConfirm = 1 };

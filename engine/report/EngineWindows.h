@@ -65,6 +65,11 @@ public:
     virtual void SetModalResult(int result) = 0;
 };
 
+// Runs `work` inside `form` shown modally (the work sets the dialog's modal result when it ends),
+// or at once without a dialog; gives the modal result (mrOk without a dialog). Printing, preparing
+// and exporting all run this way; the dialog holds no action afterwards, however the work ends.
+int RunInProgress(TcvReport& report, TcvProgressView* form, const std::function<void()>& work);
+
 // Makes the dialog of one export, or null when no dialog can be shown.
 using TExportDialogClass = std::unique_ptr<TcvProgressView> (*)();
 
