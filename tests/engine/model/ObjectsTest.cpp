@@ -235,7 +235,8 @@ TEST_F(ObjectsTest, BandOptionsCountOnlyForTheirBandTypes) {
     EXPECT_EQ(menu.size(), 5u);
 }
 
-// A placeholder drawn while a damaged template was prepared (fuzz_prepare) saved its frame as 1.
+// Drawing a placeholder or a band view, also while a damaged template is prepared, leaves its
+// stored frame width as it was.
 TEST_F(ObjectsTest, DrawingAPlaceholderOrABandKeepsTheStoredFrameWidth) {
     EnsureApplication();
     emf::RecordingCanvas canvas(794, 1123);

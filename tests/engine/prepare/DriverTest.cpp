@@ -183,9 +183,9 @@ TEST_F(Driver, AnEventHandlerCannotStartThePreparationAgain) {
 
 // --- What is given back ----------------------------------------------------------------------------
 
-// Geometry as damaged templates gave it (fuzz_prepare): a height of -1 left the object moved after
-// the run; coordinates and frame widths near 2^31 overflowed as they were added up (the sanitizer
-// build tells).
+// Geometry of any value, as a damaged template may hold it (a height of -1, coordinates and frame
+// widths near 2^31): the run adds it up without overflowing (the sanitizer build tells) and every
+// object gets its design back afterwards.
 TEST_F(Driver, ObjectsOfAnyGeometryPrepareAndGetTheirDesignBack) {
     const struct {
         int32_t left, top, width, height, frame;
@@ -210,7 +210,8 @@ TEST_F(Driver, ObjectsOfAnyGeometryPrepareAndGetTheirDesignBack) {
     }
 }
 
-// Column gaps of a damaged template (fuzz_prepare) overflowed the next column's place.
+// Column gaps of any size, as a damaged template may hold them, keep the next column's place within
+// reach.
 TEST_F(Driver, ColumnGapsOfAnySizeKeepTheColumnsWithinReach) {
     for (int32_t gap : {-989855690, INT32_MAX}) {
         ReportBuilder r;

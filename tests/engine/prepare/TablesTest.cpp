@@ -113,8 +113,8 @@ TEST_F(CrossTable, ColumnsPastTheRightEdgeGoOnTheNextPageAtTheSameHeight) {
 }
 
 // Table columns in the page footer pass the right edge onto the page to the right. The footer is
-// drawn on the pages open when the page ends or breaks, not on the pages it adds itself: it had
-// added one more page for every footer it drew, until memory ran out.
+// drawn on the pages open when the page ends or breaks, not on the pages it adds itself, so that it
+// ends.
 TEST_F(CrossTable, APageFooterWithTableColumnsEnds) {
     Build(3, 5000);  // the table footer is wider than the page
     FooterInTheTableFooter();

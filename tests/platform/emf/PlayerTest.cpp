@@ -263,7 +263,7 @@ TEST(PlayerBitmaps, HostileHeadersAreRefused) {
 }
 
 // Run lengths and PNG or JPEG pictures can claim far more pixels than their bytes hold; such a
-// claim is refused instead of allocated. Found by fuzz_metafile: 2 KB of skips made 256 MB.
+// claim is refused instead of allocated: a few KB of skips never cost hundreds of MB.
 TEST(PlayerBitmaps, CompressedBitmapsAreAsLargeAsTheirBytesJustify) {
     App();
     auto repeat = [](std::vector<uint8_t> code, size_t times) {
@@ -842,8 +842,8 @@ size_t AllocatedBytes() {
 #endif
 }
 
-// Found by fuzz_metafile: characters that the face lacks, a few thousand pixels high, were drawn
-// through Qt's glyph-image cache, which kept a 64 MB image for them. They are filled as outlines.
+// Characters that the face lacks, a few thousand pixels high, are filled as outlines: they never go
+// through Qt's glyph-image cache, which would keep an image of tens of MB for them.
 TEST(PlayerRobustness, HugeCharactersOfFallbackFacesTakeNoGlyphImages) {
     App();
     const Metafile m = Metafile::LoadFromFile(std::filesystem::path(TESSALY_SOURCE_DIR) /
@@ -868,9 +868,9 @@ TEST(PlayerRobustness, HugeCharactersOfFallbackFacesTakeNoGlyphImages) {
     EXPECT_GT(dark, 400 * 400 / 20);
 }
 
-// Found by fuzz_metafile: text at an escapement under a mapping that squashes y a
-// ten-thousandfold turns the glyphs' two axes almost parallel. Qt judged such glyphs small
-// enough for its image cache and crashed loading one; they are filled as outlines instead.
+// Text at an escapement under a mapping that squashes y a ten-thousandfold turns the glyphs' two
+// axes almost parallel: such glyphs are filled as outlines, never loaded into Qt's image cache,
+// which cannot hold them.
 TEST(PlayerRobustness, GlyphsOfASquashedMappingAreFilledAsOutlines) {
     App();
     const Metafile m = Metafile::LoadFromFile(std::filesystem::path(TESSALY_SOURCE_DIR) /
