@@ -360,10 +360,7 @@ void TcvExpr::Evaluate(std::string_view text, Variant& value) {
     value = reader.Run();
 }
 
-TcvExpr& ExpressionEvaluator() {
-    static std::unique_ptr<TcvExpr> evaluator = std::make_unique<TcvExpr>();
-    return *evaluator;
-}
+constinit TcvExpr TheExpressionEvaluator;
 
 void EvaluateExpression(std::string_view text, Variant& value) { ExpressionEvaluator().Evaluate(text, value); }
 

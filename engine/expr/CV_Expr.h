@@ -42,8 +42,10 @@ private:
     int depth_ = 0;  // levels open across re-entrant evaluations
 };
 
-// The one evaluator of the program, created on first use.
-TcvExpr& ExpressionEvaluator();
+// The one evaluator of the program: constant-initialised, so that it exists before any code runs
+// and asks nothing at exit; report texts reach it, and the run beside it, at every expansion.
+extern constinit TcvExpr TheExpressionEvaluator;
+inline TcvExpr& ExpressionEvaluator() { return TheExpressionEvaluator; }
 
 void EvaluateExpression(std::string_view text, Variant& value);
 void SetExpressionResolver(TcvResolveValue resolver, void* context);

@@ -128,10 +128,8 @@ void ExpandValueText(std::string_view text, AnsiString& result) {
             return;
         }
         run.LastValue() = value;
-        uint32_t code = 0;
-        AnsiString formatText;
-        run.ObjectFormat(code, formatText);
-        result = FormatValue(value, code, formatText);
+        const TcvObjectFormat format = run.ObjectFormat();
+        result = FormatValue(value, format.Code, format.Text);
         if (result.find_first_of("\r\n") != AnsiString::npos) run.MarkSeveralLines();
     } catch (const EngineError& e) {
         // While aggregates register, rows hold whatever is current: only the registration's own

@@ -17,8 +17,6 @@ void ReportPreparationError(const AnsiString& message) { TextRun().RecordError(m
 
 void ClearPreparationError() { TextRun().Error() = {}; }
 
-bool PreparationErrorRecorded() { return TextRun().Error().Recorded; }
-
 AnsiString PreparationErrorText(const AnsiString& message, const AnsiString* objectName, int bandType, int pageNo) {
     AnsiString text = kHeading + ("\r" + message);
     if (objectName) text += "\rOggetto: " + *objectName;

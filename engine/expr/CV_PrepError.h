@@ -2,6 +2,7 @@
 // The preparation error report: the first error of a run is kept by the run that the texts belong
 // to (CV_TextRun.h), with the object, the band and the page it happened in; it ends a preparation,
 // and from then on names resolve to nothing.
+#include "engine/expr/CV_TextRun.h"
 #include "platform/core/Cp1252.h"
 
 namespace tessaly {
@@ -11,7 +12,7 @@ void ReportPreparationError(const AnsiString& message);
 // Forgets the installed run's error.
 void ClearPreparationError();
 // An error is recorded in the installed run.
-bool PreparationErrorRecorded();
+inline bool PreparationErrorRecorded() { return TextRun().Error().Recorded; }
 
 // The text shown to the user: "Si è verificato un errore durante la fase di preparazione", CR, the
 // message; CR, "Oggetto: " and the object's name when one is given (an object printing in the

@@ -7,7 +7,7 @@ namespace tessaly {
 namespace {
 
 // What answers when no run is installed: an empty report that keeps its error and its last value.
-class QuietRun final : public TcvTextRun {
+class Quiet final : public TcvTextRun {
 public:
     TcvRunError& Error() override { return error_; }
     void RecordError(const AnsiString& message) override {
@@ -19,10 +19,7 @@ public:
     double RunDate() const override { return 0; }
     double RunTime() const override { return 0; }
     Variant& LastValue() override { return value_; }
-    void ObjectFormat(uint32_t& code, AnsiString& text) const override {
-        code = 0;
-        text.clear();
-    }
+    TcvObjectFormat ObjectFormat() const override { return {}; }
     void MarkSeveralLines() override {}
     data::Dataset* FeedingDataSet() override { return nullptr; }
     bool Registering() const override { return false; }
@@ -36,10 +33,9 @@ private:
 
 }  // namespace
 
-TcvTextRun& TextRun() {
-    static QuietRun quiet;
-    TcvTextRun* run = ExpressionEvaluator().Run;
-    return run ? *run : quiet;
+TcvTextRun& QuietRun() {
+    static Quiet quiet;
+    return quiet;
 }
 
 TcvRunScope::TcvRunScope(TcvTextRun* run) : previous_(ExpressionEvaluator().Run) { ExpressionEvaluator().Run = run; }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/expr/CV_Expr.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Variant.h"
 
@@ -16,8 +17,15 @@ namespace tessaly {
 namespace data {
 class Dataset;
 }
+class TcvObjectRun;
 
 enum TcvAggregateFunction : int { afSum, afAvg, afMin, afMax, afCount };
+
+// How the current object shows its values: its format code and format text.
+struct TcvObjectFormat {
+    uint32_t Code = 0;
+    std::string_view Text;
+};
 
 // The first error of a run: the message as raised, and the text shown to the user, which names the
 // object, the band and the page. Once recorded, names resolve to nothing.
@@ -51,8 +59,8 @@ public:
     virtual Variant& LastValue() = 0;
 
     // --- The object whose text is expanded ------------------------------------------------------
-    // Its format code and text (0 and "" without one).
-    virtual void ObjectFormat(uint32_t& code, AnsiString& text) const = 0;
+    // Its format code and text (0 and "" without one), valid while the object is current.
+    virtual TcvObjectFormat ObjectFormat() const = 0;
     // A value of a text object's text gave several lines.
     virtual void MarkSeveralLines() = 0;
     // The dataset whose rows feed the object's band: unqualified field names read it.
@@ -65,10 +73,19 @@ public:
     // SUM, AVG, MIN, MAX and COUNT(): registered, or read for the current object; an aggregate the
     // run cannot give leaves the value empty.
     virtual void Aggregate(TcvAggregateFunction function, std::string_view argument, Variant& value) = 0;
+
+    // A run that draws report objects as well (engine/model) gives itself; others none. Objects find
+    // their run this way at every draw, without a cast.
+    virtual TcvObjectRun* AsObjectRun() { return nullptr; }
 };
 
+// The run that answers when none is installed.
+TcvTextRun& QuietRun();
 // The run installed now (the quiet run when none is).
-TcvTextRun& TextRun();
+inline TcvTextRun& TextRun() {
+    TcvTextRun* run = ExpressionEvaluator().Run;
+    return run ? *run : QuietRun();
+}
 
 // Installs a run beside the evaluator's resolver until the scope ends; the run installed before
 // answers again afterwards.

@@ -6,11 +6,6 @@
 
 namespace tessaly {
 
-TcvObjectRun& ObjectRun() {
-    auto* run = dynamic_cast<TcvObjectRun*>(&TextRun());
-    return run ? *run : RestingRun();
-}
-
 TcvRestingRun& RestingRun() {
     static TcvRestingRun resting;
     return resting;
@@ -37,8 +32,6 @@ Variant TcvRestingRun::Variable(std::string_view key) {
     return key == "TOTALPAGES" ? Variant(totalPages_) : Variant();
 }
 
-void TcvRestingRun::ObjectFormat(uint32_t& code, AnsiString& text) const { FormatOf(object_, code, text); }
-
 void TcvRestingRun::MarkSeveralLines() { MarkSeveralLinesOf(object_); }
 
 // No band at rest feeds any rows: COUNT() is not enabled here, the others have nothing to give. The
@@ -47,9 +40,8 @@ void TcvRestingRun::Aggregate(TcvAggregateFunction function, std::string_view, V
     if (function == afCount) ReportPreparationError(MsgAggregateBand + AnsiString("COUNT"));
 }
 
-void FormatOf(const TcvView* object, uint32_t& code, AnsiString& text) {
-    code = object ? object->Format : 0;
-    text = object ? object->FormatText : AnsiString();
+TcvObjectFormat FormatOf(const TcvView* object) {
+    return object ? TcvObjectFormat{object->Format, object->FormatText} : TcvObjectFormat{};
 }
 
 void MarkSeveralLinesOf(TcvView* object) {

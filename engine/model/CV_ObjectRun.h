@@ -13,17 +13,21 @@ namespace tessaly {
 
 class TcvView;
 
+// An object's format, and its several lines marked: what every run of objects answers for the
+// object it has current (none: 0 and "", nothing marked; only a text object is marked).
+TcvObjectFormat FormatOf(const TcvView* object);
+void MarkSeveralLinesOf(TcvView* object);
+
 class TcvObjectRun : public TcvTextRun {
 public:
     // The object being drawn or expanded: its format and its band answer for its texts.
     virtual void MakeCurrent(TcvView* object) = 0;
     virtual TcvView* Current() const = 0;
     virtual bool InFirstPass() const = 0;
+
+    TcvObjectRun* AsObjectRun() final { return this; }
 };
 
-// The run installed beside the evaluator's resolver, as objects see it: the resting run when the
-// installed one is not a run of objects.
-TcvObjectRun& ObjectRun();
 
 // The run of the program at rest: no band, no page and no rows, the object drawn last (whose
 // format its values take), and what the last preparation left: its last page, its total and order
@@ -44,7 +48,7 @@ public:
     double RunDate() const override { return 0; }
     double RunTime() const override { return 0; }
     Variant& LastValue() override { return value_; }
-    void ObjectFormat(uint32_t& code, AnsiString& text) const override;
+    TcvObjectFormat ObjectFormat() const override { return FormatOf(object_); }
     void MarkSeveralLines() override;
     data::Dataset* FeedingDataSet() override { return nullptr; }
     bool Registering() const override { return false; }
@@ -64,9 +68,12 @@ private:
 
 TcvRestingRun& RestingRun();
 
-// A text object's format, and its several lines marked: what every run of objects answers for
-// the object it has current (none: 0 and "", nothing marked).
-void FormatOf(const TcvView* object, uint32_t& code, AnsiString& text);
-void MarkSeveralLinesOf(TcvView* object);
+// The run installed beside the evaluator's resolver, as objects see it: the resting run when the
+// installed one is not a run of objects.
+inline TcvObjectRun& ObjectRun() {
+    TcvObjectRun* run = TextRun().AsObjectRun();
+    return run ? *run : RestingRun();
+}
+
 
 }  // namespace tessaly

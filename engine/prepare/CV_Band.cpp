@@ -45,8 +45,6 @@ TcvBand::~TcvBand() {
     }
 }
 
-TcvPreparationState& TcvBand::State() const { return Page->State(); }
-
 int32_t TcvBand::DesignTop() const { return BandView ? BandView->Top : 0; }
 
 bool TcvBand::DataSetEof() const {

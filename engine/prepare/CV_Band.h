@@ -17,6 +17,7 @@
 #include "engine/expr/CV_AggregateStore.h"
 #include "engine/model/CV_BandFrame.h"
 #include "engine/model/CV_BandType.h"
+#include "engine/prepare/CV_PageRun.h"
 #include "platform/core/StringList.h"
 #include "platform/core/Variant.h"
 
@@ -85,7 +86,7 @@ public:
 
     bool HasObjects() const { return !Objects.empty(); }
     // The state of the preparation the band's page runs in.
-    TcvPreparationState& State() const;
+    TcvPreparationState& State() const { return Page->State(); }
     // Top as designed (Top itself is where the band printed last).
     int32_t DesignTop() const;
     // True without a dataset, or when it has no current record left.

@@ -18,8 +18,6 @@ namespace tessaly {
 TcvPageRun::TcvPageRun() = default;
 TcvPageRun::~TcvPageRun() = default;
 
-TcvPreparationState& TcvPageRun::State() const { return Run->State; }
-
 TcvBand* TcvPageRun::DataBand(int type) const {
     if (type < 0 || type >= BandTypeCount) return nullptr;
     return Walking[type] ? Walking[type] : Bands[type];

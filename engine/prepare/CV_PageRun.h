@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/model/CV_BandType.h"
+#include "engine/prepare/CV_Preparation.h"
 
 namespace tessaly {
 
@@ -45,7 +46,7 @@ struct TcvPageRun {
     // --- The page being run (all set by InitRun) ---------------------------------------------------
     TcvPreparation* Run = nullptr;
     // The preparation's state, reached through the pass.
-    TcvPreparationState& State() const;
+    TcvPreparationState& State() const { return Run->State; }
     TcvPage* Page = nullptr;
     int Index = 0;  // of the template page
     bool IsSubReportPage = false;

@@ -38,8 +38,6 @@ Variant TcvPreparationState::Variable(std::string_view key) {
     return {};
 }
 
-void TcvPreparationState::ObjectFormat(uint32_t& code, AnsiString& text) const { FormatOf(CurrentObject, code, text); }
-
 void TcvPreparationState::MarkSeveralLines() { MarkSeveralLinesOf(CurrentObject); }
 
 data::Dataset* TcvPreparationState::FeedingDataSet() {

@@ -63,7 +63,7 @@ public:
     double RunDate() const override { return ReportDate; }
     double RunTime() const override { return ReportTime; }
     Variant& LastValue() override { return CurrentValue; }
-    void ObjectFormat(uint32_t& code, AnsiString& text) const override;
+    TcvObjectFormat ObjectFormat() const override { return FormatOf(CurrentObject); }
     void MarkSeveralLines() override;
     data::Dataset* FeedingDataSet() override;
     bool Registering() const override { return AggregateBand != nullptr; }

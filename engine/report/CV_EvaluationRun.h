@@ -25,7 +25,7 @@ public:
     double RunDate() const override { return outer_.RunDate(); }
     double RunTime() const override { return outer_.RunTime(); }
     Variant& LastValue() override { return outer_.LastValue(); }
-    void ObjectFormat(uint32_t& code, AnsiString& text) const override { outer_.ObjectFormat(code, text); }
+    TcvObjectFormat ObjectFormat() const override { return outer_.ObjectFormat(); }
     void MarkSeveralLines() override { outer_.MarkSeveralLines(); }
     data::Dataset* FeedingDataSet() override { return over_ ? dataset_ : outer_.FeedingDataSet(); }
     bool Registering() const override { return outer_.Registering(); }

@@ -43,10 +43,7 @@ public:
     double RunDate() const override { return date; }
     double RunTime() const override { return time; }
     Variant& LastValue() override { return value; }
-    void ObjectFormat(uint32_t& code, AnsiString& text) const override {
-        code = formatCode;
-        text = formatText;
-    }
+    TcvObjectFormat ObjectFormat() const override { return {formatCode, formatText}; }
     void MarkSeveralLines() override { ++severalLines; }
     data::Dataset* FeedingDataSet() override { return feeding; }
     bool Registering() const override { return registering; }
