@@ -5,6 +5,7 @@
 
 #include "common/TestFiles.h"
 #include "engine/report/CV_Startup.h"
+#include "platform/text/FormatSettings.h"
 
 namespace tessaly::testing {
 
@@ -18,5 +19,12 @@ inline void EnsureApplication() {
     static char* argv[] = {name, nullptr};
     new App(argc, argv);
 }
+
+// The engine's units under the Italian conventions, for the whole of a test: as a first base
+// class, they start before and end after everything the test makes.
+struct ItalianEngine {
+    EngineUnits units{nullptr};
+    FormatSettingsScope italian{FormatSettings::Italian()};
+};
 
 }  // namespace tessaly::testing

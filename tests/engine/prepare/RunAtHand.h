@@ -1,13 +1,13 @@
 #pragma once
 // A preparation held still, for the tests of what its state answers and of the band half of the
-// aggregates: a report over a data module "Dati" (dataset "righe": prezzo, qta, nota) and a form
-// "Vendite" that owns the report and a dataset "clienti" (nome, saldo, "ragione sociale", dal,
-// attivo, foto); its state installed as the run of report texts; one page run of one pass, with the
-// bands a test adds and objects placed in them. Nothing outlives the test.
+// aggregates: a report owned by the form of the sales modules (SalesModules.h), its state installed
+// as the run of report texts, one page run of one pass with the bands a test adds and objects
+// placed in them. Nothing outlives the test.
 #include <memory>
 #include <vector>
 
 #include "common/EngineSupport.h"
+#include "common/SalesModules.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/model/CV_View.h"
 #include "engine/prepare/CV_Band.h"
@@ -15,33 +15,13 @@
 #include "engine/prepare/CV_PrepState.h"
 #include "engine/prepare/CV_Preparation.h"
 #include "engine/report/CV_Report.h"
-#include "platform/data/DataModule.h"
-#include "platform/data/MemoryDataset.h"
-#include "platform/data/ModuleRegistry.h"
 #include "platform/text/FormatSettings.h"
 
 namespace tessaly::testing {
 
-class RunAtHand {
+class RunAtHand : private ItalianEngine, public SalesModules {
 public:
     RunAtHand() {
-        form.SetName("Vendite");
-        module.SetName("Dati");
-        righe->SetName("righe");
-        clienti->SetName("clienti");
-        righe->SetColumns({{"prezzo", data::FieldKind::Float}, {"qta", data::FieldKind::Integer},
-                           {"nota", data::FieldKind::String}});
-        clienti->SetColumns({{"nome", data::FieldKind::String}, {"saldo", data::FieldKind::Currency},
-                             {"ragione sociale", data::FieldKind::String}, {"dal", data::FieldKind::DateTime},
-                             {"attivo", data::FieldKind::Boolean}, {"foto", data::FieldKind::Graphic}});
-        righe->AppendRow({Variant(12.5), Variant(4), Variant("prima")});
-        righe->AppendRow({Variant(0.35), Variant(100), Variant()});
-        clienti->AppendRow({Variant("Mario"), Variant(Currency::FromScaled(15000)), Variant("Rossi srl"),
-                            Variant::DateTime(36104), Variant(true), Variant()});
-        righe->Open();
-        clienti->Open();
-        data::ApplicationModules().AddForm(form);
-        data::ApplicationModules().AddDataModule(module);
         report = new TcvReport(&form);
         report->SetName("Report");
         state = std::make_unique<TcvPreparationState>(*report);
@@ -53,8 +33,6 @@ public:
     ~RunAtHand() {
         names.reset();
         bands.clear();
-        data::ApplicationModules().Remove(form);
-        data::ApplicationModules().Remove(module);
     }
 
     TcvPreparationState& State() { return *state; }
@@ -86,12 +64,6 @@ public:
     // The message of the error recorded, or "".
     std::string Error() const { return state->PreparationError.Recorded ? state->PreparationError.Message : std::string(); }
 
-    EngineUnits units{nullptr};
-    FormatSettingsScope italian{FormatSettings::Italian()};
-    TComponent form{nullptr};
-    data::TDataModule module{nullptr};
-    data::MemoryDataset* righe = new data::MemoryDataset(&module);
-    data::MemoryDataset* clienti = new data::MemoryDataset(&form);
     TcvReport* report = nullptr;  // owned by the form
     std::unique_ptr<TcvPreparationState> state;
     std::unique_ptr<TcvPreparation> pass;

@@ -9,15 +9,13 @@
 
 #include "common/EngineSupport.h"
 #include "common/FakeObjectRun.h"
+#include "common/SalesModules.h"
 #include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_Format.h"
 #include "engine/expr/CV_PrepError.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/report/CV_Report.h"
 #include "platform/core/Errors.h"
-#include "platform/data/DataModule.h"
-#include "platform/data/MemoryDataset.h"
-#include "platform/data/ModuleRegistry.h"
 #include "platform/text/FormatSettings.h"
 
 using namespace tessaly;
@@ -36,46 +34,17 @@ std::string Shown(const Variant& v) {
     }
 }
 
-// A report owned by a form "Vendite" (dataset "clienti": nome, saldo, "ragione sociale", dal, attivo,
-// foto) beside a data module "Dati" (dataset "righe": prezzo, qta, nota), answering names in a run
-// set up by hand.
-class ReportInARun {
+// A report owned by the form of the sales modules, answering names in a run set up by hand.
+class ReportInARun : private tessaly::testing::ItalianEngine, public tessaly::testing::SalesModules {
 public:
     ReportInARun() {
-        form.SetName("Vendite");
-        module.SetName("Dati");
-        righe->SetName("righe");
-        clienti->SetName("clienti");
-        righe->SetColumns({{"prezzo", data::FieldKind::Float}, {"qta", data::FieldKind::Integer},
-                           {"nota", data::FieldKind::String}});
-        clienti->SetColumns({{"nome", data::FieldKind::String}, {"saldo", data::FieldKind::Currency},
-                             {"ragione sociale", data::FieldKind::String}, {"dal", data::FieldKind::DateTime},
-                             {"attivo", data::FieldKind::Boolean}, {"foto", data::FieldKind::Graphic}});
-        righe->AppendRow({Variant(12.5), Variant(4), Variant("prima")});
-        righe->AppendRow({Variant(0.35), Variant(100), Variant()});
-        clienti->AppendRow({Variant("Mario"), Variant(Currency::FromScaled(15000)), Variant("Rossi srl"),
-                            Variant::DateTime(36104), Variant(true), Variant()});
-        righe->Open();
-        clienti->Open();
-        data::ApplicationModules().AddForm(form);
-        data::ApplicationModules().AddDataModule(module);
         report = new TcvReport(&form);
         report->SetName("Report");
         names = std::make_unique<TcvReport::NameScope>(*report, &run);
     }
-    ~ReportInARun() {
-        names.reset();
-        data::ApplicationModules().Remove(form);
-        data::ApplicationModules().Remove(module);
-    }
+    ~ReportInARun() { names.reset(); }
 
-    EngineUnits units{nullptr};
-    FormatSettingsScope italian{FormatSettings::Italian()};
     tessaly::testing::FakeObjectRun run;
-    TComponent form{nullptr};
-    data::TDataModule module{nullptr};
-    data::MemoryDataset* righe = new data::MemoryDataset(&module);
-    data::MemoryDataset* clienti = new data::MemoryDataset(&form);
     TcvReport* report = nullptr;  // owned by the form
     std::unique_ptr<TcvReport::NameScope> names;
 };
