@@ -1,5 +1,7 @@
 #include "platform/data/MemoryDataset.h"
 
+#include "platform/data/QtValues.h"
+
 namespace tessaly::data {
 
 namespace {
@@ -16,6 +18,13 @@ MemoryDataset::~MemoryDataset() { CloseOnDestroy(); }
 void MemoryDataset::AppendRow(std::vector<Variant> values) {
     for (Variant& v : values) v = Stored(std::move(v));
     rows_.push_back(std::move(values));
+}
+
+void MemoryDataset::AppendQtRow(const QVariantList& values) {
+    std::vector<Variant> row;
+    for (size_t i = 0; i < columns_.size() && i < size_t(values.size()); ++i)
+        row.push_back(QtFieldValue(columns_[i].kind, values[qsizetype(i)]));
+    AppendRow(std::move(row));
 }
 
 void MemoryDataset::SetValue(int row, int column, Variant value) {

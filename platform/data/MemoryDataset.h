@@ -1,7 +1,13 @@
 #pragma once
-// A dataset whose columns and rows are given in code: records for a host that has no database,
-// and the dataset of tests. Rows may be added or changed while it is open; a failure to open can
-// be arranged.
+// A dataset whose columns and rows are given in code: records for a host that holds its data in
+// memory, and the dataset of tests. Rows may be added or changed while it is open (a report being
+// prepared again reads them as they are then); a failure to open can be arranged.
+//
+//   auto* rows = new MemoryDataset(module, {{"codice", FieldKind::String}, {"prezzo", FieldKind::Currency}});
+//   rows->SetName("righe");
+//   rows->AppendQtRow({QStringLiteral("A-12"), 1.25});  // Qt values, converted to the column kinds
+//   rows->AppendRow({Variant("B-7"), Variant(Currency::FromDouble(3.5))});  // engine values, as given
+#include <QVariantList>
 #include <vector>
 
 #include "platform/data/Dataset.h"
@@ -18,6 +24,11 @@ public:
     // Values in column order, kept as given; missing and empty values are null. A large object's
     // value is a String of its bytes.
     void AppendRow(std::vector<Variant> values);
+    // Qt values in column order, each converted to its column's kind as a field of that kind
+    // reads a database's value (QtFieldValue): text to cp1252, a double in a Currency column
+    // rounded to four decimals, a QDate or QDateTime in a DateTime column to a date-time;
+    // values beyond the columns are dropped.
+    void AppendQtRow(const QVariantList& values);
     void SetValue(int row, int column, Variant value);
     void ClearRows() { rows_.clear(); }
     int RowCount() const { return static_cast<int>(rows_.size()); }

@@ -1,6 +1,5 @@
 #include "platform/data/PgDatabase.h"
 
-#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
@@ -10,22 +9,13 @@
 #include <QUrlQuery>
 #include <atomic>
 
-#include "platform/core/DateTime.h"
+#include "platform/core/QtStrings.h"
 #include "platform/data/Dataset.h"
-#include "platform/text/NumberFormat.h"
+#include "platform/data/QtSqlCursor.h"
 
 namespace tessaly::data {
 
 namespace {
-
-// The server's message: its first line (what follows points into the SQL text).
-[[noreturn]] void Throw(const QSqlError& error) {
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty()) text = error.text().trimmed();
-    throw EDatabaseError(Utf8ToCp1252(text.section(u'\n', 0, 0).toStdString()));
-}
-
-QString ToQString(std::string_view cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
 
 // The kinds of PostgreSQL's built-in types, by type number; other types are read as text.
 FieldKind KindOfType(int oid) {
@@ -49,85 +39,29 @@ std::string PlainAmount(const QString& money) {
     return plain;
 }
 
-QVariant ToQVariant(const Variant& v) {
-    switch (v.Type()) {
-        case VarType::Empty:
-        case VarType::Null: return QVariant();
-        case VarType::Byte:
-        case VarType::Integer: return v.IntegerValue();
-        case VarType::Boolean: return v.BooleanValue();
-        case VarType::Double: return v.DoubleValue();
-        case VarType::Currency: {
-            FormatSettings plain = FormatSettings::Italian();
-            plain.DecimalSeparator = '.';
-            return QString::fromStdString(FormatGeneral(v.CurrencyValue(), plain));  // exact
-        }
-        case VarType::Date: {
-            const DateParts d = DecodeDate(v.DoubleValue());
-            const TimeParts t = DecodeTime(v.DoubleValue());
-            return QDateTime(QDate(d.year, d.month, d.day), QTime(t.hour, t.minute, t.second, t.msec));
-        }
-        case VarType::String: return ToQString(v.StringValue());
-    }
-    return QVariant();
+std::vector<FieldDef> PgFields(const QSqlRecord& record) {
+    std::vector<FieldDef> fields;
+    for (int c = 0; c < record.count(); ++c)
+        fields.push_back({FromQString(record.fieldName(c)), KindOfType(record.field(c).typeID())});
+    return fields;
 }
 
-class PgCursor : public SqlCursor {
+// Kinds by type number, and amounts of money as plain decimals.
+class PgCursor : public QtSqlCursor {
 public:
-    PgCursor(const QSqlDatabase& db, const AnsiString& sql, const std::vector<SqlParam>& params) : query_(db) {
-        query_.setForwardOnly(false);  // all records at once: other queries may run meanwhile
-        query_.setNumericalPrecisionPolicy(QSql::HighPrecision);  // numeric as exact text
-        if (!query_.prepare(ToQString(sql))) Throw(query_.lastError());
-        for (const SqlParam& p : params) query_.bindValue(ToQString(":" + p.name), ToQVariant(p.value));
-        if (!query_.exec()) Throw(query_.lastError());
-        const QSqlRecord record = query_.record();
-        for (int c = 0; c < record.count(); ++c) {
-            types_.push_back(record.field(c).typeID());
-            fields_.push_back({Utf8ToCp1252(record.fieldName(c).toStdString()), KindOfType(types_.back())});
-        }
+    explicit PgCursor(const std::shared_ptr<QSqlQuery>& query) : QtSqlCursor(query, PgFields(query->record())) {
+        const QSqlRecord record = Query().record();
+        for (int c = 0; c < record.count(); ++c) money_.push_back(record.field(c).typeID() == kMoneyType);
     }
 
-    bool MoveTo(int index) override {
-        if (index < 0 || index >= Count() || !query_.seek(index)) return false;
-        row_.Clear();
-        for (int c = 0; c < static_cast<int>(types_.size()); ++c) Add(c, query_.value(c));
-        current_ = index;
-        return true;
+protected:
+    void AddValue(int column, const QVariant& value) override {
+        if (money_[size_t(column)] && !value.isNull()) return Row().AddText(PlainAmount(value.toString()));
+        QtSqlCursor::AddValue(column, value);
     }
-    int Count() override { return std::max(query_.size(), 0); }
-    SqlValue Value(int column) const override { return current_ >= 0 ? row_.At(column) : SqlValue{}; }
 
 private:
-    void Add(int column, const QVariant& v) {
-        if (v.isNull()) return row_.AddNull();
-        switch (v.typeId()) {
-            case QMetaType::Bool: return row_.AddInteger(v.toBool() ? 1 : 0);
-            case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-                return row_.AddInteger(v.toLongLong());
-            case QMetaType::Double: return row_.AddFloat(v.toDouble());
-            case QMetaType::QByteArray: return row_.AddBlob(v.toByteArray().toStdString());
-            case QMetaType::QDate: return AddDateTime(v.toDate(), QTime(0, 0), v);
-            case QMetaType::QTime: return AddDateTime({}, v.toTime(), v);
-            case QMetaType::QDateTime: return AddDateTime(v.toDateTime().date(), v.toDateTime().time(), v);
-            default:
-                if (types_[column] == kMoneyType) return row_.AddText(PlainAmount(v.toString()));
-                return row_.AddText(v.toString().toStdString());
-        }
-    }
-
-    // A date (none for a time of day alone) and a time; a date outside years 1 to 9999 stays text.
-    void AddDateTime(QDate date, QTime time, const QVariant& v) {
-        double day = 0, clock = 0;
-        if ((date.isValid() && !TryEncodeDate(date.year(), date.month(), date.day(), day)) ||
-            !TryEncodeTime(time.hour(), time.minute(), time.second(), time.msec(), clock))
-            return row_.AddText(v.toString().toStdString());
-        row_.AddDateTime(CombineDateTime(day, clock));
-    }
-
-    QSqlQuery query_;
-    std::vector<int> types_;
-    SqlRow row_;
-    int current_ = -1;
+    std::vector<bool> money_;
 };
 
 // The connection settings of a URI: host (or socket folder), port, database, user, password, and
@@ -156,10 +90,10 @@ void Connect(const QString& connection, const std::string& uri) {
     QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", connection);
     if (!db.isValid()) throw EDatabaseError("Manca il driver PostgreSQL di Qt (libqt6sql6-psql)");
     Configure(db, uri);
-    if (!db.open()) Throw(db.lastError());
+    if (!db.open()) ThrowSqlError(db.lastError());
     QSqlQuery session(db);
     for (const char* setting : {"SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY", "SET lc_monetary TO 'C'"})
-        if (!session.exec(setting)) Throw(session.lastError());
+        if (!session.exec(setting)) ThrowSqlError(session.lastError());
 }
 
 }  // namespace
@@ -188,7 +122,7 @@ std::vector<Database::Table> PgDatabase::Tables() {
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     if (!query.exec("SELECT table_name, table_type FROM information_schema.tables "
                     "WHERE table_schema = current_schema()"))
-        Throw(query.lastError());
+        ThrowSqlError(query.lastError());
     std::vector<Table> tables;
     while (query.next())
         tables.push_back({Utf8ToCp1252(query.value(0).toString().toStdString()), query.value(1).toString() == "VIEW"});
@@ -197,7 +131,7 @@ std::vector<Database::Table> PgDatabase::Tables() {
 }
 
 std::unique_ptr<SqlCursor> PgDatabase::Query(const AnsiString& sql, const std::vector<SqlParam>& params) {
-    return std::make_unique<PgCursor>(QSqlDatabase::database(connection_, false), sql, params);
+    return std::make_unique<PgCursor>(ExecuteQuery(QSqlDatabase::database(connection_, false), sql, params));
 }
 
 }  // namespace tessaly::data

@@ -41,7 +41,7 @@ bool SameValue(const Variant& a, const Variant& b) {
 }  // namespace
 
 SqlDataset::SqlDataset(std::shared_ptr<Database> database, TComponent* owner)
-    : Dataset(owner), database_(std::move(database)) {}
+    : CursorDataset(owner), database_(std::move(database)) {}
 
 SqlDataset::~SqlDataset() { CloseOnDestroy(); }
 
@@ -85,12 +85,7 @@ std::vector<FieldDef> SqlDataset::OpenRecords() {
     if (tableName_.empty() && sql_.empty())
         throw EDatabaseError("Il dataset " + Name() + " non ha una tabella n\xE9 una query");
     const AnsiString sql = tableName_.empty() ? sql_ : "SELECT * FROM " + Database::QuoteName(tableName_);
-    cursor_ = database_->Query(sql, params_);
-    return cursor_->Fields();
-}
-
-Variant SqlDataset::ValueOf(const Field& field) const {
-    return cursor_ ? FieldValueOf(field.Kind(), cursor_->Value(field.Index())) : Variant::Null();
+    return SetCursor(database_->Query(sql, params_));
 }
 
 }  // namespace tessaly::data

@@ -4,12 +4,12 @@
 #include <memory>
 #include <vector>
 
+#include "platform/data/CursorDataset.h"
 #include "platform/data/Database.h"
-#include "platform/data/Dataset.h"
 
 namespace tessaly::data {
 
-class SqlDataset : public Dataset {
+class SqlDataset : public CursorDataset {
 public:
     SqlDataset(std::shared_ptr<Database> database, TComponent* owner);
     ~SqlDataset() override;
@@ -29,17 +29,12 @@ public:
 
 protected:
     std::vector<FieldDef> OpenRecords() override;
-    void CloseRecords() override { cursor_.reset(); }
-    bool MoveTo(int index) override { return cursor_ && cursor_->MoveTo(index); }
-    int CountRecords() override { return cursor_ ? cursor_->Count() : 0; }
-    Variant ValueOf(const Field& field) const override;
 
 private:
     // Sets a parameter; false when it held that value already.
     bool ChangeParam(const AnsiString& name, const Variant& value);
 
     std::shared_ptr<Database> database_;
-    std::unique_ptr<SqlCursor> cursor_;  // while open; freed before the database
     AnsiString tableName_;
     AnsiString sql_;
     std::vector<SqlParam> params_;
