@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "cli/TemplateLoad.h"
-#include "engine/expr/CV_Const.h"
 #include "engine/expr/CV_Values.h"
 #include "engine/report/CV_OpenTemplate.h"
 #include "engine/report/CV_Report.h"
@@ -32,21 +31,6 @@ bool ParseLimit(const std::string& text, int32_t& limit) {
         return false;
     limit = std::stoi(text);
     return limit > 0;
-}
-
-// The named value evaluates the expression wherever a report text names it.
-void SetExpressionValue(TcvValues& values, const NamedText& v) {
-    const AnsiString name = Utf8ToCp1252(v.name);
-    TcvValue* value = values.FindVariable(name);
-    if (!value) {
-        const int index = values.AddValue();
-        values.SetName(index, name);
-        value = &values.Items(index);
-    }
-    value->Kind = vkOther;
-    value->OtherKind = ExpressionValueKind;
-    value->DataSetName.clear();
-    value->FieldName = Utf8ToCp1252(v.text);
 }
 
 // The first module the template's datasets name; empty for none or a file that cannot be read
@@ -125,7 +109,7 @@ std::unique_ptr<data::DatabaseModule> OpenModule(const PrepareSetup& s) {
 
 bool LoadTemplate(TcvReport& report, const PrepareSetup& s) {
     if (!LoadTemplateFile(report, s.templateFile)) return false;
-    for (const NamedText& v : s.values) SetExpressionValue(report.Values(), v);
+    for (const NamedText& v : s.values) report.Values().SetExpression(Utf8ToCp1252(v.name), Utf8ToCp1252(v.text));
     if (s.titleGiven) report.SetTitle(Utf8ToCp1252(s.title));
     report.MaxPages = s.maxPages;
     report.MaxPreparationMs = s.maxMs;

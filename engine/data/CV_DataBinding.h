@@ -3,21 +3,12 @@
 // names, and the report's OnDataSetWork event at each moment of a dataset's walk.
 #include <string_view>
 
+#include "engine/data/CV_Dataset.h"
 #include "platform/core/Cp1252.h"
 
 namespace tessaly {
 
-class TcvDataset;
 class TcvReport;
-
-// The moments that OnDataSetWork is told of (its Operation argument).
-enum TcvDataSetWork : int {
-    dwOpen = 0,   // a band's dataset was opened
-    dwClose = 1,  // the band is destroyed after the preparation (after Close)
-    dwFirst = 2,  // after First
-    dwNext = 3,   // after each Next
-    dwPrior = 4,  // after the step back of a footer
-};
 
 // The report dataset called `name`: a report dataset among the components of the report's
 // owner, else the entry of the report's dataset list; nullptr for none.

@@ -18,6 +18,15 @@ namespace data {
 class Dataset;
 }
 
+// The moments that OnDataSetWork is told of (its Operation argument).
+enum TcvDataSetWork : int {
+    dwOpen = 0,   // a band's dataset was opened
+    dwClose = 1,  // the band is destroyed after the preparation (after Close)
+    dwFirst = 2,  // after First
+    dwNext = 3,   // after each Next
+    dwPrior = 4,  // after the step back of a footer
+};
+
 enum TcvRangeBegin : uint8_t { rbFirst, rbCurrent };
 enum TcvRangeEnd : uint8_t { reLast, reCurrent, reCount };
 

@@ -57,6 +57,20 @@ TcvValue* TcvValues::FindVariable(std::string_view name) const {
     return nullptr;
 }
 
+TcvValue& TcvValues::SetExpression(const AnsiString& name, const AnsiString& expression) {
+    TcvValue* value = FindVariable(name);
+    if (!value) {
+        const int index = AddValue();
+        SetName(index, name);
+        value = &Items(index);
+    }
+    value->Kind = vkOther;
+    value->OtherKind = ExpressionValueKind;
+    value->DataSetName.clear();
+    value->FieldName = expression;
+    return *value;
+}
+
 void TcvValues::WriteValues(Stream& stream) const {
     for (const Entry& e : items_) {
         if (e.name.size() > kMaxText || e.value->DataSetName.size() > kMaxText || e.value->FieldName.size() > kMaxText)

@@ -64,6 +64,9 @@ public:
     void Clear();
     // The first value whose name matches, ignoring the case of a to z; nullptr for none.
     TcvValue* FindVariable(std::string_view name) const;
+    // Makes the value `name` (added when there is none) evaluate `expression` wherever a report
+    // text names it; both cp1252. Returns the value.
+    TcvValue& SetExpression(const AnsiString& name, const AnsiString& expression);
 
     // A text longer than the stream form holds (255 bytes) is refused with EWriteError before
     // anything is written.
