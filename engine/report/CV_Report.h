@@ -95,7 +95,17 @@ public:
     // Saves the template as a ".cvf" file (the extension added to a name without any "."): a
     // refused or failed save leaves the old file as it was.
     void SaveToFile(const std::filesystem::path& fileName);
-    // The report's events of the model: a dataset's moments (flags 0 to 4) and object drawing.
+    // The events of a preparation's bands and objects (all run on the thread that prepares):
+    //   OnDataSetWork   at each moment of a band's walk of its report dataset: Operation is a
+    //                   TcvDataSetWork (engine/data/CV_Dataset.h): dwOpen when the band opens it,
+    //                   dwFirst after its first record, dwNext after each next one, dwPrior after
+    //                   a footer's step back, dwClose when the band goes after the preparation.
+    //                   BandName is the name of the data band bound to it, DataSet the database
+    //                   dataset (none for a plain report dataset), RecordCount the report
+    //                   dataset's RangeEndCount, which takes back what the handler leaves in it.
+    //   OnDrawObject    before an object is drawn on a prepared page (and before a text object
+    //                   of a stretched band is measured): the handler may change it, say its text.
+    //   OnDrawedObject  after that object was drawn (or measured).
     std::function<void(const AnsiString& BandName, data::Dataset* DataSet, int32_t& RecordCount, int Operation)>
         OnDataSetWork;
     std::function<void(TcvView* View)> OnDrawObject;
@@ -147,7 +157,24 @@ public:
     const AnsiString& TemplateFileName() const { return templateFileName_; }
     const std::filesystem::path& AutoLoadedFileName() const { return autoLoadedName_; }
 
-    // Events.
+    // Events: plain callables that the host assigns (an empty one is not called). They run on the
+    // thread that calls the operation; an exception a handler raises during a preparation becomes
+    // the preparation's error. Names and texts are cp1252.
+    //   OnBeforePrint   when printing (PrintPreparedReport, PrintPreparedReportToPdf) is about to
+    //                   start the job: setting Continue to false prints nothing.
+    //   OnAfterPrint    after a print job completed (not after a cancelled or failed one).
+    //   OnBeginDoc      at the start of each pass of a preparation, before any page.
+    //   OnEndDoc        at the end of each pass that met no error.
+    //   OnBeginPage     before each template page is run; pg is its index from 0.
+    //   OnEndPage       after a template page ran without error; pg is always 1.
+    //   OnProgress      while preparing, with the number of prepared pages; while printing, with
+    //                   the per cent of sheets printed. Set, it replaces the progress dialog.
+    //   OnGetValue      whenever a report text reads one of the report's named values (Values):
+    //                   a value left in ParValue is the answer, else the named value answers.
+    //   OnUserFunction  for a name, with or without arguments, that no named value, data field,
+    //                   built-in variable or function answers: p1 to p3 are the first three
+    //                   arguments evaluated (Empty when missing); a value left in Val is the
+    //                   answer, else the text fails with "Identificatore sconosciuto".
     std::function<void(bool& Continue)> OnBeforePrint;
     std::function<void()> OnAfterPrint;
     std::function<void()> OnBeginDoc;

@@ -32,9 +32,11 @@ void ThrowSqlError(const QSqlError& error) {
 void ExecuteQuery(QSqlQuery& query) {
     query.setForwardOnly(false);  // all records at once: other queries may run meanwhile
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);  // decimals as exact text
-    const bool prepared = !query.lastQuery().isEmpty();
-    if (!prepared) throw EDatabaseError("La query non ha un testo SQL");
-    if (!query.exec()) ThrowSqlError(query.lastError());
+    if (query.lastQuery().isEmpty()) throw EDatabaseError("La query non ha un testo SQL");
+    // A statement that could not be prepared fails to run with a message of no use ("No query"):
+    // the preparing's own message is the one to give.
+    const QSqlError prepared = query.lastError();
+    if (!query.exec()) ThrowSqlError(prepared.isValid() ? prepared : query.lastError());
 }
 
 std::shared_ptr<QSqlQuery> ExecuteQuery(const QSqlDatabase& db, const AnsiString& sql,
