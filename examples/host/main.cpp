@@ -112,6 +112,7 @@ int Run(const Options& o) {
     AddInvoiceRows(module, o.fromModel ? &model : nullptr, rows);
     data::ApplicationModules().AddDataModule(module);  // leaves the registry when freed
     auto* report = new TcvReport(&module);  // freed with the module, before its datasets
+    report->SetName("Fatture");
     try {
         return PrepareAndShow(*report, o);
     } catch (const EAbort&) {
