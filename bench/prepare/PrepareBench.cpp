@@ -10,12 +10,7 @@
 
 #include "bench/common/MedianReporter.h"
 #include "bench/common/OffscreenApp.h"
-#include "bench/common/TemplateObjects.h"
-#include "engine/data/CV_Dataset.h"
-#include "engine/expr/CV_FormatCode.h"
-#include "engine/model/CV_BandView.h"
-#include "engine/model/CV_Memo.h"
-#include "engine/model/CV_Page.h"
+#include "bench/prepare/ListingLayout.h"
 #include "engine/report/CV_Pages.h"
 #include "engine/report/CV_Report.h"
 #include "engine/report/CV_Startup.h"
@@ -26,44 +21,17 @@ namespace {
 
 using namespace tessaly;
 
-constexpr int kRows = 10000;
-
 class Listing {
 public:
     explicit Listing(bool twoPass) {
-        MakeData();
-        auto* walker = new TcvDBDataSet(nullptr);
-        walker->SetName("righe");
-        walker->SetDataSet(data_);
-        report_->AddDataset("righe", walker);
-        report_->SetShowProgress(false);
-        report_->TwoPass = twoPass;
-        Band(btPageHeader, 40, 24);
-        const char* headings[] = {"Codice", "Descrizione", "Quantit\xE0", "Prezzo", "Data", "Note"};
-        const char* fields[] = {"[codice]", "[descrizione]", "[quantita]", "[prezzo]", "[data]", "[note]"};
-        for (int i = 0; i < 6; ++i) Text(38 + i * 120, 42, headings[i]);
-        Band(btMasterData, 80, 18, "righe");
-        for (int i = 0; i < 6; ++i) Text(38 + i * 120, 80, fields[i]);
-        Band(btPageFooter, 120, 24);
-        Text(600, 122, twoPass ? "Pagina [PAGE#] di [TOTALPAGES]" : "Pagina [PAGE#]");
+        for (int i = 1; i <= bench::kListingRows; ++i) data_->AppendQtRow(bench::ListingRow(i));
+        bench::AddListing(*report_, *data_, twoPass);
     }
     TcvReport& Report() { return *report_; }
 
 private:
-    void MakeData() {
-        data_->SetColumns({{"codice", data::FieldKind::String}, {"descrizione", data::FieldKind::String},
-                           {"quantita", data::FieldKind::Integer}, {"prezzo", data::FieldKind::Float},
-                           {"data", data::FieldKind::DateTime}, {"note", data::FieldKind::String}});
-        for (int i = 1; i <= kRows; ++i)
-            data_->AppendRow({Variant("A" + std::to_string(10000 + i)), Variant("Articolo " + std::to_string(i % 977)),
-                              Variant(i % 50), Variant(i * 0.37), Variant::DateTime(45000 + i % 365),
-                              Variant(i % 3 ? "" : "da ordinare")});
-    }
-    void Band(int type, int top, int height, const char* dataset = "") { bench::AddBand(*report_, type, top, height, dataset); }
-    void Text(int left, int top, const char* text) { bench::AddText(*report_, left, top, 115, text); }
-
     TComponent owner_{nullptr};
-    data::MemoryDataset* data_ = new data::MemoryDataset(&owner_);
+    data::MemoryDataset* data_ = new data::MemoryDataset(&owner_, bench::ListingColumns());
     TcvReport* report_ = new TcvReport(&owner_);
 };
 
@@ -98,7 +66,7 @@ public:
         if (one <= 0) return;
         std::printf("one pass: %.0f pages/s (goal >= 1000); two passes: %.0f pages/s, %.2f of one pass (goal >= 0.5); "
                     "%.0f pages of %d rows\n",
-                    one, two, two / one, CounterValue("OnePass", "pages"), kRows);
+                    one, two, two / one, CounterValue("OnePass", "pages"), bench::kListingRows);
         std::printf("one pass with OnDataSetWork: %.2f of one pass (goal >= 0.95)\n", told / one);
     }
 };
