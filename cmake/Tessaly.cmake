@@ -5,11 +5,13 @@ set(TESSALY_FIXTURES_DIR ${PROJECT_SOURCE_DIR}/tests/data)
 
 # tessaly_library(name SOURCES ... [LIBS ...] [QT]) : a static library of one area, which the tests
 # and tools link. Its objects are position-independent, so that the installed shared libraries
-# (cmake/TessalyPackage.cmake) are made of the same objects rather than compiled a second time.
+# (cmake/TessalyPackage.cmake) are made of the same objects rather than compiled a second time;
+# the engine's functions are never replaced at load time, so calls within a file stay direct.
 function(tessaly_library name)
   cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_compile_options(${name} PRIVATE -fno-semantic-interposition)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   if(ARG_QT)

@@ -87,8 +87,12 @@ install(FILES ${CMAKE_BINARY_DIR}/TessalyConfig.cmake ${CMAKE_BINARY_DIR}/Tessal
   DESTINATION ${TESSALY_CMAKE_DIR} COMPONENT Development)
 
 # pkg-config: the prefix is found from the file's own place, so that `cmake --install --prefix`
-# may choose it after configuring.
+# may choose it after configuring; a sanitized engine asks for sanitized hosts here too.
 file(RELATIVE_PATH TESSALY_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+set(TESSALY_PC_LINK_OPTIONS "")
+if(TESSALY_SANITIZE)
+  set(TESSALY_PC_LINK_OPTIONS " -fsanitize=address,undefined")
+endif()
 foreach(pc tessaly-engine tessaly-engine-ui)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${pc}.pc.in ${CMAKE_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
